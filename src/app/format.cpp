@@ -1,0 +1,210 @@
+#include "app/format.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace ktv {
+namespace {
+
+// A decimal number: sign, digits (no leading zeros except "0") and the count of digits after the
+// point.
+struct Decimal {
+  bool negative = false;
+  std::string digits;  // integer digits of value * 10^scale
+  int scale = 0;
+};
+
+// Writes |value| with `significant` digits, exactly as a decimal.
+Decimal ToDecimal(double value, int significant) {
+  Decimal d;
+  d.negative = std::signbit(value) && value != 0.0;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*e", significant - 1, std::fabs(value));
+  // buf: d.ddddde[+-]xx
+  std::string mant;
+  const char* p = buf;
+  for (; *p && *p != 'e'; ++p) {
+    if (*p != '.') mant.push_back(*p);
+  }
+  int exp10 = std::atoi(p + 1);
+  // value = mant * 10^(exp10 - (significant - 1))
+  int shift = exp10 - (significant - 1);
+  if (shift >= 0) {
+    d.digits = mant + std::string(shift, '0');
+    d.scale = 0;
+  } else {
+    d.digits = mant;
+    d.scale = -shift;
+  }
+  return d;
+}
+
+// Adds one to a digit string.
+void Increment(std::string& digits) {
+  int i = static_cast<int>(digits.size()) - 1;
+  while (i >= 0) {
+    if (digits[i] == '9') {
+      digits[i] = '0';
+      --i;
+    } else {
+      ++digits[i];
+      return;
+    }
+  }
+  digits.insert(digits.begin(), '1');
+}
+
+// Rounds half away from zero to `decimals` places.
+void RoundTo(Decimal& d, int decimals) {
+  if (d.scale <= decimals) {
+    d.digits += std::string(decimals - d.scale, '0');
+    d.scale = decimals;
+    return;
+  }
+  int drop = d.scale - decimals;
+  if (drop > static_cast<int>(d.digits.size())) {
+    d.digits = "0";
+    d.scale = decimals;
+    d.digits += std::string(decimals, '0');
+    return;
+  }
+  char first_dropped = d.digits[d.digits.size() - drop];
+  d.digits.resize(d.digits.size() - drop);
+  if (d.digits.empty()) d.digits = "0";
+  d.scale = decimals;
+  if (first_dropped >= '5') Increment(d.digits);
+}
+
+std::string Group(const std::string& int_part) {
+  std::string out;
+  int n = static_cast<int>(int_part.size());
+  for (int i = 0; i < n; ++i) {
+    out.push_back(int_part[i]);
+    int rest = n - 1 - i;
+    if (rest > 0 && rest % 3 == 0) out.push_back(',');
+  }
+  return out;
+}
+
+std::string Format(double value, int significant, std::string_view pattern) {
+  if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Inf" : "-Inf");
+  int decimals = 0;
+  auto dot = pattern.find('.');
+  if (dot != std::string_view::npos) decimals = static_cast<int>(pattern.size() - dot - 1);
+  bool grouped = pattern.find(',') != std::string_view::npos;
+
+  Decimal d = ToDecimal(value, significant);
+  RoundTo(d, decimals);
+  // Split into integer and fraction parts.
+  std::string digits = d.digits;
+  if (static_cast<int>(digits.size()) <= decimals) {
+    digits = std::string(decimals + 1 - digits.size(), '0') + digits;
+  }
+  std::string int_part = digits.substr(0, digits.size() - decimals);
+  std::string frac_part = digits.substr(digits.size() - decimals);
+  size_t nz = int_part.find_first_not_of('0');
+  int_part = nz == std::string::npos ? "0" : int_part.substr(nz);
+  bool zero = int_part == "0" && frac_part.find_first_not_of('0') == std::string::npos;
+
+  std::string out;
+  if (d.negative && !zero) out.push_back('-');
+  out += grouped ? Group(int_part) : int_part;
+  if (decimals > 0) {
+    out.push_back('.');
+    out += frac_part;
+  }
+  return out;
+}
+
+std::string Shortest(double value, int significant) {
+  if (!std::isfinite(value)) return std::isnan(value) ? "NaN" : (value > 0 ? "Inf" : "-Inf");
+  if (value == 0.0) return "0";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*e", significant - 1, value);
+  std::string s(buf);
+  auto e = s.find('e');
+  std::string mant = s.substr(0, e);
+  int exp10 = std::atoi(s.c_str() + e + 1);
+  bool negative = mant[0] == '-';
+  if (negative) mant.erase(0, 1);
+  std::string digits;
+  for (char c : mant) {
+    if (c != '.') digits.push_back(c);
+  }
+  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  std::string out = negative ? "-" : "";
+  if (exp10 < -4 || exp10 >= significant) {
+    out += digits.substr(0, 1);
+    if (digits.size() > 1) out += "." + digits.substr(1);
+    char eb[16];
+    std::snprintf(eb, sizeof eb, "E%c%02d", exp10 < 0 ? '-' : '+', std::abs(exp10));
+    return out + eb;
+  }
+  if (exp10 < 0) {
+    return out + "0." + std::string(-exp10 - 1, '0') + digits;
+  }
+  if (static_cast<int>(digits.size()) <= exp10 + 1) {
+    return out + digits + std::string(exp10 + 1 - digits.size(), '0');
+  }
+  return out + digits.substr(0, exp10 + 1) + "." + digits.substr(exp10 + 1);
+}
+
+}  // namespace
+
+std::string FormatValue(float value, std::string_view pattern) {
+  return Format(static_cast<double>(value), 7, pattern);
+}
+std::string FormatValue(double value, std::string_view pattern) {
+  return Format(value, 15, pattern);
+}
+std::string ShortestForm(float value) { return Shortest(static_cast<double>(value), 7); }
+std::string ShortestForm(double value) { return Shortest(value, 15); }
+
+double ReadNumber(std::string_view text) {
+  // Blanks, tabs and line feeds are skipped anywhere, as BASIC's Val does.
+  std::string s;
+  for (char c : text) {
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.push_back(c);
+  }
+  size_t i = 0;
+  std::string num;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) num.push_back(s[i++]);
+  bool any_digit = false;
+  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+    num.push_back(s[i++]);
+    any_digit = true;
+  }
+  if (i < s.size() && s[i] == '.') {
+    num.push_back(s[i++]);
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+      num.push_back(s[i++]);
+      any_digit = true;
+    }
+  }
+  if (!any_digit) return 0.0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+    size_t j = i + 1;
+    std::string ex = "e";
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) ex.push_back(s[j++]);
+    size_t start = j;
+    while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ex.push_back(s[j++]);
+    if (j > start) num += ex;
+  }
+  double v = std::strtod(num.c_str(), nullptr);
+  if (!std::isfinite(v)) return 0.0;
+  return v;
+}
+
+float DegToRad(float degrees) {
+  return static_cast<float>(static_cast<double>(degrees) / 180.0 * static_cast<double>(kPi));
+}
+float RadToDeg(float radians) {
+  return static_cast<float>(static_cast<double>(radians) / static_cast<double>(kPi) * 180.0);
+}
+
+int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+}  // namespace ktv

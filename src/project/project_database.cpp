@@ -1,0 +1,574 @@
+#include "project/project_database.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace ktv {
+namespace {
+
+enum class FieldType { Text, Integer, Single };
+
+struct FieldDef {
+  const char* name;
+  FieldType type;
+};
+
+struct TableDef {
+  const char* name;
+  std::vector<FieldDef> fields;
+};
+
+std::vector<FieldDef> ShapeFields() {
+  std::vector<FieldDef> f;
+  for (const char* n : {"T00", "T01", "T02", "L00", "L01", "L02", "H", "HH", "HL", "D00", "D01",
+                        "D02", "D03", "D04", "B", "β"}) {
+    f.push_back({n, FieldType::Single});
+  }
+  return f;
+}
+
+// The nine tables in creation order, each with its fields in order.
+const std::vector<TableDef>& Schema() {
+  static const std::vector<TableDef> schema = [] {
+    using T = FieldType;
+    std::vector<TableDef> s;
+    s.push_back({kTableProjectName, {{"CName", T::Text}, {"Data", T::Text}, {"形状", T::Integer}}});
+    s.push_back({kTableUnit, {{"Unit", T::Text}, {"Kisk", T::Integer}}});
+    TableDef rebar{kTableRebar,
+                   {{"Kind", T::Integer},
+                    {"Strength", T::Integer},
+                    {"σsa", T::Single},
+                    {"σsaT", T::Single},
+                    {"Es", T::Single},
+                    {"dt0", T::Single},
+                    {"dt1", T::Single},
+                    {"hAA", T::Single}}};
+    static const char* const kSizes[] = {"Size00", "Size01", "Size02", "Size03",
+                                         "Size04", "Size05", "Size06", "Size07"};
+    static const char* const kCtcs[] = {"ctc00", "ctc01", "ctc02", "ctc03",
+                                        "ctc04", "ctc05", "ctc06", "ctc07"};
+    for (const char* n : kSizes) rebar.fields.push_back({n, T::Integer});
+    for (const char* n : kCtcs) rebar.fields.push_back({n, T::Integer});
+    s.push_back(rebar);
+    s.push_back({kTableConcrete,
+                 {{"Fc", T::Single},
+                  {"Ec", T::Single},
+                  {"σck", T::Single},
+                  {"σcac", T::Single},
+                  {"σcat", T::Single},
+                  {"τa", T::Single},
+                  {"γc", T::Single}}});
+    s.push_back({kTableSoil,
+                 {{"UTKind", T::Text},
+                  {"γ", T::Single},
+                  {"φ", T::Single},
+                  {"C", T::Single},
+                  {"φB", T::Single},
+                  {"q1", T::Single},
+                  {"q2", T::Single},
+                  {"ν1", T::Single},
+                  {"ν2", T::Single},
+                  {"ν3", T::Single},
+                  {"Ko", T::Single},
+                  {"Kh", T::Single}}});
+    s.push_back({kTableFoundation,
+                 {{"R00", T::Single}, {"R01", T::Single}, {"E00", T::Single}, {"E01", T::Single}}});
+    for (int family = 0; family < 3; ++family) s.push_back({ShapeTableName(family), ShapeFields()});
+    return s;
+  }();
+  return schema;
+}
+
+const TableDef& FindTable(std::string_view name) {
+  for (const auto& t : Schema()) {
+    if (name == t.name) return t;
+  }
+  throw std::logic_error("unknown table");
+}
+
+const char* SqlType(FieldType t) {
+  switch (t) {
+    case FieldType::Text:
+      return "TEXT";
+    case FieldType::Integer:
+      return "INTEGER";
+    case FieldType::Single:
+      return "REAL";
+  }
+  return "";
+}
+
+std::string Quote(std::string_view id) {
+  std::string q = "\"";
+  for (char c : id) {
+    if (c == '"') q.push_back('"');
+    q.push_back(c);
+  }
+  return q + "\"";
+}
+
+std::string AsciiLower(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
+// A value of one field, read or to be written.
+struct Value {
+  FieldType type;
+  std::string text;
+  long long integer = 0;
+  std::optional<double> real;  // empty = NULL
+};
+
+class Statement {
+ public:
+  Statement(sqlite3* db, const std::string& sql, const std::string& path) : path_(path) {
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
+      std::string msg = sqlite3_errmsg(db);
+      throw ProjectError(path + ": " + msg);
+    }
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  sqlite3_stmt* get() { return stmt_; }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+  std::string path_;
+};
+
+}  // namespace
+
+const char* ShapeTableName(int family) {
+  switch (family) {
+    case 1:
+      return "tbl形状サイズ_もたれ式";
+    case 2:
+      return "tbl形状サイズ_逆T順L逆L式";
+    default:
+      return "tbl形状サイズ_重力式";
+  }
+}
+
+// Row access shared by the typed readers and writers.
+class RowAccess {
+ public:
+  // Reads the first row; nothing for an empty table.
+  static std::optional<std::vector<Value>> Read(const ProjectDatabase& db, const char* table) {
+    const TableDef& def = FindTable(table);
+    std::string sql = "SELECT ";
+    for (size_t i = 0; i < def.fields.size(); ++i) {
+      if (i) sql += ", ";
+      sql += Quote(def.fields[i].name);
+    }
+    sql += " FROM " + Quote(table) + " ORDER BY rowid LIMIT 1";
+    Statement st(db.db_, sql, db.path_);
+    int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_DONE) return std::nullopt;
+    if (rc != SQLITE_ROW) db.Fail(std::string("cannot read table ") + table);
+    std::vector<Value> out;
+    for (size_t i = 0; i < def.fields.size(); ++i) {
+      const FieldDef& f = def.fields[i];
+      int ct = sqlite3_column_type(st.get(), static_cast<int>(i));
+      Value v{f.type, {}, 0, std::nullopt};
+      std::string where = std::string(table) + "." + f.name;
+      switch (f.type) {
+        case FieldType::Text:
+          if (ct != SQLITE_NULL) {
+            const unsigned char* t = sqlite3_column_text(st.get(), static_cast<int>(i));
+            v.text = t ? reinterpret_cast<const char*>(t) : "";
+          }
+          break;
+        case FieldType::Integer:
+          if (ct == SQLITE_TEXT || ct == SQLITE_BLOB) {
+            db.Fail("the field " + where + " holds a text where a number is expected");
+          }
+          if (ct == SQLITE_FLOAT) {
+            double d = sqlite3_column_double(st.get(), static_cast<int>(i));
+            if (!(d >= -32768.5 && d < 32767.5)) {
+              db.Fail("the field " + where + " holds a value outside the 16-bit range");
+            }
+            v.integer = static_cast<long long>(std::nearbyint(d));
+          } else {
+            v.integer = sqlite3_column_int64(st.get(), static_cast<int>(i));
+          }
+          if (v.integer < std::numeric_limits<int16_t>::min() ||
+              v.integer > std::numeric_limits<int16_t>::max()) {
+            db.Fail("the field " + where + " holds a value outside the 16-bit range");
+          }
+          break;
+        case FieldType::Single:
+          if (ct == SQLITE_TEXT || ct == SQLITE_BLOB) {
+            db.Fail("the field " + where + " holds a text where a number is expected");
+          }
+          if (ct != SQLITE_NULL) {
+            double d = sqlite3_column_double(st.get(), static_cast<int>(i));
+            if (!std::isfinite(d) || std::fabs(d) > std::numeric_limits<float>::max()) {
+              db.Fail("the field " + where + " holds a number outside the 32-bit float range");
+            }
+            v.real = d;
+          }
+          break;
+      }
+      out.push_back(std::move(v));
+    }
+    return out;
+  }
+
+  static void Write(ProjectDatabase& db, const char* table, const std::vector<Value>& values) {
+    const TableDef& def = FindTable(table);
+    bool own_tx = sqlite3_get_autocommit(db.db_) != 0;
+    if (own_tx) db.Exec("BEGIN IMMEDIATE");
+    try {
+      db.Exec("DELETE FROM " + Quote(table));
+      std::string sql = "INSERT INTO " + Quote(table) + " (";
+      std::string params;
+      for (size_t i = 0; i < def.fields.size(); ++i) {
+        if (i) {
+          sql += ", ";
+          params += ", ";
+        }
+        sql += Quote(def.fields[i].name);
+        params += "?";
+      }
+      sql += ") VALUES (" + params + ")";
+      Statement st(db.db_, sql, db.path_);
+      for (size_t i = 0; i < values.size(); ++i) {
+        int idx = static_cast<int>(i) + 1;
+        const Value& v = values[i];
+        switch (v.type) {
+          case FieldType::Text:
+            sqlite3_bind_text(st.get(), idx, v.text.c_str(), static_cast<int>(v.text.size()),
+                              SQLITE_TRANSIENT);
+            break;
+          case FieldType::Integer:
+            sqlite3_bind_int64(st.get(), idx, v.integer);
+            break;
+          case FieldType::Single:
+            if (v.real) {
+              sqlite3_bind_double(st.get(), idx, *v.real);
+            } else {
+              sqlite3_bind_null(st.get(), idx);
+            }
+            break;
+        }
+      }
+      if (sqlite3_step(st.get()) != SQLITE_DONE) db.Fail(std::string("cannot write ") + table);
+      if (own_tx) db.Exec("COMMIT");
+    } catch (...) {
+      if (own_tx) sqlite3_exec(db.db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+  }
+};
+
+namespace {
+Value Text(const std::string& s) { return {FieldType::Text, s, 0, std::nullopt}; }
+Value Int(int16_t i) { return {FieldType::Integer, {}, i, std::nullopt}; }
+Value Real(float f) { return {FieldType::Single, {}, 0, static_cast<double>(f)}; }
+Value Real(std::optional<float> f) {
+  return {FieldType::Single, {}, 0,
+          f ? std::optional<double>(static_cast<double>(*f)) : std::nullopt};
+}
+float F(const Value& v) { return v.real ? static_cast<float>(*v.real) : 0.0f; }
+int16_t I(const Value& v) { return static_cast<int16_t>(v.integer); }
+std::optional<float> OptF(const Value& v) {
+  return v.real ? std::optional<float>(static_cast<float>(*v.real)) : std::nullopt;
+}
+}  // namespace
+
+ProjectDatabase ProjectDatabase::Open(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    throw ProjectError(path + ": the file does not exist");
+  }
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db);
+    db = nullptr;
+    rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  }
+  if (rc != SQLITE_OK) {
+    std::string msg = db ? sqlite3_errmsg(db) : "cannot open";
+    sqlite3_close(db);
+    throw ProjectError(path + ": " + msg);
+  }
+  ProjectDatabase pd(db, path);
+  sqlite3_busy_timeout(db, 2000);
+  pd.CheckSchema();
+  return pd;
+}
+
+void ProjectDatabase::CheckSchema() const {
+  // Reading the schema fails at once for a file that is not SQLite.
+  char* err = nullptr;
+  if (sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) !=
+      SQLITE_OK) {
+    std::string msg = err ? err : "unreadable";
+    sqlite3_free(err);
+    throw ProjectError(path_ + ": not a project database (" + msg + ")");
+  }
+  for (const auto& table : Schema()) {
+    Statement st(db_, "PRAGMA table_info(" + Quote(table.name) + ")", path_);
+    std::vector<std::string> names;
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+      const unsigned char* n = sqlite3_column_text(st.get(), 1);
+      names.push_back(AsciiLower(n ? reinterpret_cast<const char*>(n) : ""));
+    }
+    if (names.empty()) {
+      throw ProjectError(path_ + ": not a project database (the table " +
+                         std::string(table.name) + " is missing)");
+    }
+    for (const auto& f : table.fields) {
+      bool found = false;
+      for (const auto& n : names) found = found || n == AsciiLower(f.name);
+      if (!found) {
+        throw ProjectError(path_ + ": not a project database (the field " +
+                           std::string(table.name) + "." + f.name + " is missing)");
+      }
+    }
+  }
+}
+
+ProjectDatabase::ProjectDatabase(ProjectDatabase&& other) noexcept
+    : db_(other.db_), path_(std::move(other.path_)) {
+  other.db_ = nullptr;
+}
+
+ProjectDatabase& ProjectDatabase::operator=(ProjectDatabase&& other) noexcept {
+  if (this != &other) {
+    sqlite3_close(db_);
+    db_ = other.db_;
+    path_ = std::move(other.path_);
+    other.db_ = nullptr;
+  }
+  return *this;
+}
+
+ProjectDatabase::~ProjectDatabase() { sqlite3_close(db_); }
+
+void ProjectDatabase::Exec(const std::string& sql) const {
+  char* err = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string msg = err ? err : "error";
+    sqlite3_free(err);
+    throw ProjectError(path_ + ": " + msg);
+  }
+}
+
+void ProjectDatabase::Fail(const std::string& what) const {
+  throw ProjectError(path_ + ": " + what);
+}
+
+void ProjectDatabase::BeginTransaction() { Exec("BEGIN IMMEDIATE"); }
+void ProjectDatabase::Commit() { Exec("COMMIT"); }
+void ProjectDatabase::Rollback() {
+  if (sqlite3_get_autocommit(db_) == 0) Exec("ROLLBACK");
+}
+
+std::optional<ProjectNameRow> ProjectDatabase::ReadProjectName() const {
+  auto v = RowAccess::Read(*this, kTableProjectName);
+  if (!v) return std::nullopt;
+  return ProjectNameRow{(*v)[0].text, (*v)[1].text, I((*v)[2])};
+}
+
+std::optional<UnitRow> ProjectDatabase::ReadUnit() const {
+  auto v = RowAccess::Read(*this, kTableUnit);
+  if (!v) return std::nullopt;
+  return UnitRow{(*v)[0].text, I((*v)[1])};
+}
+
+std::optional<RebarRow> ProjectDatabase::ReadRebar() const {
+  auto v = RowAccess::Read(*this, kTableRebar);
+  if (!v) return std::nullopt;
+  const auto& r = *v;
+  RebarRow row;
+  row.kind = I(r[0]);
+  row.strength = I(r[1]);
+  row.sigma_sa = F(r[2]);
+  row.sigma_saT = F(r[3]);
+  row.es = F(r[4]);
+  row.dt0 = F(r[5]);
+  row.dt1 = F(r[6]);
+  row.hAA = F(r[7]);
+  for (int i = 0; i < 8; ++i) {
+    row.size[i] = I(r[8 + i]);
+    row.ctc[i] = I(r[16 + i]);
+  }
+  return row;
+}
+
+std::optional<ConcreteRow> ProjectDatabase::ReadConcrete() const {
+  auto v = RowAccess::Read(*this, kTableConcrete);
+  if (!v) return std::nullopt;
+  const auto& r = *v;
+  return ConcreteRow{F(r[0]), F(r[1]), F(r[2]), F(r[3]), F(r[4]), F(r[5]), F(r[6])};
+}
+
+std::optional<SoilRow> ProjectDatabase::ReadSoil() const {
+  auto v = RowAccess::Read(*this, kTableSoil);
+  if (!v) return std::nullopt;
+  const auto& r = *v;
+  SoilRow row;
+  row.ut_kind = r[0].text;
+  row.gamma = F(r[1]);
+  row.phi = F(r[2]);
+  row.c = F(r[3]);
+  row.phi_b = F(r[4]);
+  row.q1 = F(r[5]);
+  row.q2 = F(r[6]);
+  row.nu1 = F(r[7]);
+  row.nu2 = F(r[8]);
+  row.nu3 = F(r[9]);
+  row.ko = F(r[10]);
+  row.kh = F(r[11]);
+  return row;
+}
+
+std::optional<FoundationRow> ProjectDatabase::ReadFoundation() const {
+  auto v = RowAccess::Read(*this, kTableFoundation);
+  if (!v) return std::nullopt;
+  const auto& r = *v;
+  return FoundationRow{F(r[0]), F(r[1]), F(r[2]), F(r[3])};
+}
+
+std::optional<ShapeRow> ProjectDatabase::ReadShape(int family) const {
+  auto v = RowAccess::Read(*this, ShapeTableName(family));
+  if (!v) return std::nullopt;
+  const auto& r = *v;
+  ShapeRow row;
+  for (int i = 0; i < 3; ++i) {
+    row.t[i] = F(r[i]);
+    row.l[i] = F(r[3 + i]);
+  }
+  row.h = F(r[6]);
+  row.hh = OptF(r[7]);
+  row.hl = OptF(r[8]);
+  for (int i = 0; i < 5; ++i) row.d[i] = F(r[9 + i]);
+  row.b = F(r[14]);
+  row.beta = F(r[15]);
+  return row;
+}
+
+void ProjectDatabase::Write(const ProjectNameRow& row) {
+  RowAccess::Write(*this, kTableProjectName, {Text(row.cname), Text(row.data), Int(row.shape)});
+}
+
+void ProjectDatabase::Write(const UnitRow& row) {
+  RowAccess::Write(*this, kTableUnit, {Text(row.unit), Int(row.kisk)});
+}
+
+void ProjectDatabase::Write(const RebarRow& row) {
+  std::vector<Value> v = {Int(row.kind), Int(row.strength), Real(row.sigma_sa), Real(row.sigma_saT),
+                          Real(row.es),  Real(row.dt0),     Real(row.dt1),      Real(row.hAA)};
+  for (auto s : row.size) v.push_back(Int(s));
+  for (auto c : row.ctc) v.push_back(Int(c));
+  RowAccess::Write(*this, kTableRebar, v);
+}
+
+void ProjectDatabase::Write(const ConcreteRow& row) {
+  RowAccess::Write(*this, kTableConcrete,
+                   {Real(row.fc), Real(row.ec), Real(row.sigma_ck), Real(row.sigma_cac),
+                    Real(row.sigma_cat), Real(row.tau_a), Real(row.gamma_c)});
+}
+
+void ProjectDatabase::Write(const SoilRow& row) {
+  RowAccess::Write(*this, kTableSoil,
+                   {Text(row.ut_kind), Real(row.gamma), Real(row.phi), Real(row.c),
+                    Real(row.phi_b), Real(row.q1), Real(row.q2), Real(row.nu1), Real(row.nu2),
+                    Real(row.nu3), Real(row.ko), Real(row.kh)});
+}
+
+void ProjectDatabase::Write(const FoundationRow& row) {
+  RowAccess::Write(*this, kTableFoundation,
+                   {Real(row.r00), Real(row.r01), Real(row.e00), Real(row.e01)});
+}
+
+void ProjectDatabase::WriteShape(int family, const ShapeRow& row) {
+  RowAccess::Write(*this, ShapeTableName(family),
+                   {Real(row.t[0]), Real(row.t[1]), Real(row.t[2]), Real(row.l[0]),
+                    Real(row.l[1]), Real(row.l[2]), Real(row.h), Real(row.hh), Real(row.hl),
+                    Real(row.d[0]), Real(row.d[1]), Real(row.d[2]), Real(row.d[3]),
+                    Real(row.d[4]), Real(row.b), Real(row.beta)});
+}
+
+bool ProjectDatabase::IsSI() const {
+  auto unit = ReadUnit();
+  return !unit || unit->unit == "SI 単位";
+}
+
+void CreateProjectDatabase(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  if (ec) throw ProjectError(path + ": cannot delete the old file (" + ec.message() + ")");
+  std::filesystem::remove(path + "-journal", ec);
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+      SQLITE_OK) {
+    std::string msg = db ? sqlite3_errmsg(db) : "cannot create";
+    sqlite3_close(db);
+    throw ProjectError(path + ": " + msg);
+  }
+  std::string sql = "PRAGMA journal_mode=DELETE; BEGIN;";
+  for (const auto& t : Schema()) {
+    sql += "CREATE TABLE " + Quote(t.name) + " (";
+    for (size_t i = 0; i < t.fields.size(); ++i) {
+      if (i) sql += ", ";
+      sql += Quote(t.fields[i].name) + " " + SqlType(t.fields[i].type);
+    }
+    sql += ");";
+  }
+  sql += "COMMIT;";
+  char* err = nullptr;
+  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+  std::string msg = err ? err : "";
+  sqlite3_free(err);
+  sqlite3_close(db);
+  if (rc != SQLITE_OK) throw ProjectError(path + ": " + msg);
+}
+
+void CheckProjectFile(const std::string& path) { ProjectDatabase::Open(path); }
+
+void CopyDatabaseFile(const std::string& from, const std::string& to) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  std::string tmp = to + ".tmp";
+  fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec);
+  if (ec) {
+    fs::remove(tmp, ec);
+    throw ProjectError(to + ": cannot copy " + from + " to it");
+  }
+  fs::rename(tmp, to, ec);
+  if (ec) {
+    std::error_code ignore;
+    fs::remove(tmp, ignore);
+    throw ProjectError(to + ": cannot write the file (" + ec.message() + ")");
+  }
+}
+
+void CompactDatabase(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  std::filesystem::remove(to, ec);
+  if (ec) throw ProjectError(to + ": cannot delete the old file (" + ec.message() + ")");
+  ProjectDatabase db = ProjectDatabase::Open(from);
+  std::string target = "'";
+  for (char c : to) {
+    if (c == '\'') target.push_back('\'');
+    target.push_back(c);
+  }
+  target += "'";
+  db.VacuumInto(target);
+}
+
+}  // namespace ktv

@@ -1,0 +1,168 @@
+#pragma once
+// The project database: nine one-row tables in one SQLite file (kept with the .mdb extension).
+//
+// Writers delete every row of a table and add exactly one; readers look only at the first row and
+// treat an empty table as holding no stored values. Floats are stored as REAL, which holds every
+// 32-bit value exactly, so they read back as the same float.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+struct sqlite3;
+
+namespace ktv {
+
+// A database failure; the message names the file and what is wrong.
+class ProjectError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// tbl工事名
+struct ProjectNameRow {
+  std::string cname;     // CName
+  std::string data;      // Data (date text)
+  int16_t shape = 0;     // 形状
+};
+
+// tbl単位系及び形式
+struct UnitRow {
+  std::string unit = "SI 単位";  // Unit
+  int16_t kisk = 0;              // Kisk
+};
+
+// tbl鉄筋
+struct RebarRow {
+  int16_t kind = 0;
+  int16_t strength = 0;
+  float sigma_sa = 0;   // σsa
+  float sigma_saT = 0;  // σsaT
+  float es = 0;         // Es
+  float dt0 = 0;        // cm
+  float dt1 = 0;        // cm
+  float hAA = 0;        // m
+  std::array<int16_t, 8> size{};  // Size00..Size07
+  std::array<int16_t, 8> ctc{};   // ctc00..ctc07, mm
+};
+
+// tblコンクリート
+struct ConcreteRow {
+  float fc = 0;         // Fc
+  float ec = 0;         // Ec
+  float sigma_ck = 0;   // σck
+  float sigma_cac = 0;  // σcac
+  float sigma_cat = 0;  // σcat
+  float tau_a = 0;      // τa
+  float gamma_c = 0;    // γc
+};
+
+// tbl単位体積重量及び土質定数
+struct SoilRow {
+  std::string ut_kind;  // UTKind: method code (0 or 10) + soil class index, as text
+  float gamma = 0;      // γ
+  float phi = 0;        // φ, degrees
+  float c = 0;          // C
+  float phi_b = 0;      // φB (tanφB)
+  float q1 = 0;
+  float q2 = 0;
+  float nu1 = 0, nu2 = 0, nu3 = 0;  // ν1..ν3
+  float ko = 0;                     // Ko
+  float kh = 0;                     // Kh
+};
+
+// tbl基礎の安定
+struct FoundationRow {
+  float r00 = 0;  // qa, normal case
+  float r01 = 0;  // sliding safety factor, normal case
+  float e00 = 0;  // qa, seismic case
+  float e01 = 0;  // sliding safety factor, seismic case
+};
+
+// tbl形状サイズ_重力式 / _もたれ式 / _逆T順L逆L式, metres and degrees.
+struct ShapeRow {
+  std::array<float, 3> t{};  // T00..T02
+  std::array<float, 3> l{};  // L00..L02
+  float h = 0;
+  std::optional<float> hh;  // HH, reserved: empty for the current family
+  std::optional<float> hl;  // HL, reserved: empty for the current family
+  std::array<float, 5> d{};  // D00..D04
+  float b = 0;
+  float beta = 0;  // β
+};
+
+// Table names.
+inline constexpr const char* kTableProjectName = "tbl工事名";
+inline constexpr const char* kTableUnit = "tbl単位系及び形式";
+inline constexpr const char* kTableRebar = "tbl鉄筋";
+inline constexpr const char* kTableConcrete = "tblコンクリート";
+inline constexpr const char* kTableSoil = "tbl単位体積重量及び土質定数";
+inline constexpr const char* kTableFoundation = "tbl基礎の安定";
+// Shape table of a wall family (0 gravity, 1 leaning, 2 cantilever).
+const char* ShapeTableName(int family);
+
+// An open project database. Opening checks that the file is a project: an SQLite file with the
+// nine tables and their fields.
+class ProjectDatabase {
+ public:
+  static ProjectDatabase Open(const std::string& path);
+  ProjectDatabase(ProjectDatabase&& other) noexcept;
+  ProjectDatabase& operator=(ProjectDatabase&& other) noexcept;
+  ProjectDatabase(const ProjectDatabase&) = delete;
+  ProjectDatabase& operator=(const ProjectDatabase&) = delete;
+  ~ProjectDatabase();
+
+  const std::string& path() const { return path_; }
+
+  // Readers: nothing when the table is empty.
+  std::optional<ProjectNameRow> ReadProjectName() const;
+  std::optional<UnitRow> ReadUnit() const;
+  std::optional<RebarRow> ReadRebar() const;
+  std::optional<ConcreteRow> ReadConcrete() const;
+  std::optional<SoilRow> ReadSoil() const;
+  std::optional<FoundationRow> ReadFoundation() const;
+  std::optional<ShapeRow> ReadShape(int family) const;
+
+  // Writers: the table holds exactly this row afterwards.
+  void Write(const ProjectNameRow& row);
+  void Write(const UnitRow& row);
+  void Write(const RebarRow& row);
+  void Write(const ConcreteRow& row);
+  void Write(const SoilRow& row);
+  void Write(const FoundationRow& row);
+  void WriteShape(int family, const ShapeRow& row);
+
+  // Several writes in one transaction (one file update instead of nine).
+  void BeginTransaction();
+  void Commit();
+  void Rollback();
+
+  // True when the stored unit text is "SI 単位" or the unit table is empty.
+  bool IsSI() const;
+
+ private:
+  explicit ProjectDatabase(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+  void CheckSchema() const;
+  void VacuumInto(const std::string& quoted_target) { Exec("VACUUM INTO " + quoted_target); }
+  friend void CompactDatabase(const std::string& from, const std::string& to);
+  void Exec(const std::string& sql) const;
+  [[noreturn]] void Fail(const std::string& what) const;
+  sqlite3* db_ = nullptr;
+  std::string path_;
+  friend class RowAccess;
+};
+
+// Creates an empty project database at path (an existing file is replaced). All tables are empty.
+void CreateProjectDatabase(const std::string& path);
+
+// Checks that a file is a project database; the error names the file and what is wrong.
+void CheckProjectFile(const std::string& path);
+
+// Copies a file whole (the copy is written under a temporary name and renamed into place).
+void CopyDatabaseFile(const std::string& from, const std::string& to);
+
+// Writes a compacted copy of a database to another file (replacing it).
+void CompactDatabase(const std::string& from, const std::string& to);
+
+}  // namespace ktv
