@@ -1,0 +1,188 @@
+#include "families/gravity/gravity_calculation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "app/errors.h"
+#include "app/format.h"
+#include "earth_pressure/earth_pressure.h"
+
+namespace ktv {
+namespace {
+
+constexpr double kPiD = static_cast<double>(kPi);
+
+// Stores a double step as a float; beyond the float range it becomes an infinity (caught below).
+float F(double v) {
+  if (std::fabs(v) > std::numeric_limits<float>::max() && std::isfinite(v)) {
+    return v > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+  }
+  return static_cast<float>(v);
+}
+
+[[noreturn]] void Fail(const std::string& cause) {
+  throw CalculationError("重力式擁壁の計算ができません：" + cause);
+}
+
+void RequireFinite(float v, const char* name) {
+  if (!std::isfinite(v)) Fail(std::string(name) + "が数値として定まりません。");
+}
+
+// A printed table cell read back as a number: the totals are sums of these.
+double AsPrinted(float v) { return ReadNumber(FormatValue(v, kFmt3)); }
+
+}  // namespace
+
+void CheckGravityInputs(const GravityInputs& in) {
+  const std::pair<float, const char*> all[] = {{in.gamma_c, "γc"},
+                                               {in.sigma_ck, "σck"},
+                                               {in.sigma_cac, "σcac"},
+                                               {in.sigma_cat, "σcat"},
+                                               {in.gamma, "γ"},
+                                               {in.phi, "φ"},
+                                               {in.c, "C"},
+                                               {in.tan_phi_b, "tanφB"},
+                                               {in.q, "q"},
+                                               {in.qa, "qa"},
+                                               {in.fsa, "Fsa"},
+                                               {in.h, "H"},
+                                               {in.t00, "T1"},
+                                               {in.t01, "T2"},
+                                               {in.t02, "T3"},
+                                               {in.beta, "β"}};
+  for (const auto& [v, name] : all) {
+    if (!std::isfinite(v)) Fail("入力値" + std::string(name) + "が数値ではありません。");
+  }
+  if (!(in.h > 0)) Fail("擁壁の高さHが0以下です。");
+  if (in.t00 < 0) Fail("前面の勾配幅T1が負の値です。");
+  if (in.t01 < 0) Fail("天端幅T2が負の値です。");
+  if (in.t02 < 0) Fail("背面の勾配幅T3が負の値です。");
+  if (!(F(static_cast<double>(in.t00) + in.t01 + in.t02) > 0)) {
+    Fail("底版幅B（T1+T2+T3）が0です。");
+  }
+}
+
+GravityEarthPressure ComputeGravityEarthPressure(float phi, float gamma, float q, float h,
+                                                 float t02, float beta, MessageSink& sink) {
+  GravityEarthPressure p;
+  p.phi_r = F(static_cast<double>(phi) * kPiD / 180.0);
+  p.beta_r = F(static_cast<double>(beta) * kPiD / 180.0);
+  p.delta = F(2.0 / 3.0 * p.phi_r);
+  p.alpha = FaceAngle(t02, h);
+  const auto ka = CoulombKa(p.phi_r, p.beta_r, p.alpha, p.delta, sink);
+  p.ka_failed = !ka.has_value();
+  p.ka = F(ValueOrZero(ka));
+  p.theta = F(static_cast<double>(p.alpha) + p.delta);
+  const double hh = static_cast<double>(h) * h;
+  const double k = static_cast<double>(gamma) * 0.5 * p.ka;
+  const double c = std::cos(static_cast<double>(p.theta));
+  const double s = std::sin(static_cast<double>(p.theta));
+  p.pha = F(hh * k * c);
+  p.pva = F(hh * k * s);
+  const double kqh = static_cast<double>(p.ka) * q * h;
+  p.phq = F(kqh * c);
+  p.pvq = F(kqh * s);
+  p.ph = F(static_cast<double>(p.pha) + p.phq);
+  p.pv = F(static_cast<double>(p.pva) + p.pvq);
+  return p;
+}
+
+SelfWeightTable ComputeSelfWeightTable(float gamma_c, float t00, float t01, float t02, float h) {
+  SelfWeightTable t;
+  const float b = F(static_cast<double>(t00) + t01 + t02);
+  auto add = [&](const char* name, double area, double arm) {
+    SelfWeightRow& r = t.rows[t.count++];
+    r.name = name;
+    r.a = F(area);
+    r.gamma_c = gamma_c;
+    r.v = F(static_cast<double>(r.a) * gamma_c);
+    r.x = F(arm);
+    r.m = F(static_cast<double>(r.v) * r.x);
+    t.sum_a = F(t.sum_a + AsPrinted(r.a));
+    t.sum_v = F(t.sum_v + AsPrinted(r.v));
+    t.sum_m = F(t.sum_m + AsPrinted(r.m));
+  };
+  const double h_d = h;
+  if (t00 > 0) add("W1", t00 * 0.5 * h_d, 2.0 * t00 / 3.0);
+  add("W2", static_cast<double>(t01) * h_d, t00 + 0.5 * t01);
+  if (t02 > 0) add("W3", 0.5 * h_d * t02, b - 2.0 * t02 / 3.0);
+  return t;
+}
+
+ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
+                                             const GravityEarthPressure& earth, float t00,
+                                             float t01, float t02, float h, float qa, float fsa,
+                                             float tan_phi_b) {
+  ResultantAndChecks r;
+  r.b = F(static_cast<double>(t00) + t01 + t02);
+  if (r.b == 0) Fail("底版幅B（T1+T2+T3）が0です。");
+  r.sum_v = F(static_cast<double>(sum_v_w) + earth.pv);
+  r.sum_h = earth.ph;
+  r.xp = F(static_cast<double>(t00) + t01 + 2.0 * t02 / 3.0);
+  r.yp = F(static_cast<double>(h) / 3.0);
+  r.m_pv = F(static_cast<double>(r.xp) * earth.pv);
+  r.m_ph = F(static_cast<double>(r.yp) * earth.ph);
+  r.mr = F(sum_m_w + static_cast<double>(r.xp) * earth.pv);
+  r.m = F(static_cast<double>(r.yp) * earth.ph);
+  if (r.sum_v == 0) Fail("鉛直力の合計ΣVが0です。");
+  r.d = F((static_cast<double>(r.mr) - r.m) / r.sum_v);
+  r.e = F(r.b / 2.0 - r.d);
+  r.b6 = F(r.b / 6.0);
+  // The middle third is a limit on both sides of the centre: a resultant far behind the centre
+  // must fail as well as one far in front of it.
+  r.overturning_ok = r.b6 > std::fabs(r.e);
+  r.within_middle_third = r.overturning_ok;
+  if (r.sum_h == 0) {
+    Fail(earth.ka == 0 ? "水平力の合計ΣHが0です（主働土圧係数Ka=0）。" : "水平力の合計ΣHが0です。");
+  }
+  r.fs = F(static_cast<double>(r.sum_v) * tan_phi_b / r.sum_h);
+  r.sliding_ok = r.fs > fsa;
+  const double ratio = 6.0 * r.e / r.b;
+  const double mean = static_cast<double>(r.sum_v) / r.b;
+  r.q1 = F((ratio + 1.0) * mean);
+  r.q2 = F((1.0 - ratio) * mean);
+  r.bearing_ok = r.q1 < qa && r.q2 < qa;
+  const std::pair<float, const char*> results[] = {{r.sum_v, "ΣV"}, {r.sum_h, "ΣH"}, {r.mr, "Mr"},
+                                                   {r.m, "M"},      {r.d, "d"},      {r.e, "e"},
+                                                   {r.fs, "Fs"},    {r.q1, "q1"},    {r.q2, "q2"}};
+  for (const auto& [v, name] : results) RequireFinite(v, name);
+  return r;
+}
+
+BodyStress CheckBodyStress(float q1, float q2, float sigma_cac) {
+  BodyStress s;
+  s.sigma_c1 = F(q1 * 0.1);
+  s.sigma_c2 = F(q2 * 0.1);
+  // The larger stress decides, wherever the resultant lies; tension exactly when the smaller one
+  // is negative.
+  s.ok = std::max(s.sigma_c1, s.sigma_c2) < sigma_cac;
+  s.tension = std::min(s.sigma_c1, s.sigma_c2) < 0;
+  return s;
+}
+
+GravityCalculation ComputeGravity(const GravityInputs& in, MessageSink& sink) {
+  CheckGravityInputs(in);
+  GravityCalculation c;
+  c.earth = ComputeGravityEarthPressure(in.phi, in.gamma, in.q, in.h, in.t02, in.beta, sink);
+  const GravityEarthPressure& p = c.earth;
+  const std::pair<float, const char*> pressures[] = {{p.ka, "Ka"},   {p.pha, "PHA"}, {p.pva, "PVA"},
+                                                     {p.phq, "PHq"}, {p.pvq, "PVq"}, {p.ph, "PH"},
+                                                     {p.pv, "PV"}};
+  for (const auto& [v, name] : pressures) RequireFinite(v, name);
+  GravityResults& r = c.results;
+  r.self_weight = ComputeSelfWeightTable(in.gamma_c, in.t00, in.t01, in.t02, in.h);
+  for (int i = 0; i < r.self_weight.count; ++i) {
+    const SelfWeightRow& row = r.self_weight.rows[i];
+    RequireFinite(row.a, "断面積");
+    RequireFinite(row.v, "自重");
+    RequireFinite(row.m, "自重のモーメント");
+  }
+  r.checks = ComputeResultantAndChecks(r.self_weight.sum_v, r.self_weight.sum_m, c.earth, in.t00,
+                                       in.t01, in.t02, in.h, in.qa, in.fsa, in.tan_phi_b);
+  r.body = CheckBodyStress(r.checks.q1, r.checks.q2, in.sigma_cac);
+  return c;
+}
+
+}  // namespace ktv
