@@ -1,0 +1,24 @@
+#pragma once
+// The cover page (page 0) of every report.
+#include <string>
+
+namespace ktv {
+
+class ReportWriter;
+
+struct CoverData {
+  std::string title;              // program title (passed along, not printed)
+  std::string project_name;       // tbl工事名.CName
+  std::string office_name;        // settings Settings/OfficeName
+  std::string date_text;          // tbl工事名.Data, printed as stored
+  bool print_office_name = true;  // settings Settings/PrnCNamOk
+  bool print_date = true;         // settings Settings/PrnDateOk
+};
+
+// Title of a wall family on the cover; empty for an unknown family.
+std::string CoverFamilyTitle(int wall_family);
+
+// Writes the cover onto the current page of the writer (header and footer are the caller's).
+void WriteCoverPage(ReportWriter& writer, const CoverData& data, int wall_family);
+
+}  // namespace ktv

@@ -1,0 +1,41 @@
+#pragma once
+// The report build sequence: page setup, cover, header, family chapters, end of document.
+#include <string>
+
+#include "report/cover_page.h"
+#include "report/family_entries.h"
+#include "report/report_context.h"
+
+namespace ktv {
+
+class ReportWriter;
+
+// Phases of ApplyPageSetup.
+inline constexpr int kPageSetupDocument = 0;  // the writer's page setup, counter -1
+inline constexpr int kPageSetupCover = 1;     // header and footer cleared, style 4
+inline constexpr int kPageSetupReport = 2;    // header "工事名：" + name | | title, style 3
+
+void ApplyPageSetup(ReportWriter& writer, int phase, const std::string& project_name,
+                    const std::string& title);
+
+// Project name and date from tbl工事名 of the working database (blank on any database error or
+// an empty table), the office name and the two cover switches from the settings store, the title
+// from the program title.
+CoverData ReadCoverData(const std::string& working_database_path);
+
+struct ReportBuildResult {
+  // True when the document was built to its end. False when the build stopped: the writer then
+  // holds no pages and error names the cause.
+  bool complete = false;
+  std::string error;
+  int page_count = 0;    // pages including the cover
+  int report_pages = 0;  // "全ページ数": pages without the cover
+  int current_page = 0;  // "現在のページ" of the first page shown (the cover: 0)
+};
+
+// Builds the whole document into the writer. Errors of the build (calculation, database, writer)
+// never escape: the result carries the message and the writer is left empty.
+ReportBuildResult BuildReport(ReportWriter& writer, int wall_family, const ReportContext& context,
+                              const FamilyEntryTable& entries = FamilyReportEntries());
+
+}  // namespace ktv
