@@ -1,0 +1,232 @@
+#include "sketch/sketch_panel.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <string>
+#include <vector>
+
+#include "sketch/gravity_sketch.h"
+#include "sketch/sketch_view.h"
+
+namespace ktv {
+namespace {
+
+// Holds the drawing's messages until the window is enabled again, so that the message box does not
+// open over a disabled window.
+class DeferredSink : public MessageSink {
+ public:
+  explicit DeferredSink(MessageSink& target) : target_(target) {}
+  void Beep() override { events_.push_back({true, {}, {}, {}, {}}); }
+  MessageAnswer Show(MessageIcon icon, MessageButtons buttons, const std::string& title,
+                     const std::string& text) override {
+    if (buttons != MessageButtons::Ok) return target_.Show(icon, buttons, title, text);
+    events_.push_back({false, icon, buttons, title, text});
+    return MessageAnswer::Ok;
+  }
+  void Replay() {
+    for (const Event& e : events_) {
+      if (e.beep) {
+        target_.Beep();
+      } else {
+        target_.Show(e.icon, e.buttons, e.title, e.text);
+      }
+    }
+    events_.clear();
+  }
+
+ private:
+  struct Event {
+    bool beep;
+    MessageIcon icon;
+    MessageButtons buttons;
+    std::string title;
+    std::string text;
+  };
+  MessageSink& target_;
+  std::vector<Event> events_;
+};
+
+QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+  button->setObjectName(QString::fromUtf8(name));
+  button->setAutoDefault(false);
+  // As narrow as the caption allows, so the panel fits beside the wall page's boxes.
+  button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 16);
+  return button;
+}
+
+QFrame* Group(QWidget* parent, std::initializer_list<QWidget*> members) {
+  auto* frame = new QFrame(parent);
+  frame->setFrameShape(QFrame::StyledPanel);
+  auto* layout = new QHBoxLayout(frame);
+  layout->setContentsMargins(3, 3, 3, 3);
+  layout->setSpacing(3);
+  for (QWidget* w : members) layout->addWidget(w);
+  return frame;
+}
+
+}  // namespace
+
+SketchPanel::SketchPanel(MessageSink& sink, QWidget* parent) : QWidget(parent), sink_(sink) {
+  setObjectName(QStringLiteral("SketchPanel"));
+  drawers_[kGravity] = DrawGravitySketch;
+
+  view_ = new SketchView(this);
+  zoom_up_ = Button("cmdZoomUp", "拡大", this);
+  zoom_down_ = Button("cmdZoomDown", "縮小", this);
+  standard_zoom_ = Button("cmdSZoom", "標準", this);
+  scale_up_ = Button("cmdScaleUp", "大きく", this);
+  scale_down_ = Button("cmdScaleDown", "小さく", this);
+  standard_scale_ = Button("cmdSScale", "標準", this);
+  draw_ = Button("cmdDraw", "再描画", this);
+  standard_shape_ = Button("cmdSDraw", "標準図", this);
+  sync_draw_ = new QCheckBox(QString::fromUtf8("入力値をすぐに図に反映する"), this);
+  sync_draw_->setObjectName(QStringLiteral("chkSyncDraw"));
+  sync_draw_->setChecked(true);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(4);
+  layout->addWidget(view_, 1);
+  auto* view_row = new QHBoxLayout;
+  view_row->addWidget(Group(this, {zoom_up_, zoom_down_, standard_zoom_}));
+  view_row->addStretch(1);
+  view_row->addWidget(Group(this, {scale_up_, scale_down_, standard_scale_}));
+  layout->addLayout(view_row);
+  auto* draw_row = new QHBoxLayout;
+  draw_row->addWidget(sync_draw_);
+  draw_row->addStretch(1);
+  draw_row->addWidget(draw_);
+  draw_row->addWidget(standard_shape_);
+  layout->addLayout(draw_row);
+
+  connect(zoom_up_, &QPushButton::clicked, this, &SketchPanel::ZoomUp);
+  connect(zoom_down_, &QPushButton::clicked, this, &SketchPanel::ZoomDown);
+  connect(standard_zoom_, &QPushButton::clicked, this, &SketchPanel::StandardZoom);
+  connect(scale_up_, &QPushButton::clicked, this, &SketchPanel::ScaleUp);
+  connect(scale_down_, &QPushButton::clicked, this, &SketchPanel::ScaleDown);
+  connect(standard_scale_, &QPushButton::clicked, this, &SketchPanel::StandardScale);
+  connect(draw_, &QPushButton::clicked, this, &SketchPanel::DrawSketch);
+  connect(standard_shape_, &QPushButton::clicked, this, &SketchPanel::ResetToStandardSizes);
+  connect(sync_draw_, &QCheckBox::toggled, this, &SketchPanel::ToggleSyncDraw);
+
+  view_->SetUp();
+  ToggleSyncDraw();
+}
+
+void SketchPanel::SetInputSource(std::function<SketchInputs()> source) {
+  source_ = std::move(source);
+}
+
+void SketchPanel::SetInputs(const SketchInputs& inputs) { inputs_ = inputs; }
+
+void SketchPanel::SetDrawer(int family, SketchDrawer drawer) {
+  if (family >= 0 && family < kWallFamilyCount) drawers_[family] = std::move(drawer);
+}
+
+float SketchPanel::ScaleOffset(int family) const {
+  return family >= 0 && family < kWallFamilyCount ? scale_offsets_[family] : 0.0f;
+}
+
+void SketchPanel::ResetForLoad() {
+  scale_offsets_.fill(0);
+  view_->SetUp();
+}
+
+bool SketchPanel::SyncDraw() const { return sync_draw_->isChecked(); }
+
+void SketchPanel::SetSyncDraw(bool on) { sync_draw_->setChecked(on); }
+
+SketchInputs SketchPanel::CurrentInputs() const { return source_ ? source_() : inputs_; }
+
+float* SketchPanel::CurrentOffset() {
+  const int family = CurrentInputs().family;
+  return family >= 0 && family < kWallFamilyCount ? &scale_offsets_[family] : nullptr;
+}
+
+void SketchPanel::DrawSketch() {
+  if (drawing_) return;
+  drawing_ = true;
+  QWidget* window = this->window();
+  const bool window_was_enabled = window->isEnabled();
+  window->setEnabled(false);
+
+  DeferredSink deferred(sink_);
+  const SketchInputs inputs = CurrentInputs();
+  const int family = inputs.family;
+  if (family >= 0 && family < kWallFamilyCount && drawers_[family]) {
+    drawers_[family](view_->Canvas(), inputs, scale_offsets_[family], deferred);
+  } else {
+    // No sketch for this family: show nothing rather than another family's section.
+    view_->Canvas().Clear();
+  }
+
+  window->setEnabled(window_was_enabled);
+  drawing_ = false;
+  deferred.Replay();
+  emit sketchDrawn();
+}
+
+void SketchPanel::ToggleSyncDraw() { draw_->setEnabled(!sync_draw_->isChecked()); }
+
+void SketchPanel::ShapeInputLeft() {
+  if (sync_draw_->isChecked()) DrawSketch();
+}
+
+void SketchPanel::ZoomUp() {
+  const int zoom = view_->Zoom();
+  if (zoom > kZoomUpperLimit) {
+    sink_.Beep();
+    return;
+  }
+  view_->SetZoom(zoom + kZoomStep);
+}
+
+void SketchPanel::ZoomDown() {
+  const int zoom = view_->Zoom();
+  if (zoom < kZoomLowerLimit) {
+    sink_.Beep();
+    return;
+  }
+  view_->SetZoom(zoom - kZoomStep);
+}
+
+void SketchPanel::StandardZoom() { view_->SetZoomMode(SketchView::kZoomModeWholePage); }
+
+void SketchPanel::ChangeScale(float step) {
+  float* offset = CurrentOffset();
+  if (offset == nullptr) return;
+  const float changed = *offset + step;
+  if (changed > kScaleLimit || changed < -kScaleLimit) {
+    sink_.Beep();
+    return;
+  }
+  *offset = changed;
+  DrawSketch();
+}
+
+void SketchPanel::ScaleUp() { ChangeScale(kScaleStep); }
+
+void SketchPanel::ScaleDown() { ChangeScale(-kScaleStep); }
+
+void SketchPanel::StandardScale() {
+  float* offset = CurrentOffset();
+  if (offset == nullptr) return;
+  *offset = 0;
+  DrawSketch();
+}
+
+void SketchPanel::ResetToStandardSizes() {
+  sink_.Beep();
+  const MessageAnswer answer = sink_.Show(MessageIcon::Question, MessageButtons::YesNo, kFullTitle,
+                                          kResetToStandardQuestion);
+  if (answer != MessageAnswer::Yes) return;
+  emit resetToStandardSizesConfirmed();
+  DrawSketch();
+}
+
+}  // namespace ktv
