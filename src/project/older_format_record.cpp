@@ -1,0 +1,580 @@
+#include "project/older_format_record.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <system_error>
+
+#include "app/catalogue.h"
+#include "app/format.h"
+#include "earth_pressure/earth_pressure.h"
+
+namespace ktv {
+
+// Layout of a record
+// ------------------
+// The fields follow one another in the order of DescribeRecord below, with no padding; numbers
+// are little-endian. A text is a 16-bit byte count followed by that many bytes of CP932 text. The
+// date is the 64-bit floating-point day count since 1899-12-30. The dimension block is 51 32-bit
+// floats with the shape values at the indexes of kDimensionSlots and 0 elsewhere; the reserve
+// block at the end is 51 zero 32-bit integers.
+//
+// Room for the texts. The old format opened the file with a record length of 650 bytes, but the
+// fields alone take 642 bytes and the two fixed names (unit system, wall family) add 12 to 24
+// bytes more, so a 650-byte record could never hold them. A record here is
+// kOlderFormatRecordLength (2048) bytes: the fields from the record's start with the texts' real
+// lengths, then zero bytes up to the record's end. Record n starts at byte (n - 1) × 2048, so
+// rewriting record 1 never moves a later record. The project and office names together may take
+// the 2048 - 642 - 24 = 1382 bytes that are always left (more when the fixed names are shorter);
+// a longer pair is refused rather than cut.
+//
+// Cover choices. Field 2 (a 32-bit float) holds chkPrnCNamOk, print the project name on the
+// cover, and field 5 (a 16-bit integer) holds chkPrnDateOk, print the date: each choice follows
+// the value it prints (field 1 is the project name, field 4 the date). Writer and reader share
+// this pairing through DescribeRecord.
+//
+// Reading is strict: a record is accepted only when every field holds a value this program
+// writes (codes within their sets, names matching their codes, finite numbers, zero reserved
+// fields and zero bytes after the last field), so a file that is not such a record loads nothing.
+
+namespace {
+
+constexpr std::size_t kRecordLength = kOlderFormatRecordLength;
+constexpr int kDimensionCount = 51;
+constexpr int kReserveCount = 51;
+
+// The earliest and the latest moment of the platform's date type: 100-01-01 and 9999-12-31.
+constexpr double kFirstDateSerial = -657434.0;
+constexpr double kEndDateSerial = 2958466.0;  // exclusive: 10000-01-01
+
+struct DimensionSlot {
+  int index;
+  float OlderFormatDimensions::*member;
+  const char* name;
+};
+constexpr std::array<DimensionSlot, 23> kDimensionSlots = {{
+    {0, &OlderFormatDimensions::t1, "T1"},  {1, &OlderFormatDimensions::t2, "T2"},
+    {2, &OlderFormatDimensions::t3, "T3"},  {5, &OlderFormatDimensions::t5, "T5"},
+    {6, &OlderFormatDimensions::t6, "T6"},  {11, &OlderFormatDimensions::l1, "L1"},
+    {12, &OlderFormatDimensions::l2, "L2"}, {13, &OlderFormatDimensions::l3, "L3"},
+    {16, &OlderFormatDimensions::l5, "L5"}, {17, &OlderFormatDimensions::l6, "L6"},
+    {22, &OlderFormatDimensions::h0, "H0"}, {23, &OlderFormatDimensions::h1, "H1"},
+    {33, &OlderFormatDimensions::d0, "D0"}, {34, &OlderFormatDimensions::d1, "D1"},
+    {35, &OlderFormatDimensions::d2, "D2"}, {36, &OlderFormatDimensions::d3, "D3"},
+    {37, &OlderFormatDimensions::d4, "D4"}, {38, &OlderFormatDimensions::d5, "D5"},
+    {44, &OlderFormatDimensions::b, "B"},   {45, &OlderFormatDimensions::beta, "β"},
+    {46, &OlderFormatDimensions::w0, "W0"}, {47, &OlderFormatDimensions::q1, "q1"},
+    {48, &OlderFormatDimensions::q2, "q2"},
+}};
+
+// Bar positions by their names on the materials page.
+constexpr std::array<const char*, kBarPositionCount> kBarPositionNames = {
+    "A-A'配筋1", "A-A'配筋2", "B-B'配筋1", "B-B'配筋2",
+    "C-C'配筋1", "C-C'配筋2", "D-D'配筋1", "D-D'配筋2"};
+
+int LastIndexOf(std::size_t count) { return static_cast<int>(count) - 1; }
+
+// The one field list of the record, shared by the writer and the reader. Record is
+// OlderFormatRecord for reading and const OlderFormatRecord for writing. The ranges of the list
+// indexes depend on fields read before them (the bar type), which the order guarantees. The
+// trailing numbers count the record's fields.
+template <class Io, class Record>
+void DescribeRecord(Io& io, Record& r) {
+  io.Text("project name", r.project_name);                                            // 1
+  io.FlagFloat("cover option of the project name", r.print_project_name);             // 2
+  io.Text("office name", r.office_name);                                              // 3
+  io.Date("date", r.date);                                                            // 4
+  io.Flag("cover option of the date", r.print_date);                                  // 5
+  io.Choice("unit system", r.si, 1, 2);                                               // 6
+  io.FixedText("unit system name", OlderFormatUnitName(r.si));                        // 7
+  io.Flag("redraw option", r.sync_draw);                                              // 8
+  io.Index("wall family", r.wall_family, 0, kWallFamilyCount - 1);                    // 9
+  io.FixedText("wall family name", OlderFormatFamilyName(r.wall_family));             // 10
+  io.Dimensions(r.dimensions);                                                        // 11
+  io.Flag("shear key option", r.shear_key);                                           // 12
+  io.Flag("counterfort option", r.counterfort);                                       // 13
+  io.Choice("counterfort top option", r.counterfort_to_h0_top, 1, 2);                 // 14
+  io.Index("bar type", r.bar_type, -1, kBarTypeCount - 1);                            // 15
+  io.Index("bar grade", r.bar_grade, -1, LastIndexOf(BarGrades(r.bar_type).size()));  // 16
+  io.Float("σsa", r.sigma_sa);                                                        // 17
+  io.Float("σsaT", r.sigma_saT);                                                      // 18
+  io.Float("Es", r.es);                                                               // 19
+  for (int i = 0; i < kBarPositionCount; ++i) {                                       // 20
+    io.Index(std::string("bar size of ") + kBarPositionNames[i], r.bar_size[i], -1,
+             LastIndexOf(SizeListEntries(r.bar_type, i).size()));
+  }
+  for (int i = 0; i < kBarPositionCount; ++i) {  // 21
+    io.Spacing(std::string("spacing @ of ") + kBarPositionNames[i], r.bar_spacing[i]);
+  }
+  io.Float("Fc", r.fc);                                     // 22
+  io.Float("σcac", r.sigma_cac);                            // 23
+  io.Float("σcat", r.sigma_cat);                            // 24
+  io.Float("τa", r.tau_a);                                  // 25
+  io.Float("γc", r.gamma_c);                                // 26
+  io.Float("Ec", r.ec);                                     // 27
+  io.ReservedFloats("reserved field after Ec", 3);          // 28
+  io.Float("h of A-A'", r.h_aa);                            // 29
+  io.ReservedFloats("reserved field after h of A-A'", 5);   // 30
+  io.Float("dt of C-C'", r.dt_cc);                          // 31
+  io.ReservedFloats("reserved field after dt of C-C'", 5);  // 32
+  io.Float("dt of A-A'", r.dt_aa);                          // 33
+  io.ReservedFloats("reserved field after dt of A-A'", 2);  // 34
+  io.Float("kh", r.kh);                                     // 35
+  io.Float("C", r.c);                                       // 36
+  io.Float("tanφB", r.tan_phi_b);                           // 37
+  io.Float("γ", r.gamma);                                   // 38
+  io.Float("φ", r.phi);                                     // 39
+  io.Float("ν1", r.nu[0]);                                  // 40
+  io.Float("ν2", r.nu[1]);
+  io.Float("ν3", r.nu[2]);
+  io.Float("Ko", r.ko);                                                        // 41
+  io.Choice("earth-pressure option", r.regulation_table, -1, 0);               // 42
+  io.Index("soil class", r.soil_class, -1, LastIndexOf(kSoilClasses.size()));  // 43
+  io.Float("qa (normal)", r.qa_normal);                                        // 44
+  io.Float("qa (seismic)", r.qa_seismic);
+  io.Float("sliding factor (normal)", r.sliding_normal);  // 45
+  io.Float("sliding factor (seismic)", r.sliding_seismic);
+  io.ReservedInts("reserve block", kReserveCount);  // 46
+}
+
+// --- CP932 through iconv -------------------------------------------------------------------
+
+enum class Conversion { kOk, kInvalid, kUnavailable };
+
+Conversion Convert(const char* to, const char* from, std::string_view in, std::string& out) {
+  out.clear();
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return Conversion::kUnavailable;
+  std::string input(in);
+  char* in_ptr = input.data();
+  std::size_t in_left = input.size();
+  char buffer[256];
+  Conversion result = Conversion::kOk;
+  while (true) {
+    char* out_ptr = buffer;
+    std::size_t out_left = sizeof buffer;
+    // A null input flushes the converter's state once the text is consumed.
+    std::size_t rc = in_left > 0 ? iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left)
+                                 : iconv(cd, nullptr, nullptr, &out_ptr, &out_left);
+    const int error = errno;
+    out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
+    if (rc == static_cast<std::size_t>(-1)) {
+      if (error == E2BIG) continue;
+      result = Conversion::kInvalid;  // EILSEQ, or EINVAL for a sequence cut off at the end
+      break;
+    }
+    if (in_left == 0 && in_ptr != nullptr) {
+      in_ptr = nullptr;  // the text is consumed: flush once more, then stop
+      continue;
+    }
+    break;
+  }
+  iconv_close(cd);
+  return result;
+}
+
+[[noreturn]] void Fail(const std::string& file, const std::string& what) {
+  throw OlderFormatError(file + ": " + what);
+}
+
+std::string ToCp932(const std::string& file, const std::string& field, std::string_view utf8) {
+  std::string out;
+  switch (Convert("CP932", "UTF-8", utf8, out)) {
+    case Conversion::kOk:
+      break;
+    case Conversion::kInvalid:
+      Fail(file, "the " + field + " holds a character that has no CP932 form");
+    case Conversion::kUnavailable:
+      Fail(file, "the CP932 text conversion is not available on this system");
+  }
+  if (out.find('\0') != std::string::npos) Fail(file, "the " + field + " holds a NUL character");
+  return out;
+}
+
+std::string FromCp932(const std::string& file, const std::string& field, std::string_view cp932) {
+  if (cp932.find('\0') != std::string_view::npos) {
+    Fail(file, "the " + field + " holds a NUL character");
+  }
+  std::string out;
+  switch (Convert("UTF-8", "CP932", cp932, out)) {
+    case Conversion::kOk:
+      break;
+    case Conversion::kInvalid:
+      Fail(file, "the " + field + " is not valid CP932 text");
+    case Conversion::kUnavailable:
+      Fail(file, "the CP932 text conversion is not available on this system");
+  }
+  return out;
+}
+
+// Blanks at either end of a name are not stored (as the window trims them).
+std::string_view TrimBlanks(std::string_view s) {
+  const auto first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+std::string Shown(float v) { return ShortestForm(v); }
+std::string Shown(double v) { return ShortestForm(v); }
+
+// --- Writer -----------------------------------------------------------------------------------
+
+class RecordWriter {
+ public:
+  explicit RecordWriter(const std::string& file) : file_(file) { bytes_.reserve(kRecordLength); }
+
+  void Text(const std::string& field, const std::string& text) {
+    const std::string cp932 = ToCp932(file_, field, TrimBlanks(text));
+    name_bytes_ += cp932.size();
+    // Long names are refused once they alone exceed the record, before the 16-bit count is cut.
+    if (cp932.size() > kRecordLength) TooLong();
+    U16(static_cast<uint16_t>(cp932.size()));
+    bytes_.insert(bytes_.end(), cp932.begin(), cp932.end());
+  }
+  void FixedText(const std::string& field, std::string_view text) {
+    const std::string cp932 = ToCp932(file_, field, text);
+    U16(static_cast<uint16_t>(cp932.size()));
+    bytes_.insert(bytes_.end(), cp932.begin(), cp932.end());
+  }
+  void Date(const std::string& field, double serial) {
+    if (!std::isfinite(serial)) Fail(file_, "the " + field + " is not a number");
+    if (serial < kFirstDateSerial || serial >= kEndDateSerial) {
+      Fail(file_, "the " + field + " (" + Shown(serial) + ") lies outside the years 100 to 9999");
+    }
+    U64(std::bit_cast<uint64_t>(serial));
+  }
+  void Float(const std::string& field, float v) {
+    if (!std::isfinite(v)) Fail(file_, "the value of " + field + " is not a finite number");
+    U32(std::bit_cast<uint32_t>(v));
+  }
+  void FlagFloat(const std::string&, bool v) { U32(std::bit_cast<uint32_t>(v ? 1.0f : 0.0f)); }
+  void Flag(const std::string&, bool v) { U16(v ? 1 : 0); }
+  void Choice(const std::string&, bool v, int16_t if_true, int16_t if_false) {
+    U16(static_cast<uint16_t>(v ? if_true : if_false));
+  }
+  void Index(const std::string& field, int16_t v, int first, int last) {
+    if (v < first || v > last) {
+      Fail(file_, "the " + field + " " + std::to_string(v) + " lies outside its list (" +
+                      std::to_string(first) + " to " + std::to_string(last) + ")");
+    }
+    U16(static_cast<uint16_t>(v));
+  }
+  // Spacings are whole millimetres in the record, halves going to the even neighbour.
+  void Spacing(const std::string& field, float v) {
+    const double rounded = std::isfinite(v) ? std::nearbyint(static_cast<double>(v)) : 0.0;
+    if (!std::isfinite(v) || rounded < std::numeric_limits<int16_t>::min() ||
+        rounded > std::numeric_limits<int16_t>::max()) {
+      Fail(file_, "the " + field + " (" + Shown(v) + ") does not fit the record's 16-bit field");
+    }
+    U16(static_cast<uint16_t>(static_cast<int16_t>(rounded)));
+  }
+  void Dimensions(const OlderFormatDimensions& d) {
+    std::array<float, kDimensionCount> block{};
+    for (const auto& slot : kDimensionSlots) {
+      const float v = d.*slot.member;
+      if (!std::isfinite(v))
+        Fail(file_, std::string("the value of ") + slot.name + " is not a finite number");
+      block[slot.index] = v;
+    }
+    for (float v : block) U32(std::bit_cast<uint32_t>(v));
+  }
+  void ReservedFloats(const std::string&, int count) {
+    for (int i = 0; i < count; ++i) U32(0);
+  }
+  void ReservedInts(const std::string&, int count) {
+    for (int i = 0; i < count; ++i) U32(0);
+  }
+
+  std::vector<uint8_t> Finish() {
+    if (bytes_.size() > kRecordLength) TooLong();
+    bytes_.resize(kRecordLength, 0);
+    return std::move(bytes_);
+  }
+
+ private:
+  [[noreturn]] void TooLong() {
+    // Everything but the two names is at most 642 + 24 bytes, which always fits.
+    Fail(file_, "the project name and the office name are too long for the record (they take " +
+                    std::to_string(name_bytes_) + " bytes in CP932; " +
+                    std::to_string(kRecordLength - 642 - 24) + " always fit)");
+  }
+  void U16(uint16_t v) {
+    bytes_.push_back(static_cast<uint8_t>(v));
+    bytes_.push_back(static_cast<uint8_t>(v >> 8));
+  }
+  void U32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  }
+  void U64(uint64_t v) {
+    for (int i = 0; i < 8; ++i) bytes_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  }
+
+  const std::string& file_;
+  std::vector<uint8_t> bytes_;
+  std::size_t name_bytes_ = 0;
+};
+
+// --- Reader -----------------------------------------------------------------------------------
+
+class RecordReader {
+ public:
+  RecordReader(std::span<const uint8_t> bytes, const std::string& file)
+      : bytes_(bytes.first(std::min(bytes.size(), kRecordLength))), file_(file) {}
+
+  void Text(const std::string& field, std::string& text) {
+    const uint16_t length = U16(field);
+    text = std::string(TrimBlanks(FromCp932(file_, field, TextBytes(field, length))));
+  }
+  void FixedText(const std::string& field, std::string_view expected) {
+    const uint16_t length = U16(field);
+    const std::string_view stored = TextBytes(field, length);
+    if (stored != ToCp932(file_, field, expected)) {
+      Fail(file_,
+           "the " + field + " does not match its code (expected " + std::string(expected) + ")");
+    }
+  }
+  void Date(const std::string& field, double& serial) {
+    serial = std::bit_cast<double>(U64(field));
+    if (!std::isfinite(serial)) Fail(file_, "the " + field + " is not a number");
+    if (serial < kFirstDateSerial || serial >= kEndDateSerial) {
+      Fail(file_, "the " + field + " (" + Shown(serial) + ") lies outside the years 100 to 9999");
+    }
+  }
+  void Float(const std::string& field, float& v) {
+    v = std::bit_cast<float>(U32(field));
+    if (!std::isfinite(v)) Fail(file_, "the value of " + field + " is not a finite number");
+  }
+  void FlagFloat(const std::string& field, bool& v) {
+    const float stored = std::bit_cast<float>(U32(field));
+    if (stored != 0.0f && stored != 1.0f) {
+      Fail(file_, "the " + field + " holds " + Shown(stored) + ", not 0 or 1");
+    }
+    v = stored == 1.0f;
+  }
+  void Flag(const std::string& field, bool& v) {
+    const int16_t stored = I16(field);
+    if (stored != 0 && stored != 1) {
+      Fail(file_, "the " + field + " holds " + std::to_string(stored) + ", not 0 or 1");
+    }
+    v = stored == 1;
+  }
+  void Choice(const std::string& field, bool& v, int16_t if_true, int16_t if_false) {
+    const int16_t stored = I16(field);
+    if (stored != if_true && stored != if_false) {
+      Fail(file_, "the " + field + " holds " + std::to_string(stored) + ", not " +
+                      std::to_string(if_true) + " or " + std::to_string(if_false));
+    }
+    v = stored == if_true;
+  }
+  void Index(const std::string& field, int16_t& v, int first, int last) {
+    v = I16(field);
+    if (v < first || v > last) {
+      Fail(file_, "the " + field + " " + std::to_string(v) + " lies outside its list (" +
+                      std::to_string(first) + " to " + std::to_string(last) + ")");
+    }
+  }
+  void Spacing(const std::string& field, float& v) { v = static_cast<float>(I16(field)); }
+  void Dimensions(OlderFormatDimensions& d) {
+    std::array<float, kDimensionCount> block{};
+    for (float& v : block) v = std::bit_cast<float>(U32("dimension block"));
+    std::array<bool, kDimensionCount> used{};
+    for (const auto& slot : kDimensionSlots) {
+      const float v = block[slot.index];
+      if (!std::isfinite(v))
+        Fail(file_, std::string("the value of ") + slot.name + " is not a finite number");
+      d.*slot.member = v;
+      used[slot.index] = true;
+    }
+    for (int i = 0; i < kDimensionCount; ++i) {
+      if (!used[i] && block[i] != 0.0f) {
+        Fail(file_, "the unused dimension index " + std::to_string(i) + " is not 0");
+      }
+    }
+  }
+  void ReservedFloats(const std::string& field, int count) {
+    for (int i = 0; i < count; ++i) {
+      if (std::bit_cast<float>(U32(field)) != 0.0f) Fail(file_, "the " + field + " is not 0");
+    }
+  }
+  void ReservedInts(const std::string& field, int count) {
+    for (int i = 0; i < count; ++i) {
+      if (U32(field) != 0) Fail(file_, "the " + field + " is not all 0");
+    }
+  }
+
+  // The rest of the record must be blank: a record that goes on is not one this program wrote.
+  void Finish(std::size_t given) {
+    if (std::any_of(bytes_.begin() + static_cast<std::ptrdiff_t>(pos_), bytes_.end(),
+                    [](uint8_t b) { return b != 0; })) {
+      Fail(file_, "the record holds data after its last field");
+    }
+    if (given < kRecordLength) {
+      Fail(file_, "the record is cut short (" + std::to_string(given) + " of " +
+                      std::to_string(kRecordLength) + " bytes)");
+    }
+  }
+
+ private:
+  std::span<const uint8_t> Take(const std::string& field, std::size_t n) {
+    if (n > bytes_.size() - pos_) Fail(file_, "the record ends inside the " + field);
+    auto out = bytes_.subspan(pos_, n);
+    pos_ += n;
+    return out;
+  }
+  std::string_view TextBytes(const std::string& field, uint16_t length) {
+    if (length > bytes_.size() - pos_) {
+      Fail(file_, "the length of the " + field + " (" + std::to_string(length) +
+                      " bytes) runs past the end of the record");
+    }
+    auto span = Take(field, length);
+    return {reinterpret_cast<const char*>(span.data()), span.size()};
+  }
+  uint64_t Unsigned(const std::string& field, std::size_t n) {
+    auto span = Take(field, n);
+    uint64_t v = 0;
+    for (std::size_t i = 0; i < n; ++i) v |= static_cast<uint64_t>(span[i]) << (8 * i);
+    return v;
+  }
+  uint16_t U16(const std::string& field) { return static_cast<uint16_t>(Unsigned(field, 2)); }
+  int16_t I16(const std::string& field) { return static_cast<int16_t>(U16(field)); }
+  uint32_t U32(const std::string& field) { return static_cast<uint32_t>(Unsigned(field, 4)); }
+  uint64_t U64(const std::string& field) { return Unsigned(field, 8); }
+
+  std::span<const uint8_t> bytes_;
+  std::size_t pos_ = 0;
+  const std::string& file_;
+};
+
+std::string SystemMessage(const std::error_code& ec) { return ec.message(); }
+
+}  // namespace
+
+std::string_view OlderFormatUnitName(bool si) { return si ? "SI単位" : "CGS単位"; }
+
+std::string_view OlderFormatFamilyName(int wall_family) {
+  switch (wall_family) {
+    case kGravity:
+      return "重力式";
+    case kLeaning:
+      return "もたれ式";
+    case kCantilever:
+      return "逆T形、L形、逆L形";
+    default:
+      return {};
+  }
+}
+
+namespace {
+constexpr std::chrono::sys_days kDateEpoch =
+    std::chrono::sys_days{std::chrono::year{1899} / std::chrono::December / 30};
+}  // namespace
+
+double DateSerialOf(std::chrono::year_month_day day) {
+  return static_cast<double>((std::chrono::sys_days{day} - kDateEpoch).count());
+}
+
+std::chrono::year_month_day CalendarDayOf(double date_serial) {
+  // The whole part counts the days (towards zero: -1.5 is noon of 1899-12-29); the fraction is
+  // the time of day.
+  const auto days = static_cast<int>(std::trunc(date_serial));
+  return std::chrono::year_month_day{kDateEpoch + std::chrono::days{days}};
+}
+
+std::vector<uint8_t> SerializeOlderFormatRecord(const OlderFormatRecord& record,
+                                                const std::string& target) {
+  RecordWriter writer(target);
+  DescribeRecord(writer, record);
+  return writer.Finish();
+}
+
+OlderFormatRecord ParseOlderFormatRecord(std::span<const uint8_t> bytes,
+                                         const std::string& source) {
+  if (bytes.size() > kRecordLength) {
+    Fail(source, "the record is longer than " + std::to_string(kRecordLength) + " bytes");
+  }
+  OlderFormatRecord record;
+  RecordReader reader(bytes, source);
+  DescribeRecord(reader, record);
+  reader.Finish(bytes.size());
+  return record;
+}
+
+void ExportOlderFormatRecord(const std::string& path, const OlderFormatRecord& record) {
+  namespace fs = std::filesystem;
+  // Every value is checked before the file is touched.
+  const std::vector<uint8_t> first = SerializeOlderFormatRecord(record, path);
+
+  std::vector<uint8_t> content;
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (status.type() != fs::file_type::not_found) {
+    if (ec) Fail(path, "cannot read the file (" + SystemMessage(ec) + ")");
+    if (!fs::is_regular_file(status)) Fail(path, "is not a file");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) Fail(path, "cannot open the file for reading");
+    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) Fail(path, "cannot read the file");
+  }
+  // Record 1 is replaced; an incomplete last record is completed with zeros so that every record
+  // keeps its place.
+  const std::size_t records =
+      std::max<std::size_t>(1, (content.size() + kRecordLength - 1) / kRecordLength);
+  content.resize(records * kRecordLength, 0);
+  std::copy(first.begin(), first.end(), content.begin());
+
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) Fail(path, "cannot write the file (cannot create " + temporary + ")");
+    out.write(reinterpret_cast<const char*>(content.data()),
+              static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!out) {
+      fs::remove(temporary, ec);
+      Fail(path, "cannot write the file (writing " + temporary + " failed)");
+    }
+  }
+  fs::rename(temporary, path, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    Fail(path, "cannot write the file (" + SystemMessage(ec) + ")");
+  }
+}
+
+std::optional<OlderFormatRecord> ImportOlderFormatRecord(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (status.type() == fs::file_type::not_found) return std::nullopt;
+  if (ec) Fail(path, "cannot read the file (" + SystemMessage(ec) + ")");
+  if (!fs::is_regular_file(status)) Fail(path, "is not a file");
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec) Fail(path, "cannot read the file (" + SystemMessage(ec) + ")");
+  if (size < kRecordLength) {
+    Fail(path, "the file is too short for a record (" + std::to_string(size) +
+                   " bytes; a record "
+                   "takes " +
+                   std::to_string(kRecordLength) + ")");
+  }
+  if (size % kRecordLength != 0) {
+    Fail(path, "the file's size (" + std::to_string(size) + " bytes) is not a whole number of " +
+                   std::to_string(kRecordLength) + "-byte records");
+  }
+  std::vector<uint8_t> bytes(kRecordLength);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail(path, "cannot open the file for reading");
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (in.gcount() != static_cast<std::streamsize>(bytes.size())) {
+    Fail(path, "cannot read the file's first record");
+  }
+  return ParseOlderFormatRecord(bytes, path);
+}
+
+}  // namespace ktv
