@@ -7,8 +7,6 @@
 #include <limits>
 #include <string>
 
-#include "app/format.h"
-
 namespace ktv {
 namespace {
 
@@ -54,13 +52,6 @@ float ReadSketchNumber(std::string_view text) {
     NotANumber(text);
   }
   return static_cast<float>(value);
-}
-
-bool CheckBetaRange(std::string_view beta_text, MessageSink& sink) {
-  float beta = static_cast<float>(ReadNumber(beta_text));
-  if (beta >= 0 && beta <= 360) return true;
-  sink.Inform(std::string(kBetaRangeMessage));
-  return false;
 }
 
 float CheckedValue(double value, const char* what) {

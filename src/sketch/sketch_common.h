@@ -1,6 +1,6 @@
 #pragma once
 // What the three section sketches share: their inputs (the texts of the wall page's boxes), the
-// strict reading of those texts, the error message and the β range check.
+// strict reading of those texts and the error message.
 #include <array>
 #include <stdexcept>
 #include <string>
@@ -37,17 +37,9 @@ class SketchError : public std::runtime_error {
 inline constexpr std::string_view kSketchErrorMessage =
     "形状を描画中にエラーが発生しました｡\r\n不正な値が入力されていないか確認して下さい｡";
 
-// Message of the β range check.
-inline constexpr std::string_view kBetaRangeMessage =
-    "βの入力値が不正です｡βの入力範囲は０ ～ ３６０です｡";
-
 // Reads a box for drawing: the whole text must be one number (blanks around it allowed); an empty
 // or non-numeric text, or one beyond the 32-bit range, throws SketchError naming the text.
 float ReadSketchNumber(std::string_view text);
-
-// The β range check of the wall page: β (leading-number rule) within 0 … 360; otherwise beep, show
-// kBetaRangeMessage and return false.
-bool CheckBetaRange(std::string_view beta_text, MessageSink& sink);
 
 // Throws SketchError when a computed value is not finite.
 float CheckedValue(double value, const char* what);
