@@ -205,6 +205,13 @@ float RadToDeg(float radians) {
   return static_cast<float>(static_cast<double>(radians) / static_cast<double>(kPi) * 180.0);
 }
 
-int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+int RoundHalfEven(double value) {
+  // Saturate rather than overflow: a value outside int has no integer to round to.
+  if (std::isnan(value)) return 0;
+  double r = std::nearbyint(value);
+  if (r >= 2147483647.0) return 2147483647;
+  if (r <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int>(r);
+}
 
 }  // namespace ktv

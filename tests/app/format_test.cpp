@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace ktv {
 namespace {
 
@@ -74,5 +76,15 @@ TEST(Angles, UseThirtyTwoBitPi) {
   EXPECT_EQ(RoundHalfEven(-0.5), 0);
 }
 
+}  // namespace
+}  // namespace ktv
+
+namespace ktv {
+namespace {
+TEST(RoundHalfEven, SaturatesOutsideTheIntegerRange) {
+  EXPECT_EQ(RoundHalfEven(1e300), 2147483647);
+  EXPECT_EQ(RoundHalfEven(-1e300), -2147483647 - 1);
+  EXPECT_EQ(RoundHalfEven(std::nan("")), 0);
+}
 }  // namespace
 }  // namespace ktv
