@@ -81,23 +81,24 @@ int main(int argc, char** argv) {
       p.setBrush(Qt::NoBrush);
       p.drawRect(QRectF(QPointF(kLeft, y), size));
       ktv::DrawFormulaPicture(p, key, QRectF(QPointF(kLeft, y), size));
+      const double baseline = (text_height - fm.height()) / 2 + fm.ascent();  // glyphs centred
       if (const auto bar = ktv::FormulaPictureFractionBar(key)) {
-        // The two numbers the report writes above and below the bar.
+        // The two numbers the report writes in one text line each, on and under the bar.
         p.setFont(body);
         p.setPen(Qt::blue);
         const QString num = "12.345", den = "6.789";
         const QRectF b = bar->translated(kLeft, y);
-        p.drawText(QPointF(b.center().x() - fm.horizontalAdvance(num) / 2, b.top() - fm.descent()),
+        p.drawText(QPointF(b.center().x() - fm.horizontalAdvance(num) / 2,
+                           b.top() - text_height + baseline),
                    num);
-        p.drawText(
-            QPointF(b.center().x() - fm.horizontalAdvance(den) / 2, b.bottom() + fm.ascent()), den);
+        p.drawText(QPointF(b.center().x() - fm.horizontalAdvance(den) / 2, b.bottom() + baseline),
+                   den);
       }
       // The value as the report writes it: top of the text at (y1 + y2 - TextHeight) / 2.
       p.setFont(body);
       p.setPen(Qt::blue);
       const double text_top = (2 * y + size.height() - text_height) / 2;
       const double lift = (key == "1_3_9" || key == "1_3_10") ? 240 : 0;
-      const double baseline = (text_height - fm.height()) / 2 + fm.ascent();  // glyphs centred
       p.drawText(QPointF(kLeft + size.width(), text_top - lift + baseline),
                  QStringLiteral("0.297 kN/m　φ＝30°"));
       // The next report line, as after the value's CR LF.

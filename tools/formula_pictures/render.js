@@ -132,7 +132,8 @@ function Serialize(node, key, ids, out, depth) {
     case 'path':
       if (a.d === undefined) throw new Error(`${key}: path without data`);
       if (a.d === '') return;  // glyphs without ink (spaces, invisible operators)
-      out.push(`${indent}<path${a.id ? ` id="${ids.get(a.id)}"` : ''} d="${a.d}"/>`);
+      out.push(`${indent}<path${a.id ? ` id="${ids.get(a.id)}"` : ''}` +
+               `${a.transform ? ` transform="${a.transform}"` : ''} d="${a.d}"/>`);
       return;
     case 'use': {
       const href = (a['xlink:href'] || a.href || '').replace(/^#/, '');
