@@ -7,7 +7,9 @@
 // picture, so a value written next to it, centred on the picture's middle line, stands on the
 // formula line. Exceptions: the two Coulomb coefficient pictures "1_3_9" and "1_3_10" are tall
 // fractions whose axis lies 240 twips above their middle (the report lifts the value written
-// after them by 240 twips).
+// after them by 240 twips). Pictures that the report draws raised by K twips to continue a line of
+// text ("1_4_11" and "1_4_21", "1_4_22" by 50, "1_4_18" by 75, "1_4_20" by 100, "1_4_23" by 200)
+// are 2K + 234 twips high, so that the formula and the text after it stand on that line.
 #include <QRectF>
 #include <QSizeF>
 #include <optional>

@@ -36,6 +36,7 @@ const kPadTop = 50, kPadBottom = 50, kPadLeft = 60;
 const kPadRightAfterEquals = 300;  // a thick space before the value written after "="
 const kPadRight = 120;
 const kMinHeightPx = 16;  // 240 twips: about one line of the 9-pt report text
+const kLineTwips = 234;   // line height of the 9-pt report text (1.3 em)
 
 // The empty fraction of the slab pictures: room for one 9-pt line of figures above and below.
 const kMacros = {
@@ -56,11 +57,14 @@ function ParseSource(text) {
     if (!/^1_[346]_\d+(_2)?$/.test(key)) throw new Error(`formulas.txt:${index + 1}: bad key ${key}`);
     if (seen.has(key)) throw new Error(`formulas.txt:${index + 1}: duplicate key ${key}`);
     seen.add(key);
-    const entry = {key, tex, display: false, lift: 0, bar: false};
+    const entry = {key, tex, display: false, lift: 0, bar: false, minHeightPx: kMinHeightPx};
     for (const option of head.slice(1)) {
       if (option === 'display') entry.display = true;
       else if (option === 'bar') entry.bar = true;
       else if (/^lift=\d+$/.test(option)) entry.lift = Number(option.slice(5));
+      else if (/^raised=\d+$/.test(option)) {
+        entry.minHeightPx = Math.round((2 * Number(option.slice(7)) + kLineTwips) / 15);
+      }
       else throw new Error(`formulas.txt:${index + 1}: unknown option ${option}`);
     }
     if (tex === '') throw new Error(`formulas.txt:${index + 1}: empty formula`);
@@ -205,7 +209,7 @@ function Render(doc, adaptor, entry) {
   const above = axis - vy + kPadTop;           // room needed above the axis
   const below = vy + vh - axis + kPadBottom;   // and below it
   // Centre the axis (or put it `lift` above the centre), then round up to whole pixels.
-  let half = Math.max(above + liftUnits, below - liftUnits, kMinHeightPx / kPxPerUnit / 2);
+  let half = Math.max(above + liftUnits, below - liftUnits, entry.minHeightPx / kPxPerUnit / 2);
   const heightPx = Math.ceil((2 * half) * kPxPerUnit);
   half = heightPx / kPxPerUnit / 2;
   const top = axis - (half - liftUnits);
