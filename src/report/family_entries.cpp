@@ -1,1 +1,14 @@
-// Being written.
+#include "report/family_entries.h"
+
+namespace ktv {
+
+const FamilyEntryTable& FamilyReportEntries() {
+  static const FamilyEntryTable entries = [] {
+    FamilyEntryTable t{};
+    // One line per family whose report exists, e.g. t[kGravity] = BuildGravityDocument;
+    return t;
+  }();
+  return entries;
+}
+
+}  // namespace ktv

@@ -21,8 +21,9 @@ void PaintPage(const ReportWriter& doc, int page_index, QPainter& painter, doubl
 void PaintPage(const Page& page, QPainter& painter, double scale);
 
 // Plain text of one page in reading order: a line "=== page N ===" (N the page counter), then
-// the upright text runs and cell lines sorted by y then x, runs whose boxes share a line joined
-// into one line with single blanks between them. Rotated runs follow in drawing order.
+// the text runs, cell lines and formula pictures ("[1_3_9]") sorted by y then x. Pieces whose
+// line boxes share a middle line are joined into one line, with a blank where a gap lies between
+// them and around pictures. Rotated runs stand on lines of their own, ordered by their anchor.
 std::string PageText(const Page& page);
 // All pages, one after the other.
 std::string DocumentText(const ReportWriter& doc);

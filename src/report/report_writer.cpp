@@ -87,6 +87,26 @@ qsizetype FittingLength(const QFontMetricsF& fm, const QString& text, double wid
   return fit;
 }
 
+// Direction of a text angle (tenths of a degree, counter-clockwise) on the page, y down; exact
+// for the right angles that dimension and batter labels use.
+QPointF Direction(int tenths) {
+  int t = ((tenths % 3600) + 3600) % 3600;
+  switch (t) {
+    case 0:
+      return {1, 0};
+    case 900:
+      return {0, -1};
+    case 1800:
+      return {-1, 0};
+    case 2700:
+      return {0, 1};
+    default: {
+      double a = t / 10.0 * 3.14159265358979323846 / 180.0;
+      return {std::cos(a), -std::sin(a)};
+    }
+  }
+}
+
 bool LooksNumeric(const std::string& s) {
   size_t i = 0;
   if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
@@ -184,8 +204,9 @@ struct ReportWriter::Impl {
   int table_border = kTableBorderNone;
 
   // --- Metrics -------------------------------------------------------------------------------
+  // Per writer: font metrics must not outlive the application that made them.
+  mutable std::map<double, QFontMetricsF> cache;
   const QFontMetricsF& Metrics(double points) const {
-    static std::map<double, QFontMetricsF> cache;
     auto it = cache.find(points);
     if (it != cache.end()) return it->second;
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -305,9 +326,9 @@ struct ReportWriter::Impl {
     if (angle != 0 || !flowing) {
       double w = Width(piece);
       Add(TextRun{x, y, piece.toStdString(), font_size, angle, w, h});
-      double a = angle / 10.0 * kPi / 180.0;
-      x += w * std::cos(a);
-      y -= w * std::sin(a);
+      QPointF along = Direction(angle);
+      x += w * along.x();
+      y += w * along.y();
       return;
     }
     QString rest = piece;
@@ -333,10 +354,11 @@ struct ReportWriter::Impl {
       if (i > 0) {
         if (angle != 0) {
           // The next line of rotated text follows below the previous one in the text's frame.
-          double a = angle / 10.0 * kPi / 180.0;
+          // Below the line in the text's frame: the advance turned a right angle clockwise.
+          QPointF along = Direction(angle);
           double h = LineHeight();
-          x = x + h * std::sin(a);
-          y = y + h * std::cos(a);
+          x = x - h * along.y();
+          y = y + h * along.x();
         } else {
           NewLine();
         }
