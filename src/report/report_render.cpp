@@ -9,6 +9,7 @@
 #include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "report/picture_source.h"
 #include "report/report_font.h"
@@ -35,13 +36,34 @@ QBrush ToBrush(const Brush& brush) {
   return QBrush(ToColor(brush.color));
 }
 
-void DrawRun(QPainter& painter, const TextRun& run) {
-  QFont font = ReportFont(run.font_size);
-  QFontMetricsF fm(font);
+// Fonts and their metrics by point size, made once per painted page.
+struct FontEntry {
+  QFont font;
+  double ascent;
+  double glyph_height;  // ascent + descent
+};
+class FontCache {
+ public:
+  const FontEntry& Get(double points) {
+    auto it = fonts_.find(points);
+    if (it == fonts_.end()) {
+      QFont font = ReportFont(points);
+      QFontMetricsF fm(font);
+      it = fonts_.emplace(points, FontEntry{font, fm.ascent(), fm.ascent() + fm.descent()}).first;
+    }
+    return it->second;
+  }
+
+ private:
+  std::map<double, FontEntry> fonts_;
+};
+
+void DrawRun(QPainter& painter, FontCache& fonts, const TextRun& run) {
+  const FontEntry& f = fonts.Get(run.font_size);
   // Glyphs are centred in the line box.
-  double baseline = (run.height - (fm.ascent() + fm.descent())) / 2 + fm.ascent();
+  double baseline = (run.height - f.glyph_height) / 2 + f.ascent;
   painter.save();
-  painter.setFont(font);
+  painter.setFont(f.font);
   painter.setPen(Qt::black);
   painter.translate(run.x, run.y);
   if (run.angle != 0) painter.rotate(-run.angle / 10.0);
@@ -52,8 +74,9 @@ void DrawRun(QPainter& painter, const TextRun& run) {
 struct ItemPainter {
   QPainter& p;
   double scale;
+  FontCache& fonts;
 
-  void operator()(const TextRun& run) const { DrawRun(p, run); }
+  void operator()(const TextRun& run) const { DrawRun(p, fonts, run); }
   void operator()(const LineItem& line) const {
     p.setPen(ToPen(line.pen, scale));
     p.drawLine(line.from, line.to);
@@ -90,7 +113,7 @@ struct ItemPainter {
     p.restore();
   }
   void operator()(const CellItem& cell) const {
-    for (const TextRun& run : cell.lines) DrawRun(p, run);
+    for (const TextRun& run : cell.lines) DrawRun(p, fonts, run);
   }
 };
 
@@ -115,7 +138,8 @@ void PaintPage(const Page& page, QPainter& painter, double scale) {
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
   painter.scale(scale, scale);
   painter.fillRect(QRectF(0, 0, kA4Width, kA4Height), Qt::white);
-  ItemPainter draw{painter, scale};
+  FontCache fonts;
+  ItemPainter draw{painter, scale, fonts};
   for (const PageItem& item : page.items) std::visit(draw, item);
   painter.restore();
 }

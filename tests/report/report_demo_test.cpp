@@ -76,8 +76,9 @@ void Figure(ReportWriter& w, double x, double y, double size) {
   w.SetTextAngle(static_cast<int>(std::lround((RadToDeg(static_cast<float>(alpha)) + 270) * 10)));
   w.Text(batter);
   w.SetTextAngle(0);
-  // Thrust arrows with filled heads, and part labels on white.
-  const QPointF at(p2.x() + len * std::cos(theta), p2.y() - len * std::sin(theta));
+  // Thrust arrows with filled heads (a third of the way down, clear of the batter label), and
+  // part labels on white.
+  const QPointF at(p2.x() + len / 2 * std::cos(theta), p2.y() - len / 2 * std::sin(theta));
   w.SetPenWidth(25);
   w.DrawLine(at.x(), at.y(), at.x(), at.y() - 0.3 * len);
   w.DrawLine(at.x(), at.y(), at.x() + 0.3 * len, at.y());
@@ -99,7 +100,6 @@ void Figure(ReportWriter& w, double x, double y, double size) {
   w.DrawLine(p1.x(), p1.y(), p1.x(), yb);
   w.DrawLine(p2.x(), p2.y(), p2.x(), yb);
   w.SetPenStyle(PenStyle::Solid);
-  w.DrawRectangle(x, y, x + size, y + size);
 }
 
 void DemoChapters(ReportWriter& w, const ReportContext&) {
