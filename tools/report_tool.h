@@ -1,0 +1,33 @@
+#pragma once
+// The batch report command: a project file in, the calculation report out as PDF, plain text
+// and (gravity wall) the calculation values as JSON, without a window.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "families/gravity/gravity_calculation.h"
+#include "report/family_entries.h"
+
+namespace ktv {
+
+// Exit statuses of the command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 1;     // bad arguments
+inline constexpr int kExitProject = 2;   // missing file or not a project
+inline constexpr int kExitNotBuilt = 3;  // the family's report does not exist (yet)
+inline constexpr int kExitBuild = 4;     // calculation undefined, database or writer error
+inline constexpr int kExitOutput = 5;    // an output file could not be written
+
+// The text of --help.
+std::string ReportToolUsage();
+
+// Runs the command with its arguments (without the program name). Messages go to err, one line
+// each, prefixed with "ktv-pn3-report: "; --help goes to out. A QGuiApplication must exist.
+int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const FamilyEntryTable& entries);
+
+// Every input and computed value of a gravity calculation as a JSON object (ASCII keys, see
+// ReportToolUsage). Stresses are in the units of the project (N/mm2 or kg/cm2).
+std::string GravityJson(const GravityInputs& in, const GravityCalculation& calc);
+
+}  // namespace ktv
