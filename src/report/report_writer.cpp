@@ -76,8 +76,10 @@ qsizetype FittingLength(const QFontMetricsF& fm, const QString& text, double wid
   }
   qsizetype fit = whole(lo);
   if (fit == text.size()) return fit;
-  // Prefer a break after a blank, so that Latin words stay whole.
-  for (qsizetype k = fit; k > 0; --k) {
+  // Prefer a break after a nearby blank, so that Latin words stay whole; Japanese text breaks
+  // anywhere, so a blank far back is not worth a short line.
+  constexpr qsizetype kWordReach = 12;
+  for (qsizetype k = fit; k > 0 && k > fit - kWordReach; --k) {
     if (text[k - 1] == QChar(' ')) {
       fit = k;
       break;

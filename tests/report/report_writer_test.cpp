@@ -174,6 +174,31 @@ TEST(ReportWriterText, LongTextWrapsInsideTheMargins) {
   EXPECT_NEAR(runs[0].x, 4000, kEps);
 }
 
+TEST(ReportWriterText, WrappingKeepsLatinWordsWholeAndJapaneseLinesFull) {
+  ReportWriter w;
+  Begin(w);
+  std::string words;
+  for (int i = 0; i < 40; ++i) words += "word" + std::to_string(i) + " ";
+  w.Paragraph(words);
+  std::string japanese = "ここでは付着力 c=0 と考え";
+  for (int i = 0; i < 8; ++i) japanese += "常時の許容応力度の場合のすべり摩擦係数を採用する";
+  w.Paragraph(japanese);
+  w.EndDocument();
+  const auto runs = BodyRuns(w.Pages()[0]);
+  std::string latin;
+  size_t i = 0;
+  for (; i < runs.size() && latin.size() < words.size(); ++i) {
+    latin += runs[i].text;
+    if (latin.size() < words.size()) {
+      EXPECT_EQ(runs[i].text.back(), ' ') << runs[i].text;
+    }
+  }
+  EXPECT_EQ(latin, words);
+  ASSERT_LT(i, runs.size());
+  const double body = kA4Width - 2 * kPageMargin;
+  EXPECT_GT(runs[i].width, 0.9 * body) << "a blank early in a Japanese line is no break point";
+}
+
 TEST(ReportWriterText, TextFlowsToTheNextPageAtTheBottomMargin) {
   ReportWriter w;
   Begin(w);
