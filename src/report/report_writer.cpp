@@ -270,26 +270,39 @@ struct ReportWriter::Impl {
     double size = slot_sizes[static_cast<int>(FontSlot::Body)];
     const QFontMetricsF& fm = Metrics(size);
     double h = ReportLineHeight(size);
-    auto place = [&](const std::string& text, double top) {
+    // Parts that would run into each other (a long project name beside the title) are stacked:
+    // each earlier part moves one line further from the body.
+    auto place = [&](const std::string& text, double top, double away) {
       auto parts = SplitThreeParts(text);
+      std::array<double, 3> left{}, width{};
+      for (int i = 0; i < 3; ++i) {
+        width[i] = fm.horizontalAdvance(QString::fromStdString(parts[i]));
+        left[i] = i == 0   ? margin_left
+                  : i == 1 ? (page_width - width[i]) / 2
+                           : page_width - margin_right - width[i];
+      }
+      std::array<int, 3> line{};
+      for (int i = 1; i >= 0; --i) {
+        for (int j = i + 1; j < 3; ++j) {
+          bool overlap = !parts[i].empty() && !parts[j].empty() &&
+                         left[i] + width[i] + 90 > left[j] && line[i] == line[j];
+          if (overlap) line[i] = line[j] + 1;
+        }
+      }
       for (int i = 0; i < 3; ++i) {
         if (parts[i].empty()) continue;
-        QString q = QString::fromStdString(parts[i]);
-        double w = fm.horizontalAdvance(q);
-        double left = i == 0   ? margin_left
-                      : i == 1 ? (page_width - w) / 2
-                               : page_width - margin_right - w;
-        page.items.push_back(TextRun{left, top, parts[i], size, 0, w, h});
+        page.items.push_back(
+            TextRun{left[i], top + away * line[i] * h, parts[i], size, 0, width[i], h});
       }
     };
     double header_top = margin_top - h - 120;
-    place(page.header, header_top);
+    place(page.header, header_top, -1);
     if (page.header_footer_style == 3 && !page.header.empty()) {
       Pen thin;
       page.items.push_back(LineItem{QPointF(margin_left, margin_top - 90),
                                     QPointF(page_width - margin_right, margin_top - 90), thin});
     }
-    place(page.footer, page_height - margin_bottom + 120);
+    place(page.footer, page_height - margin_bottom + 120, 1);
   }
 
   void ClosePage() {

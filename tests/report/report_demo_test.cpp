@@ -66,19 +66,19 @@ void Figure(ReportWriter& w, double x, double y, double size) {
   w.SetTextAngle(static_cast<int>(std::lround(10 * 10.0)));
   w.Text(b);
   w.SetTextAngle(0);
-  // Batter label along the back face.
+  // Batter label along the back face (higher than the family figure has it, clear of the arrows).
   const double theta = alpha + 4.712389;
   const double len = (2.0 / 3.0) * std::hypot(1.2 * k, 3 * k);
   std::string batter = "1：" + FormatValue(static_cast<float>(std::abs(std::tan(alpha))), kFmt2);
   const double hb = w.TextHeight(batter);
-  w.SetX(len * std::cos(theta) - hb * std::sin(theta) + p2.x());
-  w.SetY(-len * std::sin(theta) - hb * std::cos(theta) + p2.y());
+  w.SetX(len / 2 * std::cos(theta) - hb * std::sin(theta) + p2.x());
+  w.SetY(-len / 2 * std::sin(theta) - hb * std::cos(theta) + p2.y());
   w.SetTextAngle(static_cast<int>(std::lround((RadToDeg(static_cast<float>(alpha)) + 270) * 10)));
   w.Text(batter);
   w.SetTextAngle(0);
-  // Thrust arrows with filled heads (a third of the way down, clear of the batter label), and
+  // Thrust arrows with filled heads (low on the back face, clear of the batter label), and
   // part labels on white.
-  const QPointF at(p2.x() + len / 2 * std::cos(theta), p2.y() - len / 2 * std::sin(theta));
+  const QPointF at(p2.x() + 1.25 * len * std::cos(theta), p2.y() - 1.25 * len * std::sin(theta));
   w.SetPenWidth(25);
   w.DrawLine(at.x(), at.y(), at.x(), at.y() - 0.3 * len);
   w.DrawLine(at.x(), at.y(), at.x() + 0.3 * len, at.y());

@@ -63,6 +63,24 @@ TEST(ReportWriterPages, HeaderPartsStandLeftCentredAndRight) {
   EXPECT_LT(left->y + left->height, kPageMargin) << "the header stands in the top margin";
 }
 
+TEST(ReportWriterPages, ALongLeftHeaderPartStandsAboveTheRightPartInsteadOfOverIt) {
+  std::string name;
+  for (int i = 0; i < 45; ++i) name += "長";
+  ReportWriter w;
+  Begin(w);
+  w.SetHeader("工事名：" + name, "", "擁壁計算ﾌﾟﾛｸﾞﾗﾑ　KTV-PN3 ver2.10");
+  w.EndDocument();
+  const auto runs = ItemsOf<TextRun>(w.Pages()[0]);
+  const auto left = FindRun(runs, "工事名：" + name);
+  const auto right = FindRun(runs, "擁壁計算ﾌﾟﾛｸﾞﾗﾑ　KTV-PN3 ver2.10");
+  ASSERT_TRUE(left);
+  ASSERT_TRUE(right);
+  ASSERT_GT(left->x + left->width, right->x) << "the parts would overlap on one line";
+  EXPECT_NEAR(right->y - left->y, left->height, 1e-9);
+  EXPECT_GE(left->y, 0);
+  EXPECT_LT(right->y + right->height, kPageMargin);
+}
+
 TEST(ReportWriterPages, SplitThreeParts) {
   struct Case {
     const char* text;
