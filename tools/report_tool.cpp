@@ -89,28 +89,43 @@ bool SameFile(const std::string& a, const std::string& b) {
          std::filesystem::absolute(b, ec).lexically_normal();
 }
 
-// Writes a file under a temporary name and renames it into place, so that a failed write leaves
-// any earlier file as it was.
+// Writes a regular file under a temporary name beside it and renames it into place, so that a
+// failed write leaves any earlier file as it was; a symbolic link keeps pointing at the new file.
+// Anything that is not a regular file (a pipe, a device) is written directly.
 template <typename WriteFn>
 void WriteOutput(const std::string& path, WriteFn write) {
-  const std::string tmp = path + ".tmp";
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (fs::exists(st) && !fs::is_regular_file(st)) {
+    write(path);
+    return;
+  }
+  const std::string target = fs::exists(st) ? fs::canonical(path, ec).string() : path;
+  const std::string tmp = target + ".tmp";
   try {
     write(tmp);
   } catch (...) {
     std::error_code ignore;
-    std::filesystem::remove(tmp, ignore);
+    fs::remove(tmp, ignore);
     throw;
   }
-  std::error_code ec;
-  std::filesystem::rename(tmp, path, ec);
+  fs::rename(tmp, target, ec);
   if (ec) {
     std::error_code ignore;
-    std::filesystem::remove(tmp, ignore);
+    fs::remove(tmp, ignore);
     throw std::runtime_error(path + ": cannot write the file (" + ec.message() + ")");
   }
 }
 
-void WriteTextFile(const std::string& path, const std::string& content) {
+// "-" is the standard output.
+void WriteTextFile(const std::string& path, const std::string& content, std::ostream& out) {
+  if (path == "-") {
+    out << content;
+    out.flush();
+    if (!out) throw std::runtime_error("cannot write to the standard output");
+    return;
+  }
   WriteOutput(path, [&](const std::string& tmp) {
     std::ofstream f(tmp, std::ios::binary);
     f << content;
@@ -175,6 +190,7 @@ from a private copy and never changed.
   -o, --output FILE  the report as PDF (A4)
   --json FILE        every input and computed value of the calculation (gravity wall)
   --text FILE        the text of the pages ("=== page N ===" before each page)
+                     (FILE "-" of --json and --text is the standard output)
   -h, --help         this text
 
 Exit status: 0 success; 1 bad arguments; 2 missing file or not a project; 3 the report of the
@@ -308,7 +324,7 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
     return kExitOk;
   }
   for (const std::string* output : {&o.pdf, &o.json, &o.text}) {
-    if (!output->empty() && SameFile(*output, o.project)) {
+    if (!output->empty() && *output != "-" && SameFile(*output, o.project)) {
       return fail(kExitUsage, *output + ": an output file must not be the project file");
     }
   }
@@ -355,11 +371,11 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
       WriteOutput(o.pdf,
                   [&](const std::string& tmp) { WritePdf(writer, QString::fromStdString(tmp)); });
     }
-    if (!o.text.empty()) WriteTextFile(o.text, DocumentText(writer));
+    if (!o.text.empty()) WriteTextFile(o.text, DocumentText(writer), out);
     if (!o.json.empty()) {
       RecordingMessageSink quiet;
       const GravityInputs in = ReadGravityInputs(ProjectDatabase::Open(working));
-      WriteTextFile(o.json, GravityJson(in, ComputeGravity(in, quiet)));
+      WriteTextFile(o.json, GravityJson(in, ComputeGravity(in, quiet)), out);
     }
   } catch (const std::exception& e) {
     return fail(kExitOutput, e.what());

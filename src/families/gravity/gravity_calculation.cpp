@@ -91,6 +91,7 @@ GravityEarthPressure ComputeGravityEarthPressure(float phi, float gamma, float q
 
 SelfWeightTable ComputeSelfWeightTable(float gamma_c, float t00, float t01, float t02, float h) {
   SelfWeightTable t;
+  double sum_a = 0, sum_v = 0, sum_m = 0;
   const float b = F(static_cast<double>(t00) + t01 + t02);
   auto add = [&](const char* name, double area, double arm) {
     SelfWeightRow& r = t.rows[t.count++];
@@ -100,14 +101,18 @@ SelfWeightTable ComputeSelfWeightTable(float gamma_c, float t00, float t01, floa
     r.v = F(static_cast<double>(r.a) * gamma_c);
     r.x = F(arm);
     r.m = F(static_cast<double>(r.v) * r.x);
-    t.sum_a = F(t.sum_a + AsPrinted(r.a));
-    t.sum_v = F(t.sum_v + AsPrinted(r.v));
-    t.sum_m = F(t.sum_m + AsPrinted(r.m));
+    sum_a += AsPrinted(r.a);
+    sum_v += AsPrinted(r.v);
+    sum_m += AsPrinted(r.m);
   };
   const double h_d = h;
   if (t00 > 0) add("W1", t00 * 0.5 * h_d, 2.0 * t00 / 3.0);
   add("W2", static_cast<double>(t01) * h_d, t00 + 0.5 * t01);
   if (t02 > 0) add("W3", 0.5 * h_d * t02, b - 2.0 * t02 / 3.0);
+  // Summed exactly and stored once: the totals are the nearest floats to the printed sums.
+  t.sum_a = F(sum_a);
+  t.sum_v = F(sum_v);
+  t.sum_m = F(sum_m);
   return t;
 }
 

@@ -153,7 +153,7 @@ class Chapters {
     w_.Paragraph("");
     w_.Paragraph("");
 
-    const std::string unit = U("kN/m") + std::string(kCrLf);
+    const std::string unit = U("kN/m");
     w_.Paragraph("したがって、下図を参照にして");
     FormulaValue("1_3_1.bmp", F3(p_.pha) + unit);
     FormulaValue("1_3_2.bmp", F3(p_.pva) + unit);
@@ -258,7 +258,7 @@ class Chapters {
 
     w_.Paragraph("");
     w_.Paragraph("擁壁底面の合力の作用位置dは");
-    FormulaValue("1_3_3.bmp", F3(c.d) + " m" + std::string(kCrLf));
+    FormulaValue("1_3_3.bmp", F3(c.d) + " m");
     w_.Paragraph("");
   }
 
