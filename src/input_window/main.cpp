@@ -1,39 +1,120 @@
-// Program entry: start-up values, the single-instance lock and the working database.
-#include <QCoreApplication>
+// Program entry: single instance, folders and database paths, the working database, then the
+// design input window.
+#include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
 #include <QLockFile>
 #include <QStandardPaths>
-#include <cstdio>
+#include <QStyleFactory>
+#include <filesystem>
 
+#include "app/messages.h"
+#include "app/settings.h"
 #include "app/startup.h"
+#include "input_window/input_window.h"
+#include "input_window/older_record_mapping.h"
+#include "input_window/ui_services.h"
 #include "project/project_database.h"
 
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  QCoreApplication::setOrganizationName(QString());
-  QCoreApplication::setApplicationName(QStringLiteral("Didovez"));
+namespace {
 
+// A working database that is not a project (damaged, or some other file) is kept aside under a
+// new name, and an empty one takes its place, so that the program can start.
+void EnsureWorkingDatabase(const ktv::StartupValues& values, ktv::MessageSink& messages) {
+  const std::string path = values.working_database_path.toStdString();
+  if (!QFileInfo::exists(values.working_database_path)) {
+    ktv::CreateProjectDatabase(path);
+    return;
+  }
+  try {
+    ktv::CheckProjectFile(path);
+  } catch (const ktv::ProjectError& e) {
+    QString aside = values.working_database_path + QStringLiteral(".") +
+                    QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")) +
+                    QStringLiteral(".bad");
+    std::error_code ec;
+    std::filesystem::rename(path, aside.toStdString(), ec);
+    if (ec) throw;
+    ktv::CreateProjectDatabase(path);
+    messages.Beep();
+    messages.Show(ktv::MessageIcon::Warning, ktv::MessageButtons::Ok, ktv::kFullTitle,
+                  ("作業用のデータを読み込めないため、新しいデータで開始します。\r\n" +
+                   QDir::toNativeSeparators(values.working_database_path) +
+                   QStringLiteral("\r\n元のファイルは次の名前で残しました。\r\n") +
+                   QDir::toNativeSeparators(aside) + QStringLiteral("\r\n\r\n詳細：") +
+                   QString::fromUtf8(e.what()))
+                      .toStdString());
+  }
+}
+
+void UseFormFont(QApplication& app) {
+  for (const char* family : {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"}) {
+    if (QFontDatabase::families().contains(QString::fromLatin1(family))) {
+      QFont font(QString::fromLatin1(family));
+      font.setPointSize(10);
+      app.setFont(font);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName(QString());
+  QApplication::setApplicationName(QString::fromLatin1(ktv::kSettingsApplication));
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  UseFormFont(app);
+  ktv::QtMessageSink messages;
+
+  // 1. One running copy only.
   QString lock_dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   QDir().mkpath(lock_dir);
   QLockFile lock(lock_dir + QStringLiteral("/ktv-pn3.lock"));
   lock.setStaleLockTime(0);
   if (!lock.tryLock(0)) {
-    std::fprintf(stderr, "擁壁プログラムを複数起動することはできません\n");
+    messages.Beep();
+    messages.Show(ktv::MessageIcon::Warning, ktv::MessageButtons::Ok, ktv::kFullTitle,
+                  "擁壁プログラムを複数起動することはできません");
     return 1;
   }
-  auto values = ktv::PrepareStartupValues(QDir::currentPath());
+
+  // 2 to 6. Title, folders, database paths, import mode, report font sizes.
+  const QString working_dir = QDir::currentPath();
+  auto values = ktv::PrepareStartupValues(working_dir);
   if (!values) {
-    std::fprintf(stderr, "The data folders cannot be created.\n");
+    messages.Beep();
+    messages.Show(
+        ktv::MessageIcon::Warning, ktv::MessageButtons::Ok, ktv::kFullTitle,
+        ("データを保存するフォルダを作成できません。\r\n" + QDir::toNativeSeparators(working_dir))
+            .toStdString());
     return 1;
   }
-  if (!QFileInfo::exists(values->working_database_path)) {
-    ktv::CreateProjectDatabase(values->working_database_path.toStdString());
+
+  // The working database is made when it is missing, so that every command finds it.
+  try {
+    EnsureWorkingDatabase(*values, messages);
+  } catch (const ktv::ProjectError& e) {
+    messages.Beep();
+    messages.Show(ktv::MessageIcon::Warning, ktv::MessageButtons::Ok, ktv::kFullTitle,
+                  (QStringLiteral("作業用のデータを作成できません。\r\n") +
+                   QDir::toNativeSeparators(values->working_database_path) +
+                   QStringLiteral("\r\n\r\n詳細：") + QString::fromUtf8(e.what()))
+                      .toStdString());
+    return 1;
   }
-  std::printf("%s\nProgram folder: %s\nData folder: %s\nSaved-data folder: %s\nImport mode: %s\n",
-              values->message_title.toUtf8().constData(),
-              values->folders.program.toUtf8().constData(),
-              values->folders.data.toUtf8().constData(),
-              values->folders.saved_data.toUtf8().constData(), values->import_mode ? "on" : "off");
-  return 0;
+
+  // 7. The bar catalogue is built in. 8. The window; the program lives on in it.
+  ktv::QtFileDialogs dialogs;
+  ktv::InputWindowHooks hooks;
+  ktv::UseOlderFormatRecordFile(hooks);
+  ktv::InputWindow window(*values, messages, dialogs, std::move(hooks));
+  messages.SetParent(&window);
+  dialogs.SetParent(&window);
+  window.show();
+  return app.exec();
 }

@@ -1,0 +1,237 @@
+#pragma once
+// frm設計値入力: the design input window. It owns the project's life cycle (load, write, new,
+// open, save, exit), the four input pages and their checks, and hands Print and Preview over to
+// the report build.
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/startup.h"
+#include "input_window/ui_services.h"
+#include "input_window/window_inputs.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QSettings;
+
+namespace ktv {
+
+class SketchPanel;
+
+// What the report build gets from the window.
+struct ReportRequest {
+  bool print_directly = false;           // Print: straight to the printer; Preview: shown first
+  int wall_family = 0;                   // 0 重力式, 1 もたれ式, 2 逆T形、L形、逆L形
+  const WindowInputs* inputs = nullptr;  // the window's inputs, as just written to the database
+};
+
+// Connections to the parts of the program that live outside the window. Each may be left empty.
+struct InputWindowHooks {
+  // Writes the older-format record file (record_path is "RWdata02.dat" in the data folder).
+  std::function<void(const WindowInputs& inputs, const QString& record_path)> export_record;
+  // Fills inputs from an older-format record file (import mode, or a *.dat chosen in Open).
+  std::function<void(const QString& record_path, WindowInputs& inputs)> import_record;
+  // Builds the report from the working database (written just before).
+  std::function<void(const ReportRequest& request)> run_report;
+};
+
+class InputWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  InputWindow(StartupValues startup, MessageSink& messages, FileDialogs& dialogs,
+              InputWindowHooks hooks = {}, QWidget* parent = nullptr);
+  ~InputWindow() override;
+
+  // Project life cycle.
+  void LoadWindow();
+  bool WriteWindowToDatabase();
+  void NewProject();
+  void OpenProject();
+  bool SaveProject();  // true when the project was saved to a file
+  void RunCalculation(bool print_directly);
+  bool ExitProgram();  // asks and writes the database; true when the program may end
+
+  // Pages.
+  void SelectPage(int page);  // 0..3
+  int CurrentPage() const;
+  bool ValidateInputs();
+  bool CheckBetaRange();
+  void DeriveConcreteStresses();
+  void ApplySoilClassDefaults();
+  void SelectUnitSystem(bool si);
+  void ConvertEnteredValues();
+  void ResetToStandardSizes();  // "標準図": asks, then resets the current family's dimensions
+
+  // The sketch panel of the wall page (inside the frame "fraSketch"); it reads the shape boxes
+  // whenever it draws.
+  QFrame* SketchPanelHost() const { return sketch_host_; }
+  SketchPanel* Sketch() const { return sketch_; }
+  void RedrawSketch();
+
+  // State.
+  WindowInputs CollectInputs() const;
+  void ShowInputs(const WindowInputs& inputs);
+  const std::array<FamilyDimensions, 3>& FamilyMemory() const { return memory_; }
+  bool Loading() const { return loading_; }
+  int UnitState() const { return unit_state_; }  // 1 CGS, 2 SI
+  float StressUnitFactor() const { return stress_unit_factor_; }
+  int WallFamily() const { return wall_family_; }
+  bool PrintDirectly() const { return print_directly_; }
+  const StartupValues& Startup() const { return startup_; }
+
+ signals:
+  // A project has been loaded: the sketch resets its zoom offsets.
+  void projectLoaded();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  class CommandGuard;
+  struct BoxRule {
+    InputFormat format = InputFormat::None;
+    bool shape = false;  // leaving it may redraw the sketch
+  };
+
+  void BuildWindow();
+  void BuildToolbar();
+  void BuildStatusBar();
+  QWidget* BuildProjectPage();
+  QWidget* BuildShapePage();
+  QWidget* BuildConditionsPage();
+  QWidget* BuildMaterialsPage();
+  void BuildFocusList();
+  QLineEdit* NumberBox(const QString& name, InputFormat format, bool shape = false);
+
+  void LoadWindowFrom(bool allow_import);
+  void CopyD1ToD3();
+  void RunReport(bool print_directly, const WindowInputs& inputs);
+  void ApplyEnablingRules();
+  void SetUnitCaptions(bool si);
+  void FillGradeAndSizeLists(int kind);
+  void ShowBarProperties(int position);
+  void OnFamilyChanged(int index);
+  void OnBarKindChanged(int index);
+  void OnSoilClassChanged(int index);
+  void OnUnitOptionToggled(bool si, bool checked);
+  void OnBoxLeft(QLineEdit* box);
+  void MoveFocus(QWidget* from, bool backwards);
+  void ShowFileError(const QString& what, const QString& path, const std::exception& e);
+  void RefreshProjectNameBanner();
+  void UpdateSectionPicture();
+  void OnResetToStandardConfirmed();
+  std::unique_ptr<QSettings> Settings() const;
+
+  StartupValues startup_;
+  MessageSink& messages_;
+  FileDialogs& dialogs_;
+  InputWindowHooks hooks_;
+  bool import_pending_ = false;
+
+  bool loading_ = false;
+  bool activated_once_ = false;
+  bool exit_confirmed_ = false;
+  int unit_state_ = 2;
+  float stress_unit_factor_ = 100.0f;
+  int wall_family_ = 0;
+  bool print_directly_ = false;
+  std::array<FamilyDimensions, 3> memory_{};
+  int shown_family_ = 0;
+
+  // Frame.
+  std::map<QString, QAction*> actions_;
+  QStackedWidget* pages_ = nullptr;
+  std::array<QPushButton*, 4> page_buttons_{};
+  QLineEdit* name_banner_ = nullptr;  // txtlblCNam
+
+  // Page 1.
+  QLineEdit* project_name_ = nullptr;
+  QLineEdit* office_name_ = nullptr;
+  QDateEdit* date_ = nullptr;
+  QCheckBox* print_name_ = nullptr;
+  QCheckBox* print_date_ = nullptr;
+  QRadioButton* unit_si_ = nullptr;
+  QRadioButton* unit_cgs_ = nullptr;
+  QLabel* unit_label_ = nullptr;  // lblUnt
+
+  // Page 2.
+  QComboBox* family_ = nullptr;
+  std::array<QLineEdit*, 3> t_{}, l_{};
+  std::array<QLineEdit*, 2> h_{};
+  std::array<QLineEdit*, 5> d_{};
+  QLineEdit *b_ = nullptr, *beta_ = nullptr, *q1_ = nullptr, *q2_ = nullptr, *w0_ = nullptr;
+  QCheckBox* shear_key_ = nullptr;
+  QLineEdit *t5_ = nullptr, *d5_ = nullptr, *l5_ = nullptr;
+  std::vector<QWidget*> shear_key_labels_;
+  QCheckBox* counterfort_ = nullptr;
+  QLineEdit *t6_ = nullptr, *l6_ = nullptr, *bs_ = nullptr;
+  QRadioButton *to_h0_top_ = nullptr, *to_h1_top_ = nullptr;
+  std::vector<QWidget*> counterfort_labels_;
+  QFrame* sketch_host_ = nullptr;
+  SketchPanel* sketch_ = nullptr;
+
+  // Page 3.
+  QLineEdit* kh_ = nullptr;
+  QComboBox* soil_class_ = nullptr;
+  QRadioButton *by_formula_ = nullptr, *by_regulation_ = nullptr;
+  QLineEdit *gamma_ = nullptr, *phi_ = nullptr, *c_ = nullptr, *phi_b_ = nullptr;
+  std::array<QLineEdit*, 3> nu_{};
+  QLineEdit* ko_ = nullptr;
+  QLineEdit *qa_r0_ = nullptr, *qa_r1_ = nullptr, *qa_e0_ = nullptr, *qa_e1_ = nullptr;
+
+  // Page 4.
+  QLineEdit *fc_ = nullptr, *sigma_ck_ = nullptr, *sigma_cac_ = nullptr, *sigma_cat_ = nullptr,
+            *tau_a_ = nullptr, *gamma_c_ = nullptr, *ec_ = nullptr;
+  std::map<QWidget*, std::vector<QWidget*>> page4_labels_;  // labels greyed with their input
+  QComboBox *bar_kind_ = nullptr, *bar_grade_ = nullptr;
+  QLineEdit *es_ = nullptr, *sigma_sa_ = nullptr, *sigma_saT_ = nullptr;
+  std::array<QLineEdit*, 2> dt_{};
+  QCheckBox* design_aa_ = nullptr;
+  QLineEdit* h_aa_ = nullptr;
+  std::array<QComboBox*, 8> bar_size_{};
+  std::array<QLineEdit*, 8> ctc_{};
+  std::array<QLabel*, 8> bar_area_{}, bar_perimeter_{};
+  std::array<bool, 8> spacing_enabled_{};  // from the bar chosen at each position
+  std::vector<QWidget*> rebar_labels_;
+  QLabel* section_picture_ = nullptr;  // Picture1
+
+  // Unit captions (Part of the unit switch).
+  std::map<QLabel*, std::pair<QString, QString>> unit_captions_;  // label -> (CGS, SI)
+
+  std::map<QLineEdit*, BoxRule> box_rules_;
+  std::vector<std::pair<QWidget*, QString>> focus_list_;  // FocusList
+  std::array<std::pair<int, int>, 4> page_groups_{};      // PageGroups
+};
+
+// Disables the window while a command runs and enables it again at the end, also when the
+// command stops early; the input that had the focus gets it back.
+class InputWindow::CommandGuard {
+ public:
+  explicit CommandGuard(InputWindow* window);
+  ~CommandGuard();
+  CommandGuard(const CommandGuard&) = delete;
+  CommandGuard& operator=(const CommandGuard&) = delete;
+
+ private:
+  InputWindow* window_;
+  bool was_enabled_;
+  QPointer<QWidget> focus_;
+};
+
+}  // namespace ktv

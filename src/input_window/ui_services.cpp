@@ -1,0 +1,91 @@
+#include "input_window/ui_services.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace ktv {
+
+QString QtFilterText(const QString& filter) {
+  QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    out << parts[i] + QStringLiteral(" (") + parts[i + 1].trimmed() + QStringLiteral(")");
+  }
+  return out.join(QStringLiteral(";;"));
+}
+
+void QtMessageSink::Beep() { QApplication::beep(); }
+
+MessageAnswer QtMessageSink::Show(MessageIcon icon, MessageButtons buttons,
+                                  const std::string& title, const std::string& text) {
+  QMessageBox box(parent_);
+  box.setWindowTitle(QString::fromStdString(title));
+  // The program writes CR LF between lines; the box wants one line feed.
+  box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  switch (icon) {
+    case MessageIcon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case MessageIcon::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case MessageIcon::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case MessageIcon::Critical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+  }
+  switch (buttons) {
+    case MessageButtons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case MessageButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+    case MessageButtons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  // The window disables itself while a command runs; its boxes must stay usable.
+  box.setEnabled(true);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return MessageAnswer::Yes;
+    case QMessageBox::No:
+      return MessageAnswer::No;
+    case QMessageBox::Cancel:
+      return MessageAnswer::Cancel;
+    default:
+      // Closing a question box with Escape or the title bar counts as its safe answer.
+      if (buttons == MessageButtons::YesNoCancel) return MessageAnswer::Cancel;
+      if (buttons == MessageButtons::YesNo) return MessageAnswer::No;
+      return MessageAnswer::Ok;
+  }
+}
+
+std::optional<QString> QtFileDialogs::OpenFileName(const FileDialogRequest& request) {
+  QFileDialog dialog(parent_, request.title, request.initial_folder, QtFilterText(request.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.must_exist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setEnabled(true);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+std::optional<QString> QtFileDialogs::SaveFileName(const FileDialogRequest& request) {
+  QFileDialog dialog(parent_, request.title, request.initial_folder, QtFilterText(request.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(request.default_suffix);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirm_overwrite);
+  if (!request.proposed_name.isEmpty()) dialog.selectFile(request.proposed_name);
+  dialog.setEnabled(true);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace ktv

@@ -1,0 +1,517 @@
+#include "input_window/window_inputs.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <limits>
+
+#include "app/catalogue.h"
+#include "app/format.h"
+#include "app/standard_sizes.h"
+#include "app/units.h"
+#include "earth_pressure/earth_pressure.h"
+#include "project/project_database.h"
+
+namespace ktv {
+namespace {
+
+constexpr double kForceFactor = 9.80665;
+
+// A number read from a box as the 32-bit value every calculation sees. Texts beyond the float
+// range are held at its limit rather than becoming infinite.
+float Num(const std::string& text) {
+  double v = ReadNumber(text);
+  constexpr double kMax = std::numeric_limits<float>::max();
+  return static_cast<float>(std::clamp(v, -kMax, kMax));
+}
+
+float ToFloat(double v) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (!std::isfinite(v)) return 0.0f;
+  return static_cast<float>(std::clamp(v, -kMax, kMax));
+}
+
+std::string F(float v, std::string_view pattern) { return FormatValue(v, pattern); }
+
+int16_t ToInt16(long long v) {
+  return static_cast<int16_t>(std::clamp<long long>(v, std::numeric_limits<int16_t>::min(),
+                                                    std::numeric_limits<int16_t>::max()));
+}
+
+int16_t RoundToInt16(float v) {
+  double r = std::nearbyint(static_cast<double>(v));
+  return ToInt16(static_cast<long long>(std::clamp(r, -1e9, 1e9)));
+}
+
+// Metres of the database to the millimetres of the page, and back.
+float ToMm(float m) { return ToFloat(static_cast<double>(m) * 1000.0); }
+float ToM(float mm) { return ToFloat(static_cast<double>(mm) * 0.001); }
+
+std::string Trim(const std::string& s) {
+  size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  size_t e = s.find_last_not_of(' ');
+  return s.substr(b, e - b + 1);
+}
+
+int ClampIndex(int v, int count) { return std::clamp(v, 0, std::max(count - 1, 0)); }
+
+// List positions that exist for the bar type.
+void ClampBarLists(WindowInputs& in) {
+  in.bar_kind = ClampIndex(in.bar_kind, kBarTypeCount);
+  in.bar_grade = ClampIndex(in.bar_grade, static_cast<int>(BarGrades(in.bar_kind).size()));
+  for (int i = 0; i < 8; ++i) {
+    int entries = static_cast<int>(SizeListEntries(in.bar_kind, i).size());
+    in.bar_size[i] = ClampIndex(in.bar_size[i], entries);
+  }
+}
+
+}  // namespace
+
+FamilyDimensions StandardDimensions(int family) {
+  const StandardSizes& s = StandardSizesOf(family);
+  FamilyDimensions d;
+  d.t = s.t;
+  d.t[3] = s.t[2];  // the shear-key width shown for the standard shape is T3
+  d.l = s.l;
+  d.h = s.h;
+  d.d = s.d;
+  d.b = s.b;
+  d.beta = s.beta;
+  return d;
+}
+
+WindowInputs EmptyWindowInputs() {
+  WindowInputs in;
+  in.h[1] = "0";
+  in.w0 = "0.0";
+  in.q1 = in.q2 = "0.0";
+  in.t6 = in.l6 = in.bs = "0";
+  in.kh = "0.00";
+  in.c = "0.0";
+  for (auto& n : in.nu) n = "0.0";
+  in.ko = "0.00";
+  in.qa_normal = in.qa_seismic = in.slide_normal = in.slide_seismic = "0.0";
+  in.fc = "0.00";
+  in.ec = "0";
+  in.sigma_ck = in.sigma_cac = in.sigma_cat = "0.00";
+  in.tau_a = "0.0";
+  in.gamma_c = "0.00";
+  in.es = in.sigma_sa = in.sigma_saT = "0";
+  in.dt = {"0.0", "0.0"};
+  in.h_aa = "0";
+  for (auto& c : in.ctc) c = "0";
+  for (int f = 0; f < 3; ++f) in.memory[f] = StandardDimensions(f);
+  ShowFamilyMemory(in, 0);
+  ApplySoilClassDefaults(in);
+  return in;
+}
+
+WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& cover) {
+  WindowInputs in = EmptyWindowInputs();
+
+  // Project page. The name reader tolerates a damaged table and leaves the fields blank.
+  try {
+    if (auto row = db.ReadProjectName()) {
+      in.project_name = row->cname;
+      in.date = Trim(row->data);
+    }
+  } catch (const ProjectError&) {
+    in.project_name.clear();
+    in.date.clear();
+  }
+  in.office_name = cover.office_name;
+  in.print_project_name = cover.print_project_name;
+  in.print_date = cover.print_date;
+
+  // Unit system and family.
+  if (auto row = db.ReadUnit()) {
+    in.si = UnitTextIsSI(row->unit);
+    in.family = ClampIndex(row->kisk, 3);
+  }
+
+  // Reinforcement.
+  if (auto row = db.ReadRebar()) {
+    in.bar_kind = row->kind;
+    in.bar_grade = row->strength;
+    for (int i = 0; i < 8; ++i) {
+      in.bar_size[i] = row->size[i];
+      in.ctc[i] = std::to_string(row->ctc[i]);
+    }
+    in.sigma_sa = F(row->sigma_sa, kFmt0);
+    in.sigma_saT = F(row->sigma_saT, kFmt0);
+    in.es = F(row->es, kFmt0);
+    in.h_aa = F(ToMm(row->hAA), kFmt0);
+    in.dt = {F(row->dt0, kFmt1), F(row->dt1, kFmt1)};
+  }
+  ClampBarLists(in);
+
+  // Concrete. The three allowable stresses keep the two decimals they are entered with, so that
+  // reloading a project never changes them.
+  if (auto row = db.ReadConcrete()) {
+    in.fc = F(row->fc, kFmt2);
+    in.ec = F(row->ec, kFmt0);
+    in.sigma_ck = F(row->sigma_ck, kFmt2);
+    in.sigma_cac = F(row->sigma_cac, kFmt2);
+    in.sigma_cat = F(row->sigma_cat, kFmt2);
+    in.gamma_c = F(row->gamma_c, kFmt2);
+    in.tau_a = F(row->tau_a, kFmt1);
+  }
+
+  // Soil constants and surcharges.
+  if (auto row = db.ReadSoil()) {
+    double code = ReadNumber(row->ut_kind);
+    int k = static_cast<int>(std::clamp(code, 0.0, 1e6));
+    in.soil_class = ClampIndex(SoilClassIndexFromUtKind(k), static_cast<int>(kSoilClasses.size()));
+    in.gamma = F(row->gamma, kFmt2);
+    in.phi = F(row->phi, kFmt1);
+    in.c = F(row->c, kFmt1);
+    in.phi_b = F(row->phi_b, kFmt1);
+    in.q1 = F(row->q1, kFmt1);
+    in.q2 = F(row->q2, kFmt1);
+    in.nu = {F(row->nu1, kFmt1), F(row->nu2, kFmt1), F(row->nu3, kFmt1)};
+    in.ko = F(row->ko, kFmt2);
+    in.kh = F(row->kh, kFmt2);
+  } else {
+    in.soil_class = 0;
+    ApplySoilClassDefaults(in);  // now with the unit system of the project
+  }
+
+  // Stability limits.
+  if (auto row = db.ReadFoundation()) {
+    in.qa_normal = F(row->r00, kFmt1);
+    in.slide_normal = F(row->r01, kFmt1);
+    in.qa_seismic = F(row->e00, kFmt1);
+    in.slide_seismic = F(row->e01, kFmt1);
+  }
+
+  // Family memory: the standard sizes, overwritten by every stored shape.
+  for (int f = 0; f < 3; ++f) {
+    FamilyDimensions m = StandardDimensions(f);
+    if (auto row = db.ReadShape(f)) {
+      for (int i = 0; i < 3; ++i) {
+        m.t[i] = ToMm(row->t[i]);
+        m.l[i] = ToMm(row->l[i]);
+      }
+      m.h = ToMm(row->h);
+      for (int i = 0; i < 5; ++i) m.d[i] = ToMm(row->d[i]);
+      m.b = ToMm(row->b);
+      m.beta = row->beta;
+    }
+    in.memory[f] = m;
+  }
+  ShowFamilyMemory(in, in.family);
+  return in;
+}
+
+void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db) {
+  int family = ClampIndex(in.family, 3);
+  ProjectNameRow name;
+  name.cname = Trim(in.project_name).empty() ? " " : in.project_name;
+  name.data = Trim(in.date).empty() ? " " : in.date;
+  name.shape = static_cast<int16_t>(family);
+
+  UnitRow unit;
+  unit.unit = std::string(in.si ? kUnitTextSI : kUnitTextCGS);
+  unit.kisk = static_cast<int16_t>(family);
+
+  RebarRow rebar;
+  rebar.kind = ToInt16(in.bar_kind);
+  rebar.strength = ToInt16(in.bar_grade);
+  rebar.sigma_sa = Num(in.sigma_sa);
+  rebar.sigma_saT = Num(in.sigma_saT);
+  rebar.es = Num(in.es);
+  rebar.dt0 = Num(in.dt[0]);
+  rebar.dt1 = Num(in.dt[1]);
+  rebar.hAA = ToM(Num(in.h_aa));
+  for (int i = 0; i < 8; ++i) {
+    rebar.size[i] = ToInt16(in.bar_size[i]);
+    rebar.ctc[i] = RoundToInt16(Num(in.ctc[i]));
+  }
+
+  ConcreteRow concrete{Num(in.fc),        Num(in.ec),    Num(in.sigma_ck), Num(in.sigma_cac),
+                       Num(in.sigma_cat), Num(in.tau_a), Num(in.gamma_c)};
+
+  SoilRow soil;
+  soil.ut_kind = std::to_string(in.soil_class);  // the internal formula: method code 0
+  soil.gamma = Num(in.gamma);
+  soil.phi = Num(in.phi);
+  soil.c = Num(in.c);
+  soil.phi_b = Num(in.phi_b);
+  soil.q1 = Num(in.q1);
+  soil.q2 = Num(in.q2);
+  soil.nu1 = Num(in.nu[0]);
+  soil.nu2 = Num(in.nu[1]);
+  soil.nu3 = Num(in.nu[2]);
+  soil.ko = Num(in.ko);
+  soil.kh = Num(in.kh);
+
+  FoundationRow foundation{Num(in.qa_normal), Num(in.slide_normal), Num(in.qa_seismic),
+                           Num(in.slide_seismic)};
+
+  std::array<ShapeRow, 3> shapes;
+  for (int f = 0; f < 3; ++f) {
+    ShapeRow& row = shapes[f];
+    if (f == family) {
+      for (int i = 0; i < 3; ++i) {
+        row.t[i] = ToM(Num(in.t[i]));
+        row.l[i] = ToM(Num(in.l[i]));
+      }
+      row.h = ToM(Num(in.h[0]));
+      for (int i = 0; i < 5; ++i) row.d[i] = ToM(Num(in.d[i]));
+      row.b = ToM(Num(in.b));
+      row.beta = Num(in.beta);
+    } else {
+      const FamilyDimensions& m = in.memory[f];
+      for (int i = 0; i < 3; ++i) {
+        row.t[i] = ToM(m.t[i]);
+        row.l[i] = ToM(m.l[i]);
+      }
+      row.h = ToM(m.h);
+      for (int i = 0; i < 5; ++i) row.d[i] = ToM(m.d[i]);
+      row.b = ToM(m.b);
+      row.beta = m.beta;
+      row.hh = 0.0f;
+      row.hl = 0.0f;
+    }
+  }
+
+  db.BeginTransaction();
+  try {
+    db.Write(name);
+    db.Write(unit);
+    db.Write(rebar);
+    db.Write(concrete);
+    db.Write(soil);
+    db.Write(foundation);
+    for (int f = 0; f < 3; ++f) db.WriteShape(f, shapes[f]);
+    db.Commit();
+  } catch (...) {
+    try {
+      db.Rollback();
+    } catch (const ProjectError&) {
+      // The first error is the one to report.
+    }
+    throw;
+  }
+}
+
+CoverSettings CoverSettingsOf(const WindowInputs& in) {
+  return {in.office_name, in.print_project_name, in.print_date};
+}
+
+void ShowFamilyMemory(WindowInputs& in, int family) {
+  family = ClampIndex(family, 3);
+  const FamilyDimensions& m = in.memory[family];
+  for (int i = 0; i < 3; ++i) {
+    in.t[i] = F(m.t[i], kFmt0);
+    in.l[i] = F(m.l[i], kFmt0);
+  }
+  in.h[0] = F(m.h, kFmt0);
+  for (int i = 0; i < 5; ++i) in.d[i] = F(m.d[i], kFmt0);
+  in.b = F(m.b, kFmt0);
+  in.beta = F(m.beta, kFmt2);
+  in.t5 = F(m.t[3], kFmt0);
+  in.d5 = F(m.d[5], kFmt0);
+  in.l5 = F(m.l[3], kFmt0);
+  in.shown_family = family;
+}
+
+void SaveShownDimensions(WindowInputs& in) {
+  FamilyDimensions& m = in.memory[ClampIndex(in.shown_family, 3)];
+  for (int i = 0; i < 3; ++i) {
+    m.t[i] = Num(in.t[i]);
+    m.l[i] = Num(in.l[i]);
+  }
+  m.h = Num(in.h[0]);
+  for (int i = 0; i < 5; ++i) m.d[i] = Num(in.d[i]);
+  m.b = Num(in.b);
+  m.beta = Num(in.beta);
+  // The shear key is remembered as well, so that a family switched away and back keeps it.
+  m.t[3] = Num(in.t5);
+  m.d[5] = Num(in.d5);
+  m.l[3] = Num(in.l5);
+}
+
+void ChangeWallFamily(WindowInputs& in, int new_family) {
+  new_family = ClampIndex(new_family, 3);
+  if (new_family == kCantilever) {
+    in.qa_normal = "0.0";
+    in.qa_seismic = F(ToFloat(1.5 * Num(in.qa_normal)), kFmt1);
+    in.slide_normal = F(1.5f, kFmt1);
+    in.slide_seismic = F(1.2f, kFmt1);
+  }
+  SaveShownDimensions(in);
+  in.family = new_family;
+  ShowFamilyMemory(in, new_family);
+}
+
+void ResetToStandardSizes(WindowInputs& in) {
+  int family = ClampIndex(in.family, 3);
+  in.memory[family] = StandardDimensions(family);
+  ShowFamilyMemory(in, family);
+}
+
+void DeriveConcreteStresses(WindowInputs& in, MessageSink& sink) {
+  bool numeric = IsNumberText(in.fc);
+  double fc = Num(in.fc);
+  double d = in.si ? 0.5 : 5.0;
+  double cat = fc / 100.0 + d >= fc / 30.0 ? fc / 30.0 : fc / 100.0 + d;
+  // Whole kg/cm2 are the practice in CGS; in SI the stresses are fractions of N/mm2 (σcat of
+  // Fc 24 is 0.74), so they keep the two decimals of their boxes.
+  std::string_view pattern = in.si ? kFmt2 : kFmt0;
+  in.sigma_ck = F(ToFloat(fc), pattern);
+  in.sigma_cac = F(ToFloat(fc / 3.0), pattern);
+  in.sigma_cat = F(ToFloat(cat), pattern);
+  if (!numeric) sink.Inform("Fc の入力値が不正です");
+}
+
+void ApplySoilClassDefaults(WindowInputs& in) {
+  in.soil_class = ClampIndex(in.soil_class, static_cast<int>(kSoilClasses.size()));
+  auto d = SoilClassDefaults(kSoilClasses[in.soil_class].name, in.si);
+  if (!d) return;
+  in.gamma = d->gamma;
+  in.phi = d->phi;
+  in.phi_b = d->phi_b;
+}
+
+void ConvertEnteredValues(WindowInputs& in) {
+  double f = in.si ? kForceFactor : 1.0 / kForceFactor;
+  double g = in.si ? 0.1 : 10.0;
+  auto scale = [](std::string& text, double factor, auto write) {
+    if (!IsNumberText(text)) return;
+    text = write(ToFloat(static_cast<double>(Num(text)) * factor));
+  };
+  auto shortest = [](float v) { return ShortestForm(v); };
+  auto fmt = [](std::string_view pattern) {
+    return [pattern](float v) { return FormatValue(v, pattern); };
+  };
+  for (std::string* s : {&in.q1, &in.q2, &in.c, &in.qa_normal, &in.qa_seismic}) {
+    scale(*s, f, shortest);
+  }
+  scale(in.gamma, f, fmt(kFmt1));
+  for (std::string* s : {&in.sigma_sa, &in.sigma_saT, &in.es, &in.ec}) scale(*s, g, fmt(kFmt0));
+  // Converted to SI, Fc and the concrete stresses keep their boxes' decimals: τa 4 kg/cm2 is
+  // 0.4 N/mm2, not 0.
+  auto concrete = [&](std::string& s, std::string_view si_pattern) {
+    scale(s, g, fmt(in.si ? si_pattern : kFmt0));
+  };
+  concrete(in.fc, kFmt2);
+  concrete(in.sigma_ck, kFmt2);
+  concrete(in.sigma_cac, kFmt2);
+  concrete(in.sigma_cat, kFmt2);
+  concrete(in.tau_a, kFmt1);
+  in.gamma_c = in.si ? "24.0" : "2.4";
+}
+
+bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
+  const bool cantilever = in.family == kCantilever;
+  if (cantilever && !(Num(in.kh) > 0.0f)) {
+    sink.Inform("水平設計震度khの値が不正です");
+    return false;
+  }
+  if (cantilever) {
+    for (int i = 0; i < 8; ++i) {
+      // A spacing must be positive wherever a bar is chosen; the "  -  " entry of a second
+      // arrangement needs none.
+      bool bar_chosen = i % 2 == 0 || in.bar_size[i] >= 1;
+      if (bar_chosen && !(Num(in.ctc[i]) > 0.0f)) {
+        sink.Inform("@の入力値が不正です");
+        return false;
+      }
+    }
+    if (!(Num(in.ec) > 0.0f)) {
+      sink.Inform(
+          "鉄筋コンクリートのヤング係数に0が入力されています。\r\n"
+          "鉄筋コンクリートのヤング係数には0以上の値を入力して下さい。");
+      return false;
+    }
+  }
+  // The kh box is disabled for the gravity and leaning walls, so their check takes kh = 0.
+  float kh = cantilever ? Num(in.kh) : 0.0f;
+  if (auto message = CheckSeismicAngle(kh, Num(in.beta), Num(in.phi))) {
+    sink.Inform(*message);
+    return false;
+  }
+  float t1 = Num(in.t[0]), t2 = Num(in.t[1]), t3 = Num(in.t[2]);
+  float l1 = Num(in.l[0]), l2 = Num(in.l[1]), l3 = Num(in.l[2]);
+  float h = Num(in.h[0]), b = Num(in.b);
+  std::array<float, 5> d{};
+  for (int i = 0; i < 5; ++i) d[i] = Num(in.d[i]);
+  bool ok = true;
+  switch (in.family) {
+    case kGravity:
+      ok = h > 0 && t1 >= 0 && t2 > 0 && t3 >= 0;
+      break;
+    case kLeaning:
+      ok = d[1] > 0 && h > 0 && b > 0 && l1 > 0 && t1 >= 0 && t2 > 0 && h > d[1];
+      break;
+    default: {
+      float d01 = d[0] + d[1];
+      ok = d[0] > 0 && d[1] > 0 && d[2] > 0 && d[3] > 0 && d[4] > 0 && h > 0 && l1 >= 0 && l2 > 0 &&
+           l3 >= 0 && t1 >= 0 && t2 > 0 && t3 >= 0 && h >= d01 && d[1] >= d[2] && l2 >= t2;
+      break;
+    }
+  }
+  if (!ok) {
+    sink.Inform("寸法の入力値が不正です。");
+    return false;
+  }
+  return true;
+}
+
+bool CheckBetaRange(const std::string& beta_text, MessageSink& sink) {
+  float beta = Num(beta_text);
+  if (beta >= 0.0f && beta <= 360.0f) return true;
+  sink.Inform("βの入力値が不正です｡βの入力範囲は０ ～ ３６０です｡");
+  return false;
+}
+
+bool IsNumberText(const std::string& text) {
+  std::string s = Trim(text);
+  size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  bool digits = false;
+  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, digits = true;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, digits = true;
+  }
+  if (!digits) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    bool exp_digits = false;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, exp_digits = true;
+    if (!exp_digits) return false;
+  }
+  return i == s.size() && std::isfinite(ReadNumber(s));
+}
+
+std::string ApplyFormat(const std::string& text, InputFormat format) {
+  switch (format) {
+    case InputFormat::None:
+      return text;
+    case InputFormat::F0:
+      return F(Num(text), kFmt0);
+    case InputFormat::F1:
+      return F(Num(text), kFmt1);
+    case InputFormat::F2:
+      return F(Num(text), kFmt2);
+  }
+  return text;
+}
+
+std::string ProposedFileName(const std::string& project_name) {
+  std::string out = Trim(project_name);
+  for (char& c : out) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' ||
+        c == '<' || c == '>' || c == '|') {
+      c = '_';
+    }
+  }
+  return out;
+}
+
+}  // namespace ktv

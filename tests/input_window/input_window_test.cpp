@@ -1,0 +1,694 @@
+// The design input window driven as the engineer drives it: typing, leaving boxes, choosing
+// from lists, the toolbar commands and closing.
+#include "input_window/input_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <fstream>
+
+#include "app/errors.h"
+#include "app/settings.h"
+#include "input_window/older_record_mapping.h"
+#include "project/older_format_record.h"
+#include "project/project_database.h"
+#include "window_test_support.h"
+
+namespace ktv {
+namespace {
+
+using testing::Choose;
+using testing::Enter;
+using testing::Find;
+using testing::Installation;
+using testing::Leave;
+using testing::ScriptedDialogs;
+using testing::ScriptedMessages;
+using testing::Text;
+namespace fs = std::filesystem;
+
+QString N(const char* name) { return QString::fromUtf8(name); }
+
+std::string ReadBytes(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { install_ = std::make_unique<Installation>(); }
+  void TearDown() override {
+    window_.reset();
+    install_.reset();
+  }
+
+  InputWindow& Start(InputWindowHooks hooks = {}) {
+    window_.reset();
+    window_ =
+        std::make_unique<InputWindow>(install_->StartUp(), messages_, dialogs_, std::move(hooks));
+    window_->show();
+    window_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    return *window_;
+  }
+  InputWindow& W() { return *window_; }
+  std::string T(const char* name) { return Text(W(), N(name)); }
+  void Type(const char* name, const char* text) { Enter(W(), N(name), N(text)); }
+  QWidget* Control(const char* name) { return Find<QWidget>(W(), N(name)); }
+  bool Enabled(const char* name) {
+    QWidget* w = Control(name);
+    return w && w->isEnabled();
+  }
+  void Trigger(const char* key) {
+    if (auto* action = W().findChild<QAction*>(N(key))) {
+      action->trigger();
+    } else {
+      ADD_FAILURE() << "no toolbar command " << key;
+    }
+  }
+  std::optional<ProjectNameRow> StoredName() {
+    return ProjectDatabase::Open(install_->Working().string()).ReadProjectName();
+  }
+
+  std::unique_ptr<Installation> install_;
+  ScriptedMessages messages_;
+  ScriptedDialogs dialogs_;
+  std::unique_ptr<InputWindow> window_;
+};
+
+TEST_F(WindowTest, AnEmptyProjectShowsTheDefaultsAndTheStandardShape) {
+  Start();
+  EXPECT_EQ(W().windowTitle().toStdString(), kFullTitle);
+  EXPECT_EQ(W().objectName(), N("frm設計値入力"));
+  EXPECT_TRUE(messages_.boxes.empty()) << messages_.boxes[0].text;
+  EXPECT_EQ(W().CurrentPage(), 0);
+  EXPECT_EQ(QApplication::focusWidget(), Control("txt工事名"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblUnt"))->text(), N("SI 単位"));
+  EXPECT_TRUE(Find<QRadioButton>(W(), N("opnUntSI"))->isChecked());
+  EXPECT_EQ(W().UnitState(), 2);
+  EXPECT_EQ(W().StressUnitFactor(), 100.0f);
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboKeisiki"))->currentText(), N("重力式"));
+  EXPECT_TRUE(Find<QCheckBox>(W(), N("chkPrnCNamOk"))->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>(W(), N("chkPrnDateOk"))->isChecked());
+  EXPECT_EQ(T("txt工事名"), "");
+  EXPECT_EQ(T("txtlblCNam"), "工事名 ： ");
+
+  // Standard gravity shape.
+  EXPECT_EQ(T("txtT(0)"), "230");
+  EXPECT_EQ(T("txtT(1)"), "700");
+  EXPECT_EQ(T("txtT(2)"), "690");
+  EXPECT_EQ(T("txtH(0)"), "2300");
+  EXPECT_EQ(T("txtβ"), "29.05");
+  EXPECT_EQ(T("txtL(0)"), "0");
+  EXPECT_EQ(T("txtq1"), "0.0");
+  // Soil page: the first class, γ in SI.
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboUrKm"))->currentText(), N("れき質土"));
+  EXPECT_TRUE(Find<QRadioButton>(W(), N("opt土圧係数SEL(0)"))->isChecked());
+  EXPECT_EQ(T("txtγ"), "19.6");
+  EXPECT_EQ(T("txtφ"), "35");
+  EXPECT_EQ(T("txtφB"), "0.6");
+  EXPECT_EQ(T("txtkh"), "0.00");
+  EXPECT_EQ(T("txtqa_R(0)"), "0.0");
+  // Materials.
+  EXPECT_EQ(T("txtFc"), "0.00");
+  EXPECT_EQ(T("txtEc"), "0");
+  EXPECT_EQ(T("txtdt(0)"), "0.0");
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Kind"))->currentText(), N("丸鋼"));
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Size(0)"))->currentText(), N("R4"));
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Size(1)"))->currentText(), N("  -  "));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblStl_A(0)"))->text(), N("0.13"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblStl_Ψ(1)"))->text(), N("  -"));
+
+  // Enabling of the gravity family.
+  for (const char* on : {"txtT(0)", "txtT(2)", "txtH(0)", "txtH(1)", "txtβ", "txtq1", "txtW0",
+                         "chk滑り止め", "txtqa_R(0)", "txtσcat", "txtFc", "txtγc"}) {
+    EXPECT_TRUE(Enabled(on)) << on;
+  }
+  for (const char* off :
+       {"txtL(0)",    "txtL(1)",   "txtD(1)",  "txtD(3)",     "txtB",  "txtq2",
+        "txtFK_T5",   "chk控え壁", "txtSW_T6", "OptH0Top",    "txtkh", "txtqa_E(0)",
+        "txtqa_E(1)", "txtτa",     "txtEc",    "cboStl_Kind", "txtEs", "txtctc(0)",
+        "chkhAA",     "txthAA",    "lblσsa",   "lblStl_A(0)"}) {
+    EXPECT_FALSE(Enabled(off)) << off;
+  }
+  // Disabled labels of the materials page are drawn grey.
+  auto* label = Find<QLabel>(W(), N("lblStl_A(0)"));
+  EXPECT_EQ(label->palette().color(QPalette::Disabled, QPalette::WindowText),
+            QColor(128, 128, 128));
+  EXPECT_TRUE(Control("Picture1")->isHidden());
+}
+
+TEST_F(WindowTest, SwitchingTheFamilyAndBackRestoresTheDimensions) {
+  Start();
+  W().SelectPage(1);
+  Type("txtT(0)", "250");
+  Type("txtβ", "26.565");
+  EXPECT_EQ(T("txtβ"), "26.57");  // β keeps two decimals on leaving
+  Choose(W(), N("cboKeisiki"), kLeaning);
+  EXPECT_EQ(T("txtT(0)"), "3000");
+  EXPECT_EQ(T("txtT(1)"), "350");
+  EXPECT_EQ(T("txtL(0)"), "850");
+  EXPECT_EQ(T("txtH(0)"), "7000");
+  EXPECT_EQ(T("txtD(1)"), "1000");
+  EXPECT_EQ(T("txtB"), "2400");
+  EXPECT_EQ(T("txtβ"), "25.00");
+  EXPECT_FALSE(Enabled("txtT(2)"));
+  EXPECT_TRUE(Enabled("txtL(0)"));
+  EXPECT_TRUE(Enabled("txtB"));
+  EXPECT_TRUE(Enabled("txtτa"));
+  EXPECT_EQ(QApplication::focusWidget(), Control("txtT(0)"));
+  Choose(W(), N("cboKeisiki"), kGravity);
+  EXPECT_EQ(T("txtT(0)"), "250");
+  EXPECT_EQ(T("txtT(1)"), "700");
+  EXPECT_EQ(T("txtT(2)"), "690");
+  EXPECT_EQ(T("txtH(0)"), "2300");
+  EXPECT_EQ(T("txtβ"), "26.57");
+  EXPECT_EQ(T("txtD(4)"), "0");
+
+  Type("txtqa_R(0)", "200");
+  Choose(W(), N("cboKeisiki"), kCantilever);
+  EXPECT_EQ(T("txtqa_R(0)"), "0.0");
+  EXPECT_EQ(T("txtqa_E(0)"), "0.0");
+  EXPECT_EQ(T("txtqa_R(1)"), "1.5");
+  EXPECT_EQ(T("txtqa_E(1)"), "1.2");
+  EXPECT_EQ(T("txtL(2)"), "2400");
+  EXPECT_EQ(T("txtFK_L5"), "900");
+  for (const char* on : {"txtkh", "txtqa_E(0)", "chk控え壁", "cboStl_Kind", "txtEs", "txtEc",
+                         "txtctc(0)", "chkhAA", "txtD(0)", "txtq2"}) {
+    EXPECT_TRUE(Enabled(on)) << on;
+  }
+  EXPECT_FALSE(Enabled("txtσcat"));
+  EXPECT_FALSE(Enabled("txtctc(1)"));  // "  -  " chosen
+  EXPECT_FALSE(Enabled("txthAA"));
+  EXPECT_FALSE(Control("Picture1")->isHidden());
+  Find<QCheckBox>(W(), N("chkhAA"))->setChecked(true);
+  Find<QCheckBox>(W(), N("chk控え壁"))->setChecked(true);
+  Find<QCheckBox>(W(), N("chk滑り止め"))->setChecked(true);
+  EXPECT_TRUE(Enabled("txthAA"));
+  EXPECT_TRUE(Enabled("txtSW_Bs"));
+  EXPECT_TRUE(Enabled("OptH1Top"));
+  EXPECT_TRUE(Enabled("txtFK_D5"));
+}
+
+TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
+  std::vector<ReportRequest> reports;
+  std::vector<std::optional<ProjectNameRow>> stored_at_report;
+  InputWindowHooks hooks;
+  hooks.run_report = [&](const ReportRequest& r) {
+    reports.push_back(r);
+    stored_at_report.push_back(StoredName());
+  };
+  Start(hooks);
+  Choose(W(), N("cboKeisiki"), kCantilever);
+  Trigger("Preview");
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(messages_.boxes[0].text, "水平設計震度khの値が不正です");
+  EXPECT_EQ(messages_.boxes[0].icon, MessageIcon::Information);
+  EXPECT_EQ(messages_.beeps, 1);
+  EXPECT_FALSE(StoredName().has_value());
+
+  // A kh left from the cantilever project does not refuse a valid gravity wall.
+  Type("txtkh", "0.2");
+  Type("txtφ", "30");
+  Choose(W(), N("cboKeisiki"), kGravity);
+  Type("txtβ", "20");
+  Type("txtT(1)", "0");
+  messages_.Clear();
+  Trigger("Print");
+  ASSERT_EQ(messages_.Texts(), std::vector<std::string>{"寸法の入力値が不正です。"});
+  EXPECT_FALSE(StoredName().has_value());
+  EXPECT_TRUE(reports.empty());
+
+  Type("txtT(1)", "700");
+  messages_.Clear();
+  Trigger("Print");
+  EXPECT_TRUE(messages_.boxes.empty());
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_TRUE(reports[0].print_directly);
+  EXPECT_EQ(reports[0].wall_family, kGravity);
+  EXPECT_TRUE(W().PrintDirectly());
+  ASSERT_TRUE(stored_at_report[0].has_value());  // written before the report starts
+  EXPECT_TRUE(W().isEnabled());
+}
+
+TEST_F(WindowTest, TheReportSeesTheDatabaseOfTheWindowAndItsErrorsAreShown) {
+  InputWindowHooks hooks;
+  hooks.run_report = [&](const ReportRequest& r) {
+    EXPECT_FALSE(r.print_directly);
+    ProjectDatabase db = ProjectDatabase::Open(install_->Working().string());
+    EXPECT_EQ(db.ReadProjectName()->cname, "擁壁A");
+    throw CalculationError("分母が0になります (H)");
+  };
+  Start(hooks);
+  Type("txt工事名", "擁壁A");
+  Trigger("Preview");
+  EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"分母が0になります (H)"});
+  EXPECT_TRUE(W().isEnabled());
+  EXPECT_FALSE(W().PrintDirectly());
+}
+
+TEST_F(WindowTest, SwitchingUnitsConvertsTheEnteredValues) {
+  Start();
+  Find<QRadioButton>(W(), N("opnUntCGS"))->click();
+  EXPECT_EQ(Find<QLabel>(W(), N("lblUnt"))->text(), N("CGS 単位"));
+  EXPECT_EQ(W().StressUnitFactor(), 1.0f);
+  EXPECT_EQ(W().UnitState(), 1);
+  EXPECT_EQ(T("txtγc"), "2.4");
+  Choose(W(), N("cboKeisiki"), kCantilever);
+  Type("txtq1", "1.0");
+  Type("txtγ", "1.8");
+  Type("txtσsa", "1600");
+  Type("txtτa", "4");
+  Type("txtγc", "2.3");
+  Type("txtFc", "240");
+  EXPECT_EQ(T("txtσck"), "240");
+  EXPECT_EQ(T("txtσcac"), "80");
+  EXPECT_EQ(T("txtσcat"), "7");
+  Find<QRadioButton>(W(), N("opnUntSI"))->click();
+  EXPECT_EQ(T("txtq1"), "9.80665");
+  EXPECT_EQ(T("txtγ"), "17.7");
+  EXPECT_EQ(T("txtσsa"), "160");
+  EXPECT_EQ(T("txtτa"), "0.4");
+  EXPECT_EQ(T("txtγc"), "24.0");
+  EXPECT_EQ(T("txtFc"), "24.00");
+  EXPECT_EQ(T("txtσck"), "24.00");
+  EXPECT_EQ(T("txtσcac"), "8.00");
+  EXPECT_EQ(T("txtσcat"), "0.74");
+  EXPECT_EQ(Find<QLabel>(W(), N("lblσck"))->text(), N("σck N/mm2"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblF"))->text(), N("F"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblσsa"))->text(), N("σsa(N/mm2)"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblqaUnt"))->text(), N("kN/m2"));
+  EXPECT_EQ(W().StressUnitFactor(), 100.0f);
+  // Selecting the button already selected changes nothing.
+  Find<QRadioButton>(W(), N("opnUntSI"))->click();
+  EXPECT_EQ(T("txtq1"), "9.80665");
+  Type("txtqa_R(0)", "200");
+  Find<QRadioButton>(W(), N("opnUntCGS"))->click();
+  EXPECT_EQ(T("txtqa_R(0)"), "20.39432");
+  EXPECT_EQ(Find<QLabel>(W(), N("lblCUnt"))->text(), N("t/m2"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblτa"))->text(), N("τa kg/cm2"));
+}
+
+TEST_F(WindowTest, SaveThenNewThenOpenRestoresEveryInput) {
+  InputWindowHooks hooks;
+  UseOlderFormatRecordFile(hooks);
+  Start(hooks);
+  // A cantilever project in CGS with a value in every stored box.
+  Type("txt工事名", "擁壁A");
+  Type("txt事務所名", "設計室");
+  Find<QDateEdit>(W(), N("cmbData"))->setDate(QDate(2014, 8, 4));
+  Find<QRadioButton>(W(), N("opnUntCGS"))->click();
+  Choose(W(), N("cboKeisiki"), kCantilever);
+  Type("txtT(0)", "560");
+  Type("txtD(1)", "650");
+  Type("txtβ", "12.5");
+  Type("txtq1", "1.5");
+  Type("txtq2", "0.5");
+  Type("txtkh", "0.2");
+  Choose(W(), N("cboUrKm"), 2);
+  Type("txtC", "0.3");
+  Type("txtqa_R(0)", "30");
+  Type("txtqa_E(0)", "45");
+  Choose(W(), N("cboStl_Kind"), 1);
+  Choose(W(), N("cboStl_Strength"), 3);
+  Choose(W(), N("cboStl_Size(0)"), 13);
+  Choose(W(), N("cboStl_Size(3)"), 2);
+  for (int i = 0; i < 8; ++i)
+    Enter(W(), QStringLiteral("txtctc(%1)").arg(i), QString::number(100 + i));
+  Type("txtσsa", "1600");
+  Type("txtσsaT", "1400");
+  Type("txtEs", "2100");
+  Type("txtdt(0)", "7.5");
+  Find<QCheckBox>(W(), N("chkhAA"))->setChecked(true);
+  Type("txthAA", "2500");
+  Type("txtFc", "240");
+  Type("txtσcac", "75");
+  Type("txtτa", "3.9");
+  Type("txtγc", "2.35");
+  Type("txtEc", "235");
+
+  const QString target = QString::fromStdString((install_->SavedData() / "擁壁A").string());
+  dialogs_.save_answers.push_back(target);
+  EXPECT_TRUE(W().SaveProject());
+  WindowInputs entered = W().CollectInputs();
+  ASSERT_EQ(dialogs_.save_requests.size(), 1u);
+  const FileDialogRequest& save = dialogs_.save_requests[0];
+  EXPECT_EQ(save.title, N("データを保存する"));
+  EXPECT_EQ(save.filter, N(" *.mdb|*.mdb"));
+  EXPECT_EQ(save.initial_folder.toStdString(), install_->SavedData().string());
+  EXPECT_EQ(save.proposed_name, N("擁壁A"));
+  EXPECT_EQ(save.default_suffix, N("mdb"));
+  EXPECT_TRUE(save.confirm_overwrite);
+  EXPECT_TRUE(messages_.boxes.empty());
+  const fs::path saved = install_->SavedData() / "擁壁A.mdb";
+  ASSERT_TRUE(fs::exists(saved));
+  EXPECT_NO_THROW(CheckProjectFile(saved.string()));
+  EXPECT_FALSE(fs::exists(install_->Root() / "DAT" / "Data2.mdb"));
+  // The older-format record of the project lies in the data folder.
+  auto record = ImportOlderFormatRecord((install_->Root() / "DAT" / "RWdata02.dat").string());
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->project_name, "擁壁A");
+  EXPECT_EQ(record->dimensions.t1, 560.0f);
+
+  messages_.Answer({MessageAnswer::No});
+  Trigger("New");
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(messages_.boxes[0].text, "データを初期化します｡現在のデータを保存しますか？");
+  EXPECT_EQ(messages_.boxes[0].buttons, MessageButtons::YesNoCancel);
+  EXPECT_EQ(messages_.boxes[0].icon, MessageIcon::Question);
+  EXPECT_EQ(T("txt工事名"), "");
+  EXPECT_EQ(Find<QLabel>(W(), N("lblUnt"))->text(), N("SI 単位"));
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboKeisiki"))->currentIndex(), kGravity);
+  EXPECT_EQ(T("txtT(0)"), "230");
+  EXPECT_EQ(T("txtctc(0)"), "0");
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Kind"))->currentIndex(), 0);
+  EXPECT_EQ(T("txtσsa"), "0");
+
+  dialogs_.open_answers.push_back(QString::fromStdString(saved.string()));
+  Trigger("Open");
+  ASSERT_EQ(dialogs_.open_requests.size(), 1u);
+  const FileDialogRequest& open = dialogs_.open_requests[0];
+  EXPECT_EQ(open.title, N("データを読み込む"));
+  EXPECT_EQ(open.filter, N("*.mdb|*.mdb"));
+  EXPECT_EQ(open.initial_folder.toStdString(), install_->SavedData().string());
+  EXPECT_TRUE(open.must_exist);
+  EXPECT_EQ(messages_.boxes.size(), 1u);
+  WindowInputs back = W().CollectInputs();
+  for (auto [a, b] : {std::pair{entered.project_name, back.project_name},
+                      std::pair{entered.office_name, back.office_name},
+                      std::pair{entered.date, back.date},
+                      std::pair{entered.beta, back.beta},
+                      std::pair{entered.t[0], back.t[0]},
+                      std::pair{entered.d[1], back.d[1]},
+                      std::pair{entered.d[3], back.d[3]},
+                      std::pair{entered.q1, back.q1},
+                      std::pair{entered.q2, back.q2},
+                      std::pair{entered.kh, back.kh},
+                      std::pair{entered.c, back.c},
+                      std::pair{entered.qa_normal, back.qa_normal},
+                      std::pair{entered.qa_seismic, back.qa_seismic},
+                      std::pair{entered.slide_normal, back.slide_normal},
+                      std::pair{entered.sigma_sa, back.sigma_sa},
+                      std::pair{entered.sigma_saT, back.sigma_saT},
+                      std::pair{entered.es, back.es},
+                      std::pair{entered.dt[0], back.dt[0]},
+                      std::pair{entered.h_aa, back.h_aa},
+                      std::pair{entered.fc, back.fc},
+                      std::pair{entered.sigma_cac, back.sigma_cac},
+                      std::pair{entered.tau_a, back.tau_a},
+                      std::pair{entered.gamma_c, back.gamma_c},
+                      std::pair{entered.ec, back.ec}}) {
+    EXPECT_EQ(a, b);
+  }
+  EXPECT_EQ(back.date, "2014/08/04");
+  EXPECT_EQ(back.d[3], "650");
+  // Values derived or defaulted as whole numbers come back with their boxes' two decimals.
+  EXPECT_EQ(entered.sigma_ck, "240");
+  EXPECT_EQ(back.sigma_ck, "240.00");
+  EXPECT_EQ(entered.gamma, "1.8");
+  EXPECT_EQ(back.gamma, "1.80");
+  EXPECT_FALSE(back.si);
+  EXPECT_EQ(back.family, kCantilever);
+  EXPECT_EQ(back.soil_class, 2);
+  EXPECT_EQ(back.bar_kind, 1);
+  EXPECT_EQ(back.bar_grade, 3);
+  EXPECT_EQ(back.bar_size, entered.bar_size);
+  EXPECT_EQ(back.ctc, entered.ctc);
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Size(0)"))->currentText(), N("D51"));
+  EXPECT_EQ(back.memory[kGravity].t[0], entered.memory[kGravity].t[0]);
+  EXPECT_EQ(Find<QLabel>(W(), N("lblUnt"))->text(), N("CGS 単位"));
+  EXPECT_EQ(W().StressUnitFactor(), 1.0f);
+}
+
+TEST_F(WindowTest, ExitWithYesWritesTheDatabaseForTheNextStart) {
+  Start();
+  Type("txt工事名", "擁壁B");
+  Type("txt事務所名", "本社");
+  Find<QCheckBox>(W(), N("chkPrnDateOk"))->setChecked(false);
+  Choose(W(), N("cboKeisiki"), kLeaning);
+  Type("txtB", "2500");
+
+  messages_.Answer({MessageAnswer::No});
+  W().close();
+  EXPECT_TRUE(W().isVisible());
+  EXPECT_FALSE(StoredName().has_value());
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(messages_.boxes[0].text, "プログラムを終了します。いいですか？");
+  EXPECT_EQ(messages_.boxes[0].buttons, MessageButtons::YesNo);
+
+  messages_.Answer({MessageAnswer::Yes});
+  W().close();
+  EXPECT_FALSE(W().isVisible());
+  auto settings = OpenUserSettings();
+  EXPECT_EQ(settings->value(kKeyOfficeName).toString(), N("本社"));
+  EXPECT_EQ(settings->value(kKeyPrintDate).toString(), N("0"));
+  EXPECT_EQ(settings->value(kKeyPrintOfficeName).toString(), N("1"));
+
+  messages_.Clear();
+  Start();
+  EXPECT_TRUE(messages_.boxes.empty());
+  EXPECT_EQ(T("txt工事名"), "擁壁B");
+  EXPECT_EQ(T("txtlblCNam"), "工事名 ： 擁壁B");
+  EXPECT_EQ(T("txt事務所名"), "本社");
+  EXPECT_FALSE(Find<QCheckBox>(W(), N("chkPrnDateOk"))->isChecked());
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboKeisiki"))->currentIndex(), kLeaning);
+  EXPECT_EQ(T("txtB"), "2500");
+  EXPECT_EQ(T("txtT(0)"), "3000");
+}
+
+TEST_F(WindowTest, ACorruptFileChosenInOpenLeavesTheProjectUnchanged) {
+  Start();
+  Type("txt工事名", "擁壁C");
+  ASSERT_TRUE(W().WriteWindowToDatabase());
+  const std::string before = ReadBytes(install_->Working());
+  const fs::path bad = install_->SavedData() / "壊れた.mdb";
+  std::ofstream(bad) << "this is not a project database";
+  dialogs_.open_answers.push_back(QString::fromStdString(bad.string()));
+  Trigger("Open");
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(messages_.boxes[0].icon, MessageIcon::Warning);
+  EXPECT_NE(messages_.boxes[0].text.find("選択したファイルは擁壁計算のデータではありません。"),
+            std::string::npos);
+  EXPECT_NE(messages_.boxes[0].text.find(bad.string()), std::string::npos);
+  EXPECT_EQ(T("txt工事名"), "擁壁C");
+  EXPECT_EQ(ReadBytes(install_->Working()), before);
+  EXPECT_TRUE(W().isEnabled());
+}
+
+TEST_F(WindowTest, NewKeepsTheProjectUnlessTheEngineerLetsItGo) {
+  Start();
+  Type("txt工事名", "擁壁D");
+  messages_.Answer({MessageAnswer::Cancel});
+  Trigger("New");
+  EXPECT_EQ(T("txt工事名"), "擁壁D");
+  // Yes, then the save dialog cancelled: nothing was saved, so nothing is cleared.
+  messages_.Answer({MessageAnswer::Yes});
+  Trigger("New");
+  EXPECT_EQ(dialogs_.save_requests.size(), 1u);
+  EXPECT_EQ(dialogs_.save_requests[0].proposed_name, N("擁壁D"));
+  EXPECT_EQ(T("txt工事名"), "擁壁D");
+  EXPECT_TRUE(W().isEnabled());
+  messages_.Answer({MessageAnswer::No});
+  Trigger("New");
+  EXPECT_EQ(T("txt工事名"), "");
+}
+
+TEST_F(WindowTest, SaveFailureNamesTheFileAndKeepsTheWindowUsable) {
+  Start();
+  Type("txt工事名", "擁壁E");
+  // A folder that is gone by the time the file is written.
+  const fs::path gone = install_->Root() / "消えたフォルダ";
+  const QString target = QString::fromStdString((gone / "擁壁E.mdb").string());
+  dialogs_.save_answers.push_back(target);
+  EXPECT_FALSE(W().SaveProject());
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(messages_.boxes[0].icon, MessageIcon::Warning);
+  EXPECT_NE(messages_.boxes[0].text.find("データを保存できません。"), std::string::npos);
+  EXPECT_NE(messages_.boxes[0].text.find(target.toStdString()), std::string::npos);
+  EXPECT_FALSE(fs::exists(gone));
+  EXPECT_FALSE(fs::exists(install_->Root() / "DAT" / "Data2.mdb"));
+  EXPECT_TRUE(W().isEnabled());
+  // The working database still holds the project and the next save goes through.
+  EXPECT_EQ(StoredName()->cname, "擁壁E");
+  messages_.Clear();
+  dialogs_.save_answers.push_back(QString::fromStdString((install_->SavedData() / "E").string()));
+  EXPECT_TRUE(W().SaveProject());
+  EXPECT_TRUE(messages_.boxes.empty());
+  EXPECT_TRUE(fs::exists(install_->SavedData() / "E.mdb"));
+}
+
+TEST_F(WindowTest, AToolbarCommandMakesD3RepeatD1) {
+  Start();
+  Choose(W(), N("cboKeisiki"), kCantilever);
+  Type("txtD(1)", "750");
+  EXPECT_EQ(T("txtD(3)"), "600");
+  Trigger("Open");  // cancelled
+  EXPECT_EQ(T("txtD(3)"), "750");
+  EXPECT_EQ(QDir::currentPath().toStdString(), (install_->Root() / "PRG").string());
+}
+
+TEST_F(WindowTest, EnterMovesToTheNextInputOfThePage) {
+  Start();
+  auto enter = [](Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, m);
+  };
+  EXPECT_EQ(QApplication::focusWidget(), Control("txt工事名"));
+  enter();
+  EXPECT_EQ(QApplication::focusWidget(), Control("txt事務所名"));
+  enter();
+  QWidget* date = QApplication::focusWidget();
+  EXPECT_TRUE(date == Control("cmbData") || date->parentWidget() == Control("cmbData"));
+  enter();  // the page's group wraps round
+  EXPECT_EQ(QApplication::focusWidget(), Control("txt工事名"));
+
+  Choose(W(), N("cboKeisiki"), kLeaning);
+  W().SelectPage(1);
+  EXPECT_EQ(QApplication::focusWidget(), Control("txtT(0)"));
+  enter();
+  EXPECT_EQ(QApplication::focusWidget(), Control("txtT(1)"));
+  enter();  // T3 is disabled for the leaning wall
+  EXPECT_EQ(QApplication::focusWidget(), Control("txtL(0)"));
+  enter(Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), Control("txtT(1)"));
+}
+
+TEST_F(WindowTest, PhiAndSigmaSaTAcceptOnlyTheirCharacters) {
+  Start();
+  Choose(W(), N("cboKeisiki"), kCantilever);
+  Type("txtφ", "3a.5-");  // "a" and "." are swallowed with a beep; "35-" reads as 35
+  EXPECT_EQ(T("txtφ"), "35.0");
+  EXPECT_EQ(messages_.beeps, 2);
+  messages_.Clear();
+  Type("txtσsaT", "1-4.00");  // neither "-" nor "."
+  EXPECT_EQ(T("txtσsaT"), "1400");
+  EXPECT_EQ(messages_.beeps, 2);
+}
+
+TEST_F(WindowTest, LeavingABoxAppliesItsFormat) {
+  Start();
+  W().SelectPage(1);
+  Type("txtT(0)", "abc");
+  EXPECT_EQ(T("txtT(0)"), "0");
+  Type("txtH(0)", "2300.6");
+  EXPECT_EQ(T("txtH(0)"), "2301");
+  Type("txtq1", "12abc");
+  EXPECT_EQ(T("txtq1"), "12.0");
+  Type("txtγ", "1.855");
+  EXPECT_EQ(T("txtγ"), "1.86");
+  Type("txt工事名", "  擁壁F");
+  EXPECT_EQ(T("txt工事名"), "  擁壁F");  // free text stays as typed
+  EXPECT_EQ(T("txtlblCNam"), "工事名 ：   擁壁F");
+  Type("txtFc", "24");
+  EXPECT_EQ(T("txtFc"), "24.00");
+  EXPECT_EQ(T("txtσcat"), "0.74");
+  Type("txtσcat", "0.7");
+  Leave(W(), N("txtFc"));  // leaving Fc unchanged keeps the stress just entered
+  EXPECT_EQ(T("txtσcat"), "0.70");
+  EXPECT_TRUE(messages_.boxes.empty());
+  Type("txtFc", "x");
+  EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"Fc の入力値が不正です"});
+  EXPECT_EQ(T("txtFc"), "0.00");
+  EXPECT_EQ(T("txtσck"), "0.00");
+}
+
+TEST_F(WindowTest, BarListsFollowTheBarType) {
+  Start();
+  Choose(W(), N("cboKeisiki"), kCantilever);
+  Type("txtctc(0)", "150");
+  Choose(W(), N("cboStl_Kind"), 1);
+  auto* grades = Find<QComboBox>(W(), N("cboStl_Strength"));
+  EXPECT_EQ(grades->count(), 4);
+  EXPECT_EQ(grades->itemText(3), N("SD40"));
+  EXPECT_EQ(T("txtctc(0)"), "0");
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Size(0)"))->currentText(), N("D6"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblStl_A(0)"))->text(), N("0.32"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblStl_Ψ(0)"))->text(), N("2"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblStl_A(1)"))->text(), N("  -"));
+  EXPECT_FALSE(Enabled("txtctc(1)"));
+  Choose(W(), N("cboStl_Size(1)"), 1);
+  EXPECT_EQ(Find<QLabel>(W(), N("lblStl_A(1)"))->text(), N("0.32"));
+  EXPECT_TRUE(Enabled("txtctc(1)"));
+  Choose(W(), N("cboStl_Size(1)"), 0);
+  EXPECT_FALSE(Enabled("txtctc(1)"));
+  Choose(W(), N("cboStl_Kind"), 0);
+  EXPECT_EQ(grades->count(), 2);
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Size(2)"))->currentText(), N("R4"));
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Size(3)"))->currentText(), N("  -  "));
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Size(3)"))->count(), 13);
+}
+
+TEST_F(WindowTest, SoilClassAndEarthPressureOption) {
+  Start();
+  Type("txtγ", "18.5");
+  Find<QRadioButton>(W(), N("opt土圧係数SEL(1)"))->click();
+  EXPECT_TRUE(Find<QRadioButton>(W(), N("opt土圧係数SEL(0)"))->isChecked());
+  EXPECT_EQ(T("txtγ"), "18.50");  // the regulation option does not throw the entry away
+  Choose(W(), N("cboUrKm"), 2);
+  EXPECT_EQ(T("txtγ"), "17.7");
+  EXPECT_EQ(T("txtφ"), "25");
+  EXPECT_EQ(T("txtφB"), "0.5");
+  Choose(W(), N("cboUrKm"), 3);
+  EXPECT_EQ(T("txtγ"), "0.0");
+  EXPECT_EQ(T("txtφB"), "0.7");
+}
+
+TEST_F(WindowTest, StandardShapeAnsweredNoChangesNothing) {
+  Start();
+  W().SelectPage(1);
+  Type("txtT(0)", "300");
+  messages_.Answer({MessageAnswer::No});
+  Find<QPushButton>(W(), N("cmdSDraw"))->click();
+  EXPECT_EQ(T("txtT(0)"), "300");
+  messages_.Answer({MessageAnswer::Yes});
+  Find<QPushButton>(W(), N("cmdSDraw"))->click();
+  EXPECT_EQ(T("txtT(0)"), "230");
+  EXPECT_EQ(messages_.boxes.back().text, "現在の入力値を基準値に戻します｡よろしいですか？");
+}
+
+TEST_F(WindowTest, ImportModeTakesTheProjectFromTheRecordFile) {
+  OlderFormatRecord record;
+  record.project_name = "旧データの工事";
+  record.office_name = "旧事務所";
+  record.date = DateSerialOf(std::chrono::year_month_day{
+      std::chrono::year{2013}, std::chrono::month{5}, std::chrono::day{1}});
+  record.print_date = false;
+  record.wall_family = kLeaning;
+  record.dimensions.h0 = 6000;
+  record.dimensions.d1 = 900;
+  record.dimensions.b = 2000;
+  record.dimensions.l1 = 800;
+  record.dimensions.t1 = 2800;
+  record.dimensions.t2 = 300;
+  record.gamma = 1.9f;
+  ExportOlderFormatRecord((install_->Root() / "PRG" / "RWdata02.dat").string(), record);
+  InputWindowHooks hooks;
+  UseOlderFormatRecordFile(hooks);
+  Start(hooks);
+  ASSERT_TRUE(install_->Values().import_mode);
+  EXPECT_TRUE(messages_.boxes.empty());
+  EXPECT_EQ(T("txt工事名"), "旧データの工事");
+  EXPECT_EQ(T("txt事務所名"), "旧事務所");
+  EXPECT_EQ(Find<QDateEdit>(W(), N("cmbData"))->date(), QDate(2013, 5, 1));
+  EXPECT_FALSE(Find<QCheckBox>(W(), N("chkPrnDateOk"))->isChecked());
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboKeisiki"))->currentIndex(), kLeaning);
+  EXPECT_EQ(T("txtH(0)"), "6000");
+  EXPECT_EQ(T("txtγ"), "1.90");
+  // The Open dialog offers older-format files as well, and New starts an empty project.
+  Trigger("Open");
+  EXPECT_EQ(dialogs_.open_requests.back().filter, N("*.dat|*.dat|*.mdb|*.mdb"));
+  messages_.Answer({MessageAnswer::No});
+  Trigger("New");
+  EXPECT_EQ(T("txt工事名"), "");
+}
+
+}  // namespace
+}  // namespace ktv

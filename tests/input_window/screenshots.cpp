@@ -1,0 +1,41 @@
+// Saves a picture of every page of the window (for looking at the layout), in the folder given as
+// the first argument.
+#include <QDir>
+#include <QPixmap>
+#include <QStyleFactory>
+#include <QTest>
+#include <cstdio>
+
+#include "gtest/gtest.h"
+#include "input_window/input_window.h"
+#include "window_test_support.h"
+
+int main(int argc, char** argv) {
+  using namespace ktv::testing;
+  QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  QApplication& app = App();
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QFont font(QStringLiteral("IPAPGothic"));
+  font.setPointSize(10);
+  app.setFont(font);
+  Installation install;
+  ScriptedMessages messages;
+  ScriptedDialogs dialogs;
+  ktv::InputWindow window(install.Values(), messages, dialogs);
+  window.show();
+  QTest::qWait(200);
+  for (int family : {0, 2}) {
+    Choose(window, QStringLiteral("cboKeisiki"), family);
+    for (int page = 0; page < 4; ++page) {
+      window.SelectPage(page);
+      QTest::qWait(100);
+      QString file =
+          QDir(out).filePath(QStringLiteral("page%1_family%2.png").arg(page).arg(family));
+      window.grab().save(file);
+      std::printf("%s\n", file.toLocal8Bit().constData());
+    }
+  }
+  std::printf("boxes: %zu\n", messages.boxes.size());
+  for (auto& t : messages.Texts()) std::printf("  %s\n", t.c_str());
+  return 0;
+}
