@@ -1,0 +1,61 @@
+#include "report/preview_print.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+
+#include "report/report_render.h"
+
+namespace ktv {
+
+void PrintReport(const ReportWriter& doc, QPrinter& printer) {
+  const auto& pages = doc.Pages();
+  if (pages.empty()) throw ReportError("The report has no pages to print");
+  const std::string name = printer.printerName().isEmpty() ? printer.outputFileName().toStdString()
+                                                           : printer.printerName().toStdString();
+  printer.setDocName(QStringLiteral("擁壁の設計計算書"));
+  printer.setFullPage(true);
+  if (!printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0), QPageLayout::Point))) {
+    // Some printers refuse zero margins; the page is still A4 with the text inside its margins.
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+  }
+  const int resolution = printer.resolution();
+  if (resolution <= 0) throw ReportError("The printer \"" + name + "\" reports no resolution");
+  const double scale = resolution / 1440.0;
+
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    throw ReportError("The printer \"" + name + "\" cannot be opened");
+  }
+  for (size_t i = 0; i < pages.size(); ++i) {
+    if (i > 0 && !printer.newPage()) {
+      painter.end();
+      throw ReportError("The printer \"" + name + "\" does not take page " + std::to_string(i + 1));
+    }
+    // With full-page printing the painter's origin is the paper's corner, as on the page.
+    PaintPage(pages[i], painter, scale);
+  }
+  const bool ended = painter.end();
+  if (!ended || printer.printerState() == QPrinter::Error ||
+      printer.printerState() == QPrinter::Aborted) {
+    throw ReportError("The printer \"" + name + "\" reported an error");
+  }
+}
+
+void PrintReportOn(const ReportWriter& doc, const QPrinterInfo& info) {
+  if (info.isNull()) throw NoPrinterError("No printer is installed");
+  QPrinter printer(info, QPrinter::HighResolution);
+  if (!printer.isValid()) {
+    throw ReportError("The printer \"" + info.printerName().toStdString() + "\" is not usable");
+  }
+  PrintReport(doc, printer);
+}
+
+void DefaultReportPrinter::Print(const ReportWriter& doc) {
+  PrintReportOn(doc, QPrinterInfo::defaultPrinter());
+}
+
+}  // namespace ktv
