@@ -324,8 +324,19 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
     return kExitOk;
   }
   for (const std::string* output : {&o.pdf, &o.json, &o.text}) {
-    if (!output->empty() && *output != "-" && SameFile(*output, o.project)) {
+    if (output->empty() || *output == "-") continue;
+    if (SameFile(*output, o.project)) {
       return fail(kExitUsage, *output + ": an output file must not be the project file");
+    }
+    // Checked before the build, so that a report is not built for nothing.
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path parent = fs::absolute(*output, ec).parent_path();
+    if (!fs::is_directory(parent, ec)) {
+      return fail(kExitOutput, *output + ": the folder " + parent.string() + " does not exist");
+    }
+    if (fs::is_directory(*output, ec)) {
+      return fail(kExitOutput, *output + ": is a folder, not a file");
     }
   }
 

@@ -1,0 +1,264 @@
+#include "report_tool.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/standard_sizes.h"
+#include "gravity_fixture.h"
+#include "project/project_database.h"
+#include "report/report_writer.h"
+
+namespace ktv {
+namespace {
+
+const std::string kOut = KTV_TOOLS_OUTPUT_DIR;
+const std::string kData = KTV_GRAVITY_DATA_DIR;
+
+std::string Fixture(bool si) {
+  return kData + "/" + (si ? kStandardGravitySI : kStandardGravityCGS);
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+struct ToolRun {
+  int status;
+  std::string out, err;
+};
+ToolRun Tool(const std::vector<std::string>& args, const FamilyEntryTable& entries) {
+  std::ostringstream out, err;
+  const int status = RunReportTool(args, out, err, entries);
+  return {status, out.str(), err.str()};
+}
+ToolRun Tool(const std::vector<std::string>& args) { return Tool(args, FamilyReportEntries()); }
+
+// A project copied from a fixture and changed.
+std::string Project(const std::string& name, bool si,
+                    const std::function<void(ProjectDatabase&)>& change) {
+  const std::string path = kOut + "/" + name;
+  std::filesystem::copy_file(Fixture(si), path, std::filesystem::copy_options::overwrite_existing);
+  ProjectDatabase db = ProjectDatabase::Open(path);
+  change(db);
+  return path;
+}
+
+QJsonObject Json(const std::string& path) {
+  const QByteArray bytes = QByteArray::fromStdString(ReadAll(path));
+  QJsonParseError error{};
+  const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+  return doc.object();
+}
+
+TEST(ReportTool, WritesPdfTextAndJsonOfTheStandardWallAndLeavesTheProjectAlone) {
+  for (bool si : {true, false}) {
+    SCOPED_TRACE(si ? "SI" : "CGS");
+    const std::string project = Fixture(si);
+    const std::string before = ReadAll(project);
+    const std::string stem = kOut + (si ? "/standard_si" : "/standard_cgs");
+    const ToolRun r =
+        Tool({project, "-o", stem + ".pdf", "--json", stem + ".json", "--text", stem + ".txt"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(ReadAll(project), before);
+    EXPECT_EQ(ReadAll(stem + ".pdf").substr(0, 5), "%PDF-");
+
+    const std::string text = ReadAll(stem + ".txt");
+    for (const char* page : {"=== page 0 ===", "=== page 4 ==="}) {
+      EXPECT_NE(text.find(page), std::string::npos) << page;
+    }
+    EXPECT_EQ(text.find("=== page 5 ==="), std::string::npos);
+    const std::string line = si ? "　　　コンクリートの許容曲げ圧縮応力度　σcac = 4.5 N/mm2"
+                                : "　　　コンクリートの許容曲げ圧縮応力度　σcac = 45 kg/cm2";
+    EXPECT_NE(text.find(line), std::string::npos);
+    EXPECT_NE(text.find("重力式擁壁の設計計算"), std::string::npos);
+
+    const QJsonObject j = Json(stem + ".json");
+    EXPECT_EQ(j["family"].toString(), "gravity");
+    EXPECT_EQ(j["units"].toString(), si ? "SI" : "CGS");
+    const QJsonObject in = j["inputs"].toObject();
+    // Numbers are the shortest decimals that read back as the same float.
+    EXPECT_EQ(in["H"].toDouble(), 2.3);
+    EXPECT_DOUBLE_EQ(in["sigma_cac"].toDouble(), si ? 4.5 : 45.0);
+    EXPECT_EQ(in["beta_deg"].toDouble(), 29.05);
+    EXPECT_EQ(static_cast<float>(in["T00"].toDouble()), 0.23f);
+    const QJsonObject ep = j["earth_pressure"].toObject();
+    EXPECT_NEAR(ep["Ka"].toDouble(), 0.71098, 1e-5);
+    EXPECT_NEAR(ep["alpha_deg"].toDouble(), 16.699, 1e-3);
+    EXPECT_FALSE(ep["Ka_error"].toBool());
+    EXPECT_NEAR(ep["PH"].toDouble(), si ? 40.742 : 4.132, 5e-4);
+    const QJsonObject sw = j["self_weight"].toObject();
+    const QJsonArray parts = sw["parts"].toArray();
+    ASSERT_EQ(parts.size(), 3);
+    EXPECT_EQ(parts[0].toObject()["part"].toString(), "W1");
+    EXPECT_EQ(parts[2].toObject()["part"].toString(), "W3");
+    // The total is the sum of the printed weights: 61.365, not the unrounded 61.364.
+    EXPECT_EQ(sw["sum_V_w"].toDouble(), si ? 61.365 : 6.136);
+    const QJsonObject st = j["stability"].toObject();
+    EXPECT_NEAR(st["d"].toDouble(), si ? 0.627 : 0.626, 5e-4);
+    EXPECT_NEAR(st["e"].toDouble(), si ? 0.183 : 0.184, 5e-4);
+    EXPECT_NEAR(st["Fs"].toDouble(), si ? 1.408 : 1.395, 5e-4);
+    EXPECT_NEAR(st["q1"].toDouble(), si ? 99.037 : 9.969, 5e-4);
+    EXPECT_NEAR(st["q2"].toDouble(), si ? 18.977 : 1.891, 5e-4);
+    const QJsonObject bs = j["body_stress"].toObject();
+    EXPECT_NEAR(bs["sigma_c1"].toDouble(), si ? 0.099 : 0.997, 5e-4);
+    const QJsonObject v = j["verdicts"].toObject();
+    EXPECT_EQ(v["overturning"].toString(), "OK");
+    EXPECT_EQ(v["sliding"].toString(), "NG");
+    EXPECT_EQ(v["bearing"].toString(), "OK");
+    EXPECT_EQ(v["body_stress"].toString(), "OK");
+    EXPECT_TRUE(v["within_middle_third"].toBool());
+    EXPECT_FALSE(v["tension"].toBool());
+  }
+}
+
+TEST(ReportTool, TextAndJsonCanGoToTheStandardOutput) {
+  const ToolRun r = Tool({Fixture(true), "--json", "-"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out.rfind("{\"family\": \"gravity\"", 0), 0u) << r.out.substr(0, 80);
+  const ToolRun t = Tool({Fixture(true), "--text", "-"});
+  ASSERT_EQ(t.status, kExitOk) << t.err;
+  EXPECT_EQ(t.out.rfind("=== page 0 ===", 0), 0u);
+}
+
+TEST(ReportTool, FailuresGiveTheirStatusAndOneLine) {
+  const std::string not_project = kOut + "/not_a_project.mdb";
+  std::ofstream(not_project) << "plain text\n";
+  const std::string steep = Project("steep.mdb", true, [](ProjectDatabase& db) {
+    ShapeRow s = *db.ReadShape(kGravity);
+    s.beta = 40;
+    db.WriteShape(kGravity, s);
+  });
+  const std::string odd_family = Project("odd_family.mdb", true, [](ProjectDatabase& db) {
+    db.Write(UnitRow{"SI 単位", 7});
+  });
+  const std::string pdf = kOut + "/failure.pdf";
+  FamilyEntryTable none{};
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    const FamilyEntryTable* entries;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing file",
+       {kOut + "/no_such.mdb", "-o", pdf},
+       nullptr,
+       kExitProject,
+       "the file does not exist"},
+      {"not a project", {not_project, "-o", pdf}, nullptr, kExitProject, "not a project"},
+      {"no arguments", {}, nullptr, kExitUsage, "no project file given"},
+      {"no output", {Fixture(true)}, nullptr, kExitUsage, "nothing to write"},
+      {"unknown option", {Fixture(true), "-x"}, nullptr, kExitUsage, "unknown option -x"},
+      {"option without file", {Fixture(true), "-o"}, nullptr, kExitUsage, "-o needs a file"},
+      {"output over the project",
+       {Fixture(true), "--text", Fixture(true)},
+       nullptr,
+       kExitUsage,
+       "must not be the project file"},
+      {"family not built",
+       {Fixture(true), "-o", pdf},
+       &none,
+       kExitNotBuilt,
+       "the wall family 0 (重力式) is not built yet"},
+      {"unknown family",
+       {odd_family, "-o", pdf},
+       nullptr,
+       kExitNotBuilt,
+       "the stored wall family 7 is unknown"},
+      {"undefined calculation",
+       {steep, "-o", pdf},
+       nullptr,
+       kExitBuild,
+       "クーロン土圧係数Kaの計算中にエラーが発生しました; "
+       "重力式擁壁の計算ができません：水平力の合計ΣHが0です（主働土圧係数Ka=0）。"},
+      {"unwritable output",
+       {Fixture(true), "-o", kOut + "/no_such_folder/r.pdf"},
+       nullptr,
+       kExitOutput,
+       "no_such_folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(pdf);
+    const ToolRun r = c.entries ? Tool(c.args, *c.entries) : Tool(c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err.rfind("ktv-pn3-report: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+  }
+}
+
+TEST(ReportTool, JsonIsForTheGravityWallOnly) {
+  const std::string leaning = Project("leaning.mdb", true, [](ProjectDatabase& db) {
+    db.Write(UnitRow{"SI 単位", kLeaning});
+  });
+  FamilyEntryTable entries{};
+  entries[kLeaning] = [](ReportWriter& w, const ReportContext&) { w.Paragraph("もたれ式"); };
+  const ToolRun json = Tool({leaning, "--json", kOut + "/leaning.json"}, entries);
+  EXPECT_EQ(json.status, kExitUsage);
+  EXPECT_NE(json.err.find("--json is available for the gravity wall"), std::string::npos);
+  // The stored family decides which entry builds the report.
+  const ToolRun text = Tool({leaning, "--text", "-"}, entries);
+  ASSERT_EQ(text.status, kExitOk) << text.err;
+  EXPECT_NE(text.out.find("もたれ式"), std::string::npos);
+  EXPECT_EQ(text.out.find("重力式擁壁の設計計算"), std::string::npos);
+}
+
+TEST(ReportTool, HelpListsTheOptionsAndTheJsonKeys) {
+  const ToolRun r = Tool({"--help"});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.err, "");
+  for (const char* key : {"usage: ktv-pn3-report PROJECT.mdb", "--json", "--text", "Ka", "PHA",
+                          "sum_V_w", "Fs", "q1", "sigma_c1", "overturning", "body_stress"}) {
+    EXPECT_NE(r.out.find(key), std::string::npos) << key;
+  }
+}
+
+// The installed command, as a batch job runs it: no display, no platform chosen.
+TEST(ReportToolCommand, RunsWithoutADisplay) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("QT_QPA_PLATFORM");
+  env.remove("DISPLAY");
+  env.remove("WAYLAND_DISPLAY");
+  auto run = [&](const QStringList& args) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(KTV_REPORT_TOOL, args);
+    EXPECT_TRUE(p.waitForFinished(120000));
+    return std::pair(p.exitCode(), p.readAllStandardError().toStdString());
+  };
+  const std::string pdf = kOut + "/command.pdf";
+  std::filesystem::remove(pdf);
+  const auto [ok, ok_err] =
+      run({QString::fromStdString(Fixture(true)), "-o", QString::fromStdString(pdf)});
+  EXPECT_EQ(ok, kExitOk) << ok_err;
+  EXPECT_EQ(ok_err, "");
+  EXPECT_EQ(ReadAll(pdf).substr(0, 5), "%PDF-");
+
+  const auto [missing, missing_err] = run({"/no/such/project.mdb", "-o", "x.pdf"});
+  EXPECT_EQ(missing, kExitProject);
+  EXPECT_EQ(missing_err, "ktv-pn3-report: /no/such/project.mdb: the file does not exist\n");
+}
+
+}  // namespace
+}  // namespace ktv
