@@ -142,6 +142,13 @@ ReportContext ReportContextFor(const StartupValues& startup, MessageSink* sink) 
   return context;
 }
 
+PreviewOptions PreviewOptionsFor(const StartupValues& startup) {
+  PreviewOptions options;
+  options.pdf_folder = startup.folders.saved_data;
+  options.font_sizes = startup.report_font_sizes;
+  return options;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 PreviewWindow::PreviewWindow(bool print_directly, int wall_family, ReportContext context,
@@ -152,13 +159,11 @@ PreviewWindow::PreviewWindow(bool print_directly, int wall_family, ReportContext
       context_(std::move(context)),
       sink_(sink),
       options_(std::move(options)),
-      writer_(std::make_unique<ReportWriter>()) {
+      writer_(std::make_unique<ReportWriter>(options_.font_sizes)) {
   setObjectName(QStringLiteral("frmPreview"));
   setModal(true);
   setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  // The input window is disabled while the report runs; a child window would inherit that.
-  setEnabled(true);
   BuildControls();
 
   QSize size(1000, 780);

@@ -46,11 +46,16 @@ struct PreviewOptions {
   std::function<std::optional<QString>(QWidget* parent, const QString& proposed)> choose_pdf_path;
   // First folder of the PDF save dialog; empty: the home folder.
   QString pdf_folder;
+  // Report font sizes (Title, Heading, Body, Cover), from the start-up values.
+  std::array<int, 4> font_sizes = kDefaultReportFontSizes;
 };
 
 // The report context of the program: the working and read-copy databases of the start-up
 // values.
 ReportContext ReportContextFor(const StartupValues& startup, MessageSink* sink);
+// The options of the program: the start-up font sizes, PDFs proposed in the saved-data folder,
+// the default printer and the program's family entries.
+PreviewOptions PreviewOptionsFor(const StartupValues& startup);
 
 class PreviewWindow : public QDialog {
   Q_OBJECT

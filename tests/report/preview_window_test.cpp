@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -217,6 +218,39 @@ TEST_F(Preview, UnknownFamilyShowsTheCoverAndOneEmptyPage) {
   // Loading builds once: a second call does not build another document.
   EXPECT_EQ(w.BuildReport(), Load::Ready);
   EXPECT_EQ(w.Document().PageCount(), 2);
+}
+
+TEST_F(Preview, ProgramOptionsBringTheStartupFontSizesAndTheSavedDataFolder) {
+  StartupValues startup;
+  startup.report_font_sizes = {12, 9, 8, 13};
+  startup.folders.saved_data = dir_.filePath("保存データ");
+  startup.working_database_path = QString::fromStdString(db_path_);
+  PreviewOptions options = PreviewOptionsFor(startup);
+  entries_ = Table([](ReportWriter& w, const ReportContext&) {
+    w.SetFontSize(FontSlot::Title);
+    w.Paragraph("表題");
+    w.SetFontSize(FontSlot::Body);
+    w.Paragraph("本文");
+  });
+  options.entries = &entries_;
+  QString proposed;
+  options.choose_pdf_path = [&](QWidget*, const QString& p) -> std::optional<QString> {
+    proposed = p;
+    return std::nullopt;
+  };
+  ReportContext context = ReportContextFor(startup, &sink_);
+  EXPECT_EQ(context.working_database_path, db_path_);
+  EXPECT_EQ(context.sink, &sink_);
+  PreviewWindow w(false, 0, context, sink_, options);
+  ASSERT_EQ(w.BuildReport(), Load::Ready);
+  std::map<std::string, double> sizes;
+  for (const PageItem& item : w.Document().Pages()[1].items) {
+    if (const auto* run = std::get_if<TextRun>(&item)) sizes[run->text] = run->font_size;
+  }
+  EXPECT_EQ(sizes["表題"], 12);
+  EXPECT_EQ(sizes["本文"], 8);
+  w.findChild<QPushButton*>("cmdPDF")->click();
+  EXPECT_EQ(proposed, startup.folders.saved_data + "/市道１号線擁壁工事.pdf");
 }
 
 #ifdef KTV_HAVE_GRAVITY_REPORT
@@ -879,6 +913,11 @@ TEST_F(Preview, ScreenshotsOfPagesOneAndThree) {
     }
     EXPECT_GT(dark, 200);
   }
+  // Two pages side by side, from the cover.
+  w->GoFirstPage();
+  w->findChild<QRadioButton*>("OpnZoomMode(1)")->click();
+  QApplication::processEvents();
+  EXPECT_TRUE(w->grab().toImage().save(QString(KTV_PREVIEW_OUTPUT_DIR) + "/preview_two_pages.png"));
 }
 
 }  // namespace
