@@ -190,6 +190,24 @@ class Preview : public ::testing::Test {
   QString proposed_pdf_;
 };
 
+// Runs a command whose window may be shown modally; inspect sees it and closes it.
+void RunShown(QWidget* parent, bool print, const ReportContext& ctx, MessageSink& sink,
+              const PreviewOptions& options, const std::function<void(PreviewWindow&)>& inspect,
+              bool* seen) {
+  QTimer timer;
+  timer.setInterval(20);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* modal = qobject_cast<PreviewWindow*>(QApplication::activeModalWidget());
+    if (modal == nullptr || !modal->isVisible()) return;
+    timer.stop();
+    *seen = true;
+    inspect(*modal);
+    modal->findChild<QPushButton*>("cmdClose")->click();
+  });
+  timer.start();
+  RunReportCommand(parent, print, 0, ctx, sink, options);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST_F(Preview, OpensOnTheCoverWithTheReportPageCount) {
@@ -272,6 +290,21 @@ TEST_F(Preview, StandardGravityWallShowsTheWholeReport) {
   EXPECT_EQ(Text(*w, "lblAP"), QString::number(expected.page_count - 1));
   EXPECT_EQ(Text(*w, "lblCP"), "0");
   EXPECT_EQ(DocumentText(w->Document()), DocumentText(reference));
+  EXPECT_TRUE(sink_.shown.empty());
+
+  // The input window's command with the program's own entries.
+  ASSERT_TRUE(FamilyReportEntries()[kGravity]) << "the gravity entry is in the family table";
+  QWidget parent;
+  bool seen = false;
+  RunShown(
+      &parent, false, context_, sink_, PreviewOptions{},
+      [&](PreviewWindow& shown) {
+        EXPECT_EQ(Text(shown, "lblAP"), QString::number(expected.page_count - 1));
+        EXPECT_EQ(Text(shown, "lblCP"), "0");
+        EXPECT_EQ(DocumentText(shown.Document()), DocumentText(reference));
+      },
+      &seen);
+  EXPECT_TRUE(seen);
   EXPECT_TRUE(sink_.shown.empty());
 }
 #endif
@@ -683,24 +716,6 @@ TEST_F(Preview, PdfSaveAddsTheSuffixAndKeepsAnOldFileWhenTheWriteFails) {
 }
 
 // ---------------------------------------------------------------------------------------------
-
-// Runs a command whose window may be shown modally; inspect sees it and closes it.
-void RunShown(QWidget* parent, bool print, const ReportContext& ctx, MessageSink& sink,
-              const PreviewOptions& options, const std::function<void(PreviewWindow&)>& inspect,
-              bool* seen) {
-  QTimer timer;
-  timer.setInterval(20);
-  QObject::connect(&timer, &QTimer::timeout, [&] {
-    auto* modal = qobject_cast<PreviewWindow*>(QApplication::activeModalWidget());
-    if (modal == nullptr || !modal->isVisible()) return;
-    timer.stop();
-    *seen = true;
-    inspect(*modal);
-    modal->findChild<QPushButton*>("cmdClose")->click();
-  });
-  timer.start();
-  RunReportCommand(parent, print, 0, ctx, sink, options);
-}
 
 TEST_F(Preview, PreviewCommandShowsTheWindowModallyAndGivesTheParentBack) {
   entries_ = Table(PagesEntry(3));
