@@ -81,6 +81,11 @@ void RemoveFile(const QString& path) {
 
 InputWindow::CommandGuard::CommandGuard(InputWindow* window)
     : window_(window), was_enabled_(window->isEnabled()), focus_(QApplication::focusWidget()) {
+  if (auto* box = qobject_cast<QLineEdit*>(focus_.data())) {
+    selection_start_ = box->selectionStart();
+    selection_length_ = box->selectionLength();
+    cursor_ = box->cursorPosition();
+  }
   window_->setEnabled(false);
 }
 
@@ -90,6 +95,13 @@ InputWindow::CommandGuard::~CommandGuard() {
   if (focus_ && focus_->isEnabled() && focus_->window() == window_ &&
       QApplication::focusWidget() != focus_) {
     focus_->setFocus(Qt::OtherFocusReason);
+    if (auto* box = qobject_cast<QLineEdit*>(focus_.data())) {
+      if (selection_start_ >= 0) {
+        box->setSelection(selection_start_, selection_length_);
+      } else {
+        box->setCursorPosition(cursor_);
+      }
+    }
   }
 }
 

@@ -232,6 +232,10 @@ class InputWindow::CommandGuard {
   InputWindow* window_;
   bool was_enabled_;
   QPointer<QWidget> focus_;
+  // Selection and cursor of a focused text box, which losing the focus would clear.
+  int selection_start_ = -1;
+  int selection_length_ = 0;
+  int cursor_ = 0;
 };
 
 }  // namespace ktv

@@ -16,6 +16,7 @@
 #include "app/startup.h"
 #include "input_window/input_window.h"
 #include "input_window/older_record_mapping.h"
+#include "input_window/report_connection.h"
 #include "input_window/ui_services.h"
 #include "project/project_database.h"
 
@@ -112,6 +113,7 @@ int main(int argc, char** argv) {
   ktv::QtFileDialogs dialogs;
   ktv::InputWindowHooks hooks;
   ktv::UseOlderFormatRecordFile(hooks);
+  ktv::UseReportBuild(hooks, *values, messages);
   ktv::InputWindow window(*values, messages, dialogs, std::move(hooks));
   messages.SetParent(&window);
   dialogs.SetParent(&window);

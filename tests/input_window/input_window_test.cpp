@@ -11,16 +11,21 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
 #include "app/errors.h"
 #include "app/settings.h"
 #include "input_window/older_record_mapping.h"
+#include "input_window/report_connection.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
+#include "sketch/sketch_panel.h"
 #include "window_test_support.h"
 
 namespace ktv {
@@ -254,6 +259,28 @@ TEST_F(WindowTest, TheReportSeesTheDatabaseOfTheWindowAndItsErrorsAreShown) {
   EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"分母が0になります (H)"});
   EXPECT_TRUE(W().isEnabled());
   EXPECT_FALSE(W().PrintDirectly());
+}
+
+TEST_F(WindowTest, PreviewWritesTheReportBesideTheWorkingDatabase) {
+  InputWindowHooks hooks;
+  UseReportBuild(hooks, install_->StartUp(), messages_);
+  Start(hooks);
+  Type("txt工事名", "擁壁G");
+  Type("txtFc", "18");
+  Type("txtγc", "23");
+  Type("txtq1", "10");
+  const fs::path pdf = install_->Root() / "DAT" / "計算書.pdf";
+  EXPECT_EQ(ReportPdfPath(install_->Values()).toStdString(), pdf.string());
+  Trigger("Preview");
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(messages_.boxes[0].icon, MessageIcon::Information);
+  EXPECT_EQ(
+      messages_.boxes[0].text.rfind("計算書を次のファイルに作成しました。\r\n" + pdf.string(), 0),
+      0u)
+      << messages_.boxes[0].text;
+  ASSERT_TRUE(fs::exists(pdf));
+  EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
+  EXPECT_TRUE(W().isEnabled());
 }
 
 TEST_F(WindowTest, SwitchingUnitsConvertsTheEnteredValues) {
@@ -559,6 +586,22 @@ TEST_F(WindowTest, EnterMovesToTheNextInputOfThePage) {
   EXPECT_EQ(QApplication::focusWidget(), Control("txtL(0)"));
   enter(Qt::ShiftModifier);
   EXPECT_EQ(QApplication::focusWidget(), Control("txtT(1)"));
+
+  // Leaving a shape box redraws the sketch, and the next input keeps the focus.
+  QTest::qWait(20);
+  QSignalSpy drawn(W().Sketch(), &SketchPanel::sketchDrawn);
+  QTest::keyClicks(QApplication::focusWidget(), "400");
+  enter();
+  QTest::qWait(20);
+  EXPECT_EQ(drawn.count(), 1);
+  EXPECT_EQ(T("txtT(1)"), "400");
+  EXPECT_EQ(QApplication::focusWidget(), Control("txtL(0)"));
+  EXPECT_TRUE(W().isEnabled());
+  // With the option off, leaving a box draws nothing.
+  W().Sketch()->SetSyncDraw(false);
+  enter();
+  QTest::qWait(20);
+  EXPECT_EQ(drawn.count(), 1);
 }
 
 TEST_F(WindowTest, PhiAndSigmaSaTAcceptOnlyTheirCharacters) {
@@ -688,6 +731,30 @@ TEST_F(WindowTest, ImportModeTakesTheProjectFromTheRecordFile) {
   messages_.Answer({MessageAnswer::No});
   Trigger("New");
   EXPECT_EQ(T("txt工事名"), "");
+}
+
+TEST(QtServices, MessageBoxesAnswerOverADisabledWindow) {
+  testing::App();
+  QWidget parent;
+  parent.show();
+  parent.setEnabled(false);
+  QtMessageSink sink(&parent);
+  bool box_enabled = false;
+  QString text;
+  QTimer::singleShot(50, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      box_enabled = box->isEnabled();
+      text = box->text();
+      box->button(QMessageBox::No)->click();
+    }
+  });
+  MessageAnswer answer =
+      sink.Show(MessageIcon::Question, MessageButtons::YesNoCancel, kFullTitle, "一行目\r\n二行目");
+  EXPECT_EQ(answer, MessageAnswer::No);
+  EXPECT_TRUE(box_enabled);
+  EXPECT_EQ(text, N("一行目\n二行目"));
+  EXPECT_EQ(QtFilterText(N("*.dat|*.dat|*.mdb|*.mdb")), N("*.dat (*.dat);;*.mdb (*.mdb)"));
+  EXPECT_EQ(QtFilterText(N(" *.mdb|*.mdb")), N(" *.mdb (*.mdb)"));
 }
 
 }  // namespace
