@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -201,6 +202,31 @@ TEST(GravitySelfWeight, TotalsAreSumsOfThePrintedValues) {
   EXPECT_EQ(F3(t.sum_m), "43.581");
   EXPECT_EQ(FormatValue(raw_m, kFmt3), "43.581");
   EXPECT_EQ(F3(t.sum_a), "2.669");
+}
+
+TEST(GravitySelfWeight, TotalsEqualTheSumsOfTheFormattedCellsForAnySizes) {
+  // The totals are formed without building the cell texts; they must agree with the texts the
+  // table prints, across magnitudes, halves and signs.
+  std::mt19937 rng(20240401);
+  std::uniform_real_distribution<float> exponent(-5.0f, 6.0f);
+  auto any = [&] { return std::pow(10.0f, exponent(rng)); };
+  for (int i = 0; i < 20000; ++i) {
+    const float gamma_c = (i % 7 == 0 ? -1.0f : 1.0f) * any();
+    const SelfWeightTable t = ComputeSelfWeightTable(gamma_c, any(), any(), any(), any());
+    double v = 0, m = 0, a = 0;
+    for (int r = 0; r < t.count; ++r) {
+      a += ReadNumber(F3(t.rows[r].a));
+      v += ReadNumber(F3(t.rows[r].v));
+      m += ReadNumber(F3(t.rows[r].m));
+    }
+    ASSERT_EQ(t.sum_a, static_cast<float>(a)) << i;
+    ASSERT_EQ(t.sum_v, static_cast<float>(v)) << i << " γc " << gamma_c;
+    ASSERT_EQ(t.sum_m, static_cast<float>(m)) << i;
+  }
+  // Values whose fourth decimal is a 5 round away from zero, as the cells show them.
+  const SelfWeightTable half = ComputeSelfWeightTable(1.0f, 0, 0.0015f, 0, 1.0f);
+  EXPECT_EQ(F3(half.rows[0].v), "0.002");
+  EXPECT_EQ(half.sum_v, 0.002f);
 }
 
 TEST(GravitySelfWeight, ThreeWeightsJustAboveOneSumToThree) {
