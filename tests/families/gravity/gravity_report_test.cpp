@@ -345,6 +345,64 @@ TEST(GravityFixture, CommittedFilesAreWhatTheGeneratorWrites) {
   }
 }
 
+TEST(GravityReader, ReadsTheFourTablesAndScalesTheStresses) {
+  struct Case {
+    const char* fixture;
+    bool si;
+    float sigma_ck, sigma_cac, sigma_cat, gamma_c, gamma, q, qa;
+  };
+  // Stresses are held in N/cm2 (SI, stored N/mm2 × 100) or kg/cm2 (CGS, as stored).
+  const Case cases[] = {
+      {kStandardGravitySI, true, 1800, 450, 23, 23.0f, 19.6f, 10, 200},
+      {kStandardGravityCGS, false, 180, 45, 2.3f, 2.3f, 2.0f, 1, 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    const GravityInputs in = ReadGravityInputs(ProjectDatabase::Open(kData + "/" + c.fixture));
+    EXPECT_EQ(in.is_si, c.si);
+    EXPECT_FLOAT_EQ(in.sigma_ck, c.sigma_ck);
+    EXPECT_FLOAT_EQ(in.sigma_cac, c.sigma_cac);
+    EXPECT_FLOAT_EQ(in.sigma_cat, c.sigma_cat);
+    EXPECT_EQ(in.gamma_c, c.gamma_c);
+    EXPECT_EQ(in.gamma, c.gamma);
+    EXPECT_EQ(in.q, c.q);
+    EXPECT_EQ(in.qa, c.qa);
+    EXPECT_EQ(in.phi, 35.0f);
+    EXPECT_EQ(in.tan_phi_b, 0.6f);
+    EXPECT_EQ(in.fsa, 1.5f);
+    EXPECT_EQ(in.c, 0.0f);
+    EXPECT_EQ(in.h, 2.3f);
+    EXPECT_EQ(in.t00, 0.23f);
+    EXPECT_EQ(in.t01, 0.70f);
+    EXPECT_EQ(in.t02, 0.69f);
+    EXPECT_EQ(in.beta, 29.05f);
+  }
+}
+
+TEST(GravityReader, AnEmptyTableIsNamed) {
+  // A project whose only gap is one table: the tables are written one by one onto an empty
+  // project, leaving the named one out.
+  const char* tables[] = {kTableConcrete, kTableSoil, kTableFoundation, "tbl形状サイズ_重力式"};
+  const ProjectDatabase full = ProjectDatabase::Open(kData + "/" + kStandardGravitySI);
+  for (const char* missing : tables) {
+    SCOPED_TRACE(missing);
+    const std::string path = kOut + "/gap.mdb";
+    CreateProjectDatabase(path);
+    ProjectDatabase db = ProjectDatabase::Open(path);
+    db.Write(*full.ReadUnit());
+    if (std::string(missing) != kTableConcrete) db.Write(*full.ReadConcrete());
+    if (std::string(missing) != kTableSoil) db.Write(*full.ReadSoil());
+    if (std::string(missing) != kTableFoundation) db.Write(*full.ReadFoundation());
+    if (std::string(missing) != tables[3]) db.WriteShape(kGravity, *full.ReadShape(kGravity));
+    try {
+      ReadGravityInputs(db);
+      ADD_FAILURE() << "no error";
+    } catch (const ProjectError& e) {
+      EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+    }
+  }
+}
+
 // ---- verdict lines and the mended sentences ---------------------------------------------------
 
 GravityInputs StandardInputs() {
