@@ -625,7 +625,7 @@ void InputWindow::RunReport(bool print_directly, const WindowInputs& inputs) {
     messages_.Inform(kNoReportBuilder);
     return;
   }
-  ReportRequest request{print_directly, wall_family_, &inputs};
+  ReportRequest request{print_directly, wall_family_, &inputs, this};
   try {
     hooks_.run_report(request);
   } catch (const CalculationError& e) {

@@ -36,6 +36,7 @@ struct ReportRequest {
   bool print_directly = false;           // Print: straight to the printer; Preview: shown first
   int wall_family = 0;                   // 0 重力式, 1 もたれ式, 2 逆T形、L形、逆L形
   const WindowInputs* inputs = nullptr;  // the window's inputs, as just written to the database
+  QWidget* window = nullptr;             // the input window, parent of any window the build opens
 };
 
 // Connections to the parts of the program that live outside the window. Each may be left empty.

@@ -35,6 +35,18 @@ int main(int argc, char** argv) {
       std::printf("%s\n", file.toLocal8Bit().constData());
     }
   }
+  // The smallest size the layouts allow, and a large one.
+  for (QSize size : {window.minimumSizeHint(), QSize(1500, 1000)}) {
+    window.resize(size);
+    for (int page = 0; page < 4; ++page) {
+      window.SelectPage(page);
+      QTest::qWait(100);
+      QString file = QDir(out).filePath(
+          QStringLiteral("page%1_%2x%3.png").arg(page).arg(size.width()).arg(size.height()));
+      window.grab().save(file);
+      std::printf("%s\n", file.toLocal8Bit().constData());
+    }
+  }
   std::printf("boxes: %zu\n", messages.boxes.size());
   for (auto& t : messages.Texts()) std::printf("  %s\n", t.c_str());
   return 0;
