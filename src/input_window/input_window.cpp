@@ -605,10 +605,19 @@ bool InputWindow::SaveProject() {
   return true;
 }
 
+std::array<FamilyDimensions, 3> InputWindow::FamilyMemory() const {
+  WindowInputs in = CollectInputs();
+  SaveShownDimensions(in);
+  return in.memory;
+}
+
 void InputWindow::RunCalculation(bool print_directly) {
   CopyD1ToD3();
   WindowInputs in = CollectInputs();
   if (!ktv::ValidateInputs(in, messages_)) return;
+  // The report reads the memory of a family for its figures: the shown family's entry is what
+  // the boxes hold now.
+  SaveShownDimensions(in);
   print_directly_ = print_directly;
   wall_family_ = in.family;
   CommandGuard guard(this);

@@ -86,7 +86,8 @@ class InputWindow : public QMainWindow {
   // State.
   WindowInputs CollectInputs() const;
   void ShowInputs(const WindowInputs& inputs);
-  const std::array<FamilyDimensions, 3>& FamilyMemory() const { return memory_; }
+  // The per-family memory, the shown family's entry taken from the boxes as they are now.
+  std::array<FamilyDimensions, 3> FamilyMemory() const;
   bool Loading() const { return loading_; }
   int UnitState() const { return unit_state_; }  // 1 CGS, 2 SI
   float StressUnitFactor() const { return stress_unit_factor_; }

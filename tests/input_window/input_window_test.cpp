@@ -208,8 +208,10 @@ TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
   std::vector<ReportRequest> reports;
   std::vector<std::optional<ProjectNameRow>> stored_at_report;
   InputWindowHooks hooks;
+  std::vector<WindowInputs> inputs_at_report;
   hooks.run_report = [&](const ReportRequest& r) {
     reports.push_back(r);
+    inputs_at_report.push_back(*r.inputs);
     stored_at_report.push_back(StoredName());
   };
   Start(hooks);
@@ -240,8 +242,14 @@ TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_TRUE(reports[0].print_directly);
   EXPECT_EQ(reports[0].wall_family, kGravity);
+  EXPECT_EQ(reports[0].window, &W());
+  EXPECT_EQ(W().FamilyMemory()[kGravity].t[1], 700.0f);
+  EXPECT_EQ(W().FamilyMemory()[kGravity].beta, 20.0f);
   EXPECT_TRUE(W().PrintDirectly());
   ASSERT_TRUE(stored_at_report[0].has_value());  // written before the report starts
+  // The family memory handed over holds the boxes as they are now.
+  EXPECT_EQ(inputs_at_report[0].memory[kGravity].t[1], 700.0f);
+  EXPECT_EQ(inputs_at_report[0].memory[kGravity].beta, 20.0f);
   EXPECT_TRUE(W().isEnabled());
 }
 
