@@ -3,6 +3,7 @@
 #include "input_window/input_window.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -500,6 +501,29 @@ TEST_F(WindowTest, ExitWithYesWritesTheDatabaseForTheNextStart) {
   EXPECT_EQ(T("txtT(0)"), "3000");
 }
 
+TEST_F(WindowTest, ALockedWorkingDatabaseIsNamedAndExitCanStillBeRefused) {
+  Start();
+  Type("txt工事名", "擁壁H");
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(install_->Working().string().c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  messages_.Answer({MessageAnswer::Yes, MessageAnswer::No});
+  W().close();
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  ASSERT_EQ(messages_.boxes.size(), 3u);
+  EXPECT_EQ(messages_.boxes[1].icon, MessageIcon::Warning);
+  EXPECT_NE(messages_.boxes[1].text.find("データを書き込めません。"), std::string::npos);
+  EXPECT_NE(messages_.boxes[1].text.find(install_->Working().string()), std::string::npos);
+  EXPECT_EQ(messages_.boxes[2].text, "プログラムを終了します。いいですか？");
+  EXPECT_TRUE(W().isVisible());
+  EXPECT_TRUE(W().isEnabled());
+  EXPECT_EQ(T("txt工事名"), "擁壁H");
+  // Once the file is free again, the write goes through.
+  EXPECT_TRUE(W().WriteWindowToDatabase());
+  EXPECT_EQ(StoredName()->cname, "擁壁H");
+}
+
 TEST_F(WindowTest, ACorruptFileChosenInOpenLeavesTheProjectUnchanged) {
   Start();
   Type("txt工事名", "擁壁C");
@@ -733,9 +757,24 @@ TEST_F(WindowTest, ImportModeTakesTheProjectFromTheRecordFile) {
   EXPECT_EQ(Find<QComboBox>(W(), N("cboKeisiki"))->currentIndex(), kLeaning);
   EXPECT_EQ(T("txtH(0)"), "6000");
   EXPECT_EQ(T("txtγ"), "1.90");
-  // The Open dialog offers older-format files as well, and New starts an empty project.
+  // The Open dialog offers older-format files as well; a record chosen there is read into the
+  // window and leaves the working database alone.
+  const std::string before = ReadBytes(install_->Working());
+  record.project_name = "別の工事";
+  record.wall_family = kGravity;
+  record.dimensions.t1 = 250;
+  record.dimensions.t2 = 500;
+  const fs::path other = install_->SavedData() / "other.dat";
+  ExportOlderFormatRecord(other.string(), record);
+  dialogs_.open_answers.push_back(QString::fromStdString(other.string()));
   Trigger("Open");
   EXPECT_EQ(dialogs_.open_requests.back().filter, N("*.dat|*.dat|*.mdb|*.mdb"));
+  EXPECT_TRUE(messages_.boxes.empty());
+  EXPECT_EQ(T("txt工事名"), "別の工事");
+  EXPECT_EQ(Find<QComboBox>(W(), N("cboKeisiki"))->currentIndex(), kGravity);
+  EXPECT_EQ(T("txtT(0)"), "250");
+  EXPECT_EQ(ReadBytes(install_->Working()), before);
+  // New starts an empty project.
   messages_.Answer({MessageAnswer::No});
   Trigger("New");
   EXPECT_EQ(T("txt工事名"), "");
