@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
   ktv::QtFileDialogs dialogs;
   ktv::InputWindowHooks hooks;
   ktv::UseOlderFormatRecordFile(hooks);
-  ktv::UseReportBuild(hooks, *values, messages);
+  ktv::UsePreviewWindow(hooks, *values, messages);
   ktv::InputWindow window(*values, messages, dialogs, std::move(hooks));
   messages.SetParent(&window);
   dialogs.SetParent(&window);

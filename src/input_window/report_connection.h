@@ -1,19 +1,18 @@
 #pragma once
-// Print and Preview hand the working database to the report build. Until the report has a preview
-// window of its own, the report is written as a PDF file beside the working database.
-#include <QString>
-
+// Print and Preview hand the working database to the preview window, which builds the report and
+// shows it (Preview) or prints it after the print question (Print).
 #include "app/messages.h"
 #include "app/startup.h"
 #include "input_window/input_window.h"
+#include "report/preview_window.h"
 
 namespace ktv {
 
-// Where the report goes: "計算書.pdf" in the data folder.
-QString ReportPdfPath(const StartupValues& startup);
-
-// Sets hooks.run_report: builds the report of the current family and writes it to
-// ReportPdfPath, then tells the engineer where it is. `messages` must outlive the window.
-void UseReportBuild(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages);
+// Sets hooks.run_report to the report command of the preview window, with the program's report
+// context and `options` (by default those of the start-up values). `messages` must outlive the
+// window.
+void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages);
+void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages,
+                      PreviewOptions options);
 
 }  // namespace ktv

@@ -23,7 +23,6 @@
 #include "app/errors.h"
 #include "app/settings.h"
 #include "input_window/older_record_mapping.h"
-#include "input_window/report_connection.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
 #include "sketch/sketch_panel.h"
@@ -268,28 +267,6 @@ TEST_F(WindowTest, TheReportSeesTheDatabaseOfTheWindowAndItsErrorsAreShown) {
   EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"分母が0になります (H)"});
   EXPECT_TRUE(W().isEnabled());
   EXPECT_FALSE(W().PrintDirectly());
-}
-
-TEST_F(WindowTest, PreviewWritesTheReportBesideTheWorkingDatabase) {
-  InputWindowHooks hooks;
-  UseReportBuild(hooks, install_->StartUp(), messages_);
-  Start(hooks);
-  Type("txt工事名", "擁壁G");
-  Type("txtFc", "18");
-  Type("txtγc", "23");
-  Type("txtq1", "10");
-  const fs::path pdf = install_->Root() / "DAT" / "計算書.pdf";
-  EXPECT_EQ(ReportPdfPath(install_->Values()).toStdString(), pdf.string());
-  Trigger("Preview");
-  ASSERT_EQ(messages_.boxes.size(), 1u);
-  EXPECT_EQ(messages_.boxes[0].icon, MessageIcon::Information);
-  EXPECT_EQ(
-      messages_.boxes[0].text.rfind("計算書を次のファイルに作成しました。\r\n" + pdf.string(), 0),
-      0u)
-      << messages_.boxes[0].text;
-  ASSERT_TRUE(fs::exists(pdf));
-  EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
-  EXPECT_TRUE(W().isEnabled());
 }
 
 TEST_F(WindowTest, SwitchingUnitsConvertsTheEnteredValues) {
