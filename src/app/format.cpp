@@ -66,14 +66,13 @@ void RoundTo(Decimal& d, int decimals) {
   }
   int drop = d.scale - decimals;
   if (drop > static_cast<int>(d.digits.size())) {
-    d.digits = "0";
+    d.digits.assign(static_cast<size_t>(decimals) + 1, '0');
     d.scale = decimals;
-    d.digits += std::string(decimals, '0');
     return;
   }
   char first_dropped = d.digits[d.digits.size() - drop];
   d.digits.resize(d.digits.size() - drop);
-  if (d.digits.empty()) d.digits = "0";
+  if (d.digits.empty()) d.digits.assign(1, '0');
   d.scale = decimals;
   if (first_dropped >= '5') Increment(d.digits);
 }

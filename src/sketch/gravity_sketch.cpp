@@ -117,20 +117,20 @@ void Draw(SketchCanvas& vd, const GravityLayout& g) {
   const float k = g.k;
   const float wh = g.wh;
 
-  vd.SetFillColor(kColorWindowFace);
+  vd.SetFillColor(kSketchWindowFace);
   vd.SetFillStyle(FillStyle::Solid);
-  vd.SetPenColor(kColorBlack);
+  vd.SetPenColor(kSketchBlack);
   vd.DrawPolygon({p0, p1, p2, p3});
 
   // height guide and the ground in front of the toe
-  vd.SetPenColor(kColorGrey);
+  vd.SetPenColor(kSketchGrey);
   vd.DrawLine(-wh, p0.y, -wh, p1.y);
-  vd.SetPenColor(kColorBlue);
+  vd.SetPenColor(kSketchBlue);
   vd.SetPenWidth(10);
   vd.DrawLine(-wh, p0.y, p0.x, p0.y);
 
   // extension lines up to the dimension level of T1, T2, T3
-  vd.SetPenColor(kColorGrey);
+  vd.SetPenColor(kSketchGrey);
   vd.SetPenWidth(0);
   vd.DrawLine(-wh, p1.y, p1.x, p1.y);
   vd.DrawLine(p0.x, p0.y, p0.x, g.yd);
@@ -145,30 +145,30 @@ void Draw(SketchCanvas& vd, const GravityLayout& g) {
   vd.DrawLine(g.xh, p0.y, g.xh, q.y);
 
   // surcharge band, 35 to 80 units above the surface, one metre along it
-  vd.SetFillColor(kColorGreen);
+  vd.SetFillColor(kSketchGreen);
   vd.SetFillStyle(FillStyle::Solid);
-  vd.SetPenColor(kColorBlue);
+  vd.SetPenColor(kSketchBlue);
   vd.DrawPolygon({Offset(q, 35, g.n), Offset(q, k, g.u, 35, g.n), Offset(q, k, g.u, 80, g.n),
                   Offset(q, 80, g.n)});
 
   const SketchPoint surface_end = Offset(q, k, g.u);
-  vd.SetPenColor(kColorBlue);
+  vd.SetPenColor(kSketchBlue);
   vd.SetPenWidth(0);
   vd.DrawLine(q.x, q.y, surface_end.x, surface_end.y);
 
   // horizontal reference of β and its arc
-  vd.SetPenColor(kColorBlack);
-  vd.SetPenStyle(PenStyle::Dot);
+  vd.SetPenColor(kSketchBlack);
+  vd.SetPenStyle(SketchPenStyle::Dot);
   vd.SetPenWidth(0);
   vd.DrawLine(q.x, q.y, Coordinate(static_cast<double>(p2.x) + k), q.y);
-  vd.SetPenStyle(PenStyle::Solid);
+  vd.SetPenStyle(SketchPenStyle::Solid);
   vd.SetFillStyle(FillStyle::Transparent);
   if (g.beta != 0) vd.DrawArc(q.x, q.y, Coordinate(k / 3.0), 0, g.beta);
 
   // crest load W0
-  vd.SetFillColor(kColorGreen);
+  vd.SetFillColor(kSketchGreen);
   vd.SetFillStyle(FillStyle::Solid);
-  vd.SetPenColor(kColorBlue);
+  vd.SetPenColor(kSketchBlue);
   vd.DrawRectangle(p1.x, Coordinate(p1.y + 35.0), p2.x, Coordinate(p1.y + 80.0));
 
   vd.SetFontCharset(kShiftJisCharset);

@@ -10,16 +10,16 @@
 namespace ktv {
 
 // Colours are 24-bit integers in blue-green-red order; 0x80000000 | n is system colour n.
-inline constexpr uint32_t kColorBlack = 0;
-inline constexpr uint32_t kColorGrey = 8421504;
-inline constexpr uint32_t kColorBlue = 16711680;
-inline constexpr uint32_t kColorGreen = 65280;
-inline constexpr uint32_t kColorCyan = 16776960;
-inline constexpr uint32_t kColorWhite = 16777215;
-inline constexpr uint32_t kColorWindowFace = 2147483663u;  // system colour 15, window faces
+inline constexpr uint32_t kSketchBlack = 0;
+inline constexpr uint32_t kSketchGrey = 8421504;
+inline constexpr uint32_t kSketchBlue = 16711680;
+inline constexpr uint32_t kSketchGreen = 65280;
+inline constexpr uint32_t kSketchCyan = 16776960;
+inline constexpr uint32_t kSketchWhite = 16777215;
+inline constexpr uint32_t kSketchWindowFace = 2147483663u;  // system colour 15, window faces
 
 enum class FillStyle { Solid, Transparent };
-enum class PenStyle { Solid, Dot };
+enum class SketchPenStyle { Solid, Dot };
 
 struct SketchPoint {
   float x = 0;
@@ -29,12 +29,12 @@ struct SketchPoint {
 
 // Everything a primitive is drawn with.
 struct DrawState {
-  uint32_t fill_color = kColorWhite;
+  uint32_t fill_color = kSketchWhite;
   FillStyle fill_style = FillStyle::Transparent;
-  uint32_t pen_color = kColorBlack;
+  uint32_t pen_color = kSketchBlack;
   float pen_width = 0;  // drawing units; 0 is the thinnest line the screen shows
-  PenStyle pen_style = PenStyle::Solid;
-  uint32_t text_color = kColorBlack;
+  SketchPenStyle pen_style = SketchPenStyle::Solid;
+  uint32_t text_color = kSketchBlack;
   int font_charset = 0;
   float text_size = 65;  // drawing units, height of a text line
 };
@@ -58,7 +58,7 @@ struct SavedDrawState {
   uint32_t fill_color;
   FillStyle fill_style;
   float pen_width;
-  PenStyle pen_style;
+  SketchPenStyle pen_style;
 };
 
 class SketchCanvas {
@@ -79,8 +79,8 @@ class SketchCanvas {
   void SetPenColor(uint32_t color) { state_.pen_color = color; }
   float PenWidth() const { return state_.pen_width; }
   void SetPenWidth(float width) { state_.pen_width = width; }
-  PenStyle GetPenStyle() const { return state_.pen_style; }
-  void SetPenStyle(PenStyle style) { state_.pen_style = style; }
+  SketchPenStyle GetPenStyle() const { return state_.pen_style; }
+  void SetPenStyle(SketchPenStyle style) { state_.pen_style = style; }
   int FontCharset() const { return state_.font_charset; }
   void SetFontCharset(int charset) { state_.font_charset = charset; }
   float TextSize() const { return state_.text_size; }

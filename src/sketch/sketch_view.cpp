@@ -33,7 +33,7 @@ QPen PenOf(const DrawState& s, const PageMap& map, const QPalette& palette) {
   QPen pen(SketchColor(s.pen_color, palette));
   // Width 0 is the thinnest line the screen shows.
   pen.setWidthF(s.pen_width > 0 ? std::max(1.0, map.Length(s.pen_width)) : 0.0);
-  pen.setStyle(s.pen_style == PenStyle::Dot ? Qt::DotLine : Qt::SolidLine);
+  pen.setStyle(s.pen_style == SketchPenStyle::Dot ? Qt::DotLine : Qt::SolidLine);
   pen.setCapStyle(Qt::FlatCap);
   pen.setJoinStyle(Qt::MiterJoin);
   return pen;

@@ -13,6 +13,7 @@
 int main(int argc, char** argv) {
   using namespace ktv::testing;
   QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+  QDir().mkpath(out);
   QApplication& app = App();
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   QFont font(QStringLiteral("IPAPGothic"));

@@ -43,7 +43,7 @@ struct StandardGeometry {
 
 const SketchPrimitive* SurfaceLine(const SketchCanvas& vd) {
   for (const auto& p : vd.Primitives()) {
-    if (p.kind == PrimitiveKind::Line && p.state.pen_color == kColorBlue &&
+    if (p.kind == PrimitiveKind::Line && p.state.pen_color == kSketchBlue &&
         p.state.pen_width == 0) {
       return &p;
     }
@@ -53,7 +53,7 @@ const SketchPrimitive* SurfaceLine(const SketchCanvas& vd) {
 
 const SketchPrimitive* ReferenceLine(const SketchCanvas& vd) {
   for (const auto& p : vd.Primitives()) {
-    if (p.kind == PrimitiveKind::Line && p.state.pen_style == PenStyle::Dot) return &p;
+    if (p.kind == PrimitiveKind::Line && p.state.pen_style == SketchPenStyle::Dot) return &p;
   }
   return nullptr;
 }
@@ -69,7 +69,7 @@ TEST(GravitySketch, StandardWallSectionOutlineAndStyles) {
   ASSERT_NE(section, nullptr);
   EXPECT_EQ(&vd.Primitives().front(), section) << "the section is drawn first";
   EXPECT_EQ(section->state.fill_style, FillStyle::Solid);
-  EXPECT_EQ(section->state.pen_color, kColorBlack);
+  EXPECT_EQ(section->state.pen_color, kSketchBlack);
   ASSERT_EQ(section->points.size(), 5u) << "four corners, closed";
   ExpectPoint(section->points[0], g.p0x, g.p0y, "P0");
   ExpectPoint(section->points[1], g.p1x, g.p1y, "P1");
@@ -82,7 +82,7 @@ TEST(GravitySketch, StandardWallSectionOutlineAndStyles) {
   for (const auto& p : OfKind(vd, PrimitiveKind::Line)) {
     if (p.state.pen_width == 10) {
       ++ground;
-      EXPECT_EQ(p.state.pen_color, kColorBlue);
+      EXPECT_EQ(p.state.pen_color, kSketchBlue);
       ExpectPoint(p.points[0], -g.wh, g.p0y, "ground start");
       ExpectPoint(p.points[1], g.p0x, g.p0y, "ground end");
     }
@@ -92,9 +92,9 @@ TEST(GravitySketch, StandardWallSectionOutlineAndStyles) {
   // Guide lines are grey and thin; the dimension line runs at yd from P0 to P3.
   bool dimension_line = false;
   for (const auto& p : OfKind(vd, PrimitiveKind::Line)) {
-    if (p.state.pen_color == kColorGrey) {
+    if (p.state.pen_color == kSketchGrey) {
       EXPECT_EQ(p.state.pen_width, 0);
-      EXPECT_EQ(p.state.pen_style, PenStyle::Solid);
+      EXPECT_EQ(p.state.pen_style, SketchPenStyle::Solid);
       if (std::fabs(p.points[0].y - g.yd) < kTol && std::fabs(p.points[1].y - g.yd) < kTol &&
           std::fabs(p.points[0].x - g.p0x) < kTol && std::fabs(p.points[1].x - g.p3x) < kTol) {
         dimension_line = true;
@@ -107,9 +107,9 @@ TEST(GravitySketch, StandardWallSectionOutlineAndStyles) {
   auto polygons = OfKind(vd, PrimitiveKind::Polygon);
   ASSERT_EQ(polygons.size(), 2u);
   const SketchPrimitive& band = polygons[1];
-  EXPECT_EQ(band.state.fill_color, kColorGreen);
+  EXPECT_EQ(band.state.fill_color, kSketchGreen);
   EXPECT_EQ(band.state.fill_style, FillStyle::Solid);
-  EXPECT_EQ(band.state.pen_color, kColorBlue);
+  EXPECT_EQ(band.state.pen_color, kSketchBlue);
   const double beta = 29.05 * kPiSingle / 180;
   const double nx = -std::sin(beta), ny = std::cos(beta);
   const double ux = std::cos(beta), uy = std::sin(beta);
@@ -121,8 +121,8 @@ TEST(GravitySketch, StandardWallSectionOutlineAndStyles) {
 
   auto rectangles = OfKind(vd, PrimitiveKind::Rectangle);
   ASSERT_EQ(rectangles.size(), 1u);
-  EXPECT_EQ(rectangles[0].state.fill_color, kColorGreen);
-  EXPECT_EQ(rectangles[0].state.pen_color, kColorBlue);
+  EXPECT_EQ(rectangles[0].state.fill_color, kSketchGreen);
+  EXPECT_EQ(rectangles[0].state.pen_color, kSketchBlue);
   ExpectPoint(rectangles[0].points[0], g.p1x, g.p1y + 35, "crest load corner 1");
   ExpectPoint(rectangles[0].points[1], g.p2x, g.p1y + 80, "crest load corner 2");
 
@@ -134,7 +134,7 @@ TEST(GravitySketch, StandardWallSectionOutlineAndStyles) {
   ExpectPoint(surface->points[1], g.p2x + g.k * ux, g.p1y + g.k * uy, "surface end");
   const SketchPrimitive* reference = ReferenceLine(vd);
   ASSERT_NE(reference, nullptr);
-  EXPECT_EQ(reference->state.pen_color, kColorBlack);
+  EXPECT_EQ(reference->state.pen_color, kSketchBlack);
   ExpectPoint(reference->points[1], g.p2x + g.k, g.p1y, "reference end");
   auto arcs = OfKind(vd, PrimitiveKind::Arc);
   ASSERT_EQ(arcs.size(), 1u);
@@ -142,7 +142,7 @@ TEST(GravitySketch, StandardWallSectionOutlineAndStyles) {
   EXPECT_NEAR(arcs[0].radius, g.k / 3, kTol);
   EXPECT_EQ(arcs[0].start_angle, 0);
   EXPECT_NEAR(arcs[0].end_angle, beta, 1e-6);
-  EXPECT_EQ(arcs[0].state.pen_style, PenStyle::Solid);
+  EXPECT_EQ(arcs[0].state.pen_style, SketchPenStyle::Solid);
   EXPECT_EQ(arcs[0].state.fill_style, FillStyle::Transparent);
 }
 
@@ -419,17 +419,17 @@ TEST(GravitySketch, DrawingStateIsSetBackAfterDrawingOnly) {
   vd.SetFillColor(255);
   vd.SetFillStyle(FillStyle::Transparent);
   vd.SetPenWidth(3);
-  vd.SetPenStyle(PenStyle::Dot);
+  vd.SetPenStyle(SketchPenStyle::Dot);
   RecordingMessageSink sink;
   DrawGravitySketch(vd, StandardGravityInputs(), 0, sink);
   ASSERT_TRUE(sink.shown.empty());
   EXPECT_EQ(vd.FillColor(), 255u);
   EXPECT_EQ(vd.GetFillStyle(), FillStyle::Transparent);
   EXPECT_EQ(vd.PenWidth(), 3);
-  EXPECT_EQ(vd.GetPenStyle(), PenStyle::Dot);
+  EXPECT_EQ(vd.GetPenStyle(), SketchPenStyle::Dot);
   // The section outline inherits the saved pen width; the pen colour is not part of the state.
   EXPECT_EQ(FindSection(vd)->state.pen_width, 3);
-  EXPECT_EQ(vd.PenColor(), kColorBlue);
+  EXPECT_EQ(vd.PenColor(), kSketchBlue);
 }
 
 TEST(GravitySketch, RedrawingReplacesTheSketch) {

@@ -60,7 +60,7 @@ inline const SketchPrimitive* FindText(const SketchCanvas& vd, const std::string
 // The concrete section: the polygon filled with the window-face colour.
 inline const SketchPrimitive* FindSection(const SketchCanvas& vd) {
   for (const auto& p : vd.Primitives()) {
-    if (p.kind == PrimitiveKind::Polygon && p.state.fill_color == kColorWindowFace) return &p;
+    if (p.kind == PrimitiveKind::Polygon && p.state.fill_color == kSketchWindowFace) return &p;
   }
   return nullptr;
 }
