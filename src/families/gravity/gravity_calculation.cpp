@@ -168,7 +168,9 @@ ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
   // The middle third is a limit on both sides of the centre: a resultant far behind the centre
   // must fail as well as one far in front of it.
   r.overturning_ok = r.b6 > std::fabs(r.e);
-  r.within_middle_third = r.overturning_ok;
+  // The bearing chapter states where the resultant lies: "以内" includes the limit itself, where
+  // the overturning verdict (equality is NG) is stricter.
+  r.within_middle_third = std::fabs(r.e) <= r.b6;
   if (r.sum_h == 0) {
     Fail(earth.ka == 0 ? "水平力の合計ΣHが0です（主働土圧係数Ka=0）。" : "水平力の合計ΣHが0です。");
   }

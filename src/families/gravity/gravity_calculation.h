@@ -79,7 +79,7 @@ struct ResultantAndChecks {
   bool overturning_ok = false;       // |e| < B/6
   bool sliding_ok = false;           // Fs > Fsa
   bool bearing_ok = false;           // q1 < qa and q2 < qa
-  bool within_middle_third = false;  // same condition as overturning_ok
+  bool within_middle_third = false;  // |e| <= B/6, the limit included
 };
 
 struct BodyStress {

@@ -268,6 +268,7 @@ TEST(GravityLimits, EqualityIsNgInEveryCheck) {
     float sum_m_w, ph, qa, fsa, tan_phi_b;
     bool overturning, sliding, bearing;
     float e;
+    bool within = true;  // "以内" includes the limit: e = ±B/6 lies within the middle third
   };
   // yP = 1, so M = PH; d = (ΣM_w − PH) / 10; B/6 = 0.5.
   const float q1_at_e_half = static_cast<float>(2.0 * (10.0 / 3.0));
@@ -275,6 +276,7 @@ TEST(GravityLimits, EqualityIsNgInEveryCheck) {
   const Case cases[] = {
       {"e equals B/6", 15, 5, 100, 0.5f, 0.6f, false, true, true, 0.5f},
       {"e just below B/6", 15.0001f, 5, 100, 0.5f, 0.6f, true, true, true, 0.49999f},
+      {"e just beyond B/6", 14.999f, 5, 100, 0.5f, 0.6f, false, true, true, 0.5001f, false},
       {"e equals -B/6 behind the centre", 25, 5, 100, 0.5f, 0.6f, false, true, true, -0.5f},
       {"Fs equals Fsa", 15, 5, 100, 1.0f, 0.5f, false, false, true, 0.5f},
       {"Fs just above Fsa", 15, 5, 100, 0.999f, 0.5f, false, true, true, 0.5f},
@@ -290,7 +292,7 @@ TEST(GravityLimits, EqualityIsNgInEveryCheck) {
     EXPECT_NEAR(r.e, c.e, 1e-4);
     EXPECT_EQ(r.b6, 0.5f);
     EXPECT_EQ(r.overturning_ok, c.overturning);
-    EXPECT_EQ(r.within_middle_third, c.overturning);
+    EXPECT_EQ(r.within_middle_third, c.within);
     EXPECT_EQ(r.sliding_ok, c.sliding);
     EXPECT_EQ(r.bearing_ok, c.bearing);
   }
