@@ -323,10 +323,18 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
     out << ReportToolUsage();
     return kExitOk;
   }
-  for (const std::string* output : {&o.pdf, &o.json, &o.text}) {
+  const std::string* outputs[] = {&o.pdf, &o.json, &o.text};
+  for (const std::string* output : outputs) {
     if (output->empty() || *output == "-") continue;
     if (SameFile(*output, o.project)) {
       return fail(kExitUsage, *output + ": an output file must not be the project file");
+    }
+    // The later output would replace the earlier one in the same file.
+    for (const std::string* other : outputs) {
+      if (other == output) break;
+      if (!other->empty() && *other != "-" && SameFile(*output, *other)) {
+        return fail(kExitUsage, *output + ": names the file of another output (" + *other + ")");
+      }
     }
     // Checked before the build, so that a report is not built for nothing.
     namespace fs = std::filesystem;
