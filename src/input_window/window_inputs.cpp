@@ -126,7 +126,9 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
 
   // Unit system and family.
   if (auto row = db.ReadUnit()) {
-    in.si = UnitTextIsSI(row->unit);
+    // The window knows one other system: any text but the CGS one is SI, and the next write
+    // stores the exact SI text that the calculations look for.
+    in.si = row->unit != kUnitTextCGS;
     in.family = ClampIndex(row->kisk, 3);
   }
 

@@ -210,7 +210,7 @@ TEST_F(DatabaseFile, EmptyTablesGiveTheDefaults) {
 TEST_F(DatabaseFile, StoredCodesOutsideTheListsAreHeldWithinThem) {
   {
     ProjectDatabase db = ProjectDatabase::Open(path_);
-    UnitRow unit{"SI", 7};  // any text but "SI 単位" is CGS; family 7 does not exist
+    UnitRow unit{"SI", 7};  // any text but "CGS 単位" is SI; family 7 does not exist
     db.Write(unit);
     RebarRow rebar;
     rebar.kind = 0;
@@ -223,12 +223,15 @@ TEST_F(DatabaseFile, StoredCodesOutsideTheListsAreHeldWithinThem) {
   }
   ProjectDatabase db = ProjectDatabase::Open(path_);
   WindowInputs in = LoadWindowInputs(db, {});
-  EXPECT_FALSE(in.si);
+  EXPECT_TRUE(in.si);
   EXPECT_EQ(in.family, 2);
   EXPECT_EQ(in.bar_grade, 1);
   EXPECT_EQ(in.bar_size[0], 11);  // R32, the last round bar
   EXPECT_EQ(in.bar_size[1], 12);  // "  -  " and the 12 sizes
   EXPECT_EQ(in.soil_class, 3);    // 13 and 3 both mean the fourth class
+  // Written back, the unit text is the one the calculations read as SI.
+  WriteWindowInputs(in, db);
+  EXPECT_EQ(db.ReadUnit()->unit, "SI 単位");
 }
 
 TEST(FamilyMemory, SwitchingAwayAndBackRestoresTheDimensions) {
