@@ -414,7 +414,13 @@ void InputWindow::LoadWindowFrom(bool allow_import) {
   if (allow_import && import_pending_) {
     import_pending_ = false;
     const QString record = QDir::current().filePath(QString::fromLatin1(kOlderFormatFileName));
-    if (hooks_.import_record && QFileInfo::exists(record)) {
+    if (!QFileInfo::exists(record)) {
+      // Without its record file the imported project page starts empty.
+      in.project_name.clear();
+      in.office_name.clear();
+      in.print_project_name = false;
+      in.print_date = false;
+    } else if (hooks_.import_record) {
       try {
         hooks_.import_record(record, in);
       } catch (const std::exception& e) {

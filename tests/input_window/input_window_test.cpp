@@ -757,6 +757,25 @@ TEST_F(WindowTest, ImportModeTakesTheProjectFromTheRecordFile) {
   EXPECT_EQ(T("txt工事名"), "");
 }
 
+TEST_F(WindowTest, ImportModeWithoutARecordFileStartsWithAnEmptyProjectPage) {
+  {
+    auto settings = OpenUserSettings();
+    settings->setValue(kKeyOfficeName, N("本社"));
+    settings->setValue(kKeyPrintOfficeName, N("1"));
+    settings->setValue(kKeyPrintDate, N("1"));
+  }
+  fs::remove(install_->Working());  // a missing working database switches import mode on
+  InputWindowHooks hooks;
+  UseOlderFormatRecordFile(hooks);
+  Start(hooks);
+  ASSERT_TRUE(install_->Values().import_mode);
+  EXPECT_TRUE(messages_.boxes.empty());
+  EXPECT_EQ(T("txt工事名"), "");
+  EXPECT_EQ(T("txt事務所名"), "");
+  EXPECT_FALSE(Find<QCheckBox>(W(), N("chkPrnCNamOk"))->isChecked());
+  EXPECT_FALSE(Find<QCheckBox>(W(), N("chkPrnDateOk"))->isChecked());
+}
+
 TEST(QtServices, MessageBoxesAnswerOverADisabledWindow) {
   testing::App();
   QWidget parent;
