@@ -165,6 +165,7 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
     double code = ReadNumber(row->ut_kind);
     int k = static_cast<int>(std::clamp(code, 0.0, 1e6));
     in.soil_class = ClampIndex(SoilClassIndexFromUtKind(k), static_cast<int>(kSoilClasses.size()));
+    // γ is entered with two decimals; read back with one, a reload would change the project.
     in.gamma = F(row->gamma, kFmt2);
     in.phi = F(row->phi, kFmt1);
     in.c = F(row->c, kFmt1);
