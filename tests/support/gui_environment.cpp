@@ -10,7 +10,7 @@ class GuiEnvironment : public ::testing::Environment {
   void SetUp() override {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
-    static char name[] = "tools_tests";
+    static char name[] = "ktv_tests";
     static char* argv[] = {name, nullptr};
     new QGuiApplication(argc, argv);  // lives until the process ends
   }
