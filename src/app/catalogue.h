@@ -18,7 +18,7 @@ struct BarSize {
 inline constexpr int kBarTypeCount = 2;  // 0 = 丸鋼, 1 = 異形
 inline constexpr int kBarPositionCount = 8;
 
-std::string_view BarTypeName(int type);                // "丸鋼", "異形"; empty when out of range
+std::string_view BarTypeName(int type);  // "丸鋼", "異形"; empty when out of range
 std::span<const std::string_view> BarGrades(int type);  // empty span when out of range
 std::span<const BarSize> BarSizes(int type);            // empty span when out of range
 const BarSize* FindBarSize(int type, int size_index);   // nullptr when out of range
@@ -35,10 +35,10 @@ std::vector<std::string> SizeListEntries(int type, int position);
 std::optional<int> CatalogueSizeIndex(int type, int position, int list_index);
 
 struct BarPropertyLabels {
-  std::string area;        // text of lblStl_A(i)
-  std::string perimeter;   // text of lblStl_Ψ(i)
-  bool spacing_enabled;    // state of txtctc(i)
-  bool valid;              // false when the list index does not exist: labels are left alone
+  std::string area;       // text of lblStl_A(i)
+  std::string perimeter;  // text of lblStl_Ψ(i)
+  bool spacing_enabled;   // state of txtctc(i)
+  bool valid;             // false when the list index does not exist: labels are left alone
 };
 BarPropertyLabels ShowBarProperties(int type, int position, int list_index);
 

@@ -12,7 +12,8 @@ namespace {
 struct ArithmeticFault {};
 
 float ToSingle(double v) {
-  if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) throw ArithmeticFault{};
+  if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
+    throw ArithmeticFault{};
   return static_cast<float>(v);
 }
 double Div(double a, double b) {
@@ -35,8 +36,8 @@ std::optional<double> CoulombKa(float phi, float beta, float alpha, float delta,
     const double p = phi, b = beta, a = alpha, d = delta;
     float A = ToSingle(Sq(std::cos(p - a)));
     float M = ToSingle(Sq(std::cos(a)) * std::cos(a + d));
-    float S = ToSingle(Sqrt(Div(Div(std::sin(p + d) * std::sin(p - b), std::cos(a + d)),
-                                std::cos(a - b))));
+    float S = ToSingle(
+        Sqrt(Div(Div(std::sin(p + d) * std::sin(p - b), std::cos(a + d)), std::cos(a - b))));
     double ka = Div(Div(A, M), Sq(1.0 + S));
     if (!std::isfinite(ka)) throw ArithmeticFault{};
     return ka;
@@ -52,8 +53,8 @@ std::optional<double> CoulombKae(float phi, float alpha, float beta, float theta
     const double p = phi, a = alpha, b = beta, t = theta, d = delta;
     double A = Sq(std::cos(p - a - t));
     float M = ToSingle(std::cos(t) * Sq(std::cos(a)) * std::cos((a + d) + t));
-    float Q = ToSingle(Div(Div(std::sin(p + d) * std::sin(p - b - t), std::cos((a + d) + t)),
-                           std::cos(a - b)));
+    float Q = ToSingle(
+        Div(Div(std::sin(p + d) * std::sin(p - b - t), std::cos((a + d) + t)), std::cos(a - b)));
     double S = Sqrt(Q);
     double kae = Div(Div(A, M), Sq(1.0 + S));
     if (!std::isfinite(kae)) throw ArithmeticFault{};

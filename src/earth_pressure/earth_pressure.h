@@ -13,8 +13,7 @@ namespace ktv {
 // Normal-case coefficient. On an arithmetic fault (negative root, zero divisor, overflow) the sink
 // gets a beep and the message "クーロン土圧係数Kaの計算中にエラーが発生しました", and the result
 // is empty (callers read it as 0).
-std::optional<double> CoulombKa(float phi, float beta, float alpha, float delta,
-                                MessageSink& sink);
+std::optional<double> CoulombKa(float phi, float beta, float alpha, float delta, MessageSink& sink);
 
 // Seismic coefficient (Mononobe–Okabe form). Note the argument order: alpha before beta.
 std::optional<double> CoulombKae(float phi, float alpha, float beta, float theta, float delta,
@@ -33,9 +32,9 @@ inline double ValueOrZero(const std::optional<double>& v) { return v.value_or(0.
 
 struct SoilClass {
   std::string_view name;
-  std::string_view gamma;   // default γ text, t/m3
-  std::string_view phi;     // default φ text, degrees
-  std::string_view phi_b;   // default tanφB text
+  std::string_view gamma;  // default γ text, t/m3
+  std::string_view phi;    // default φ text, degrees
+  std::string_view phi_b;  // default tanφB text
 };
 inline constexpr std::array<SoilClass, 4> kSoilClasses = {{
     {"れき質土", "2.0", "35", "0.6"},

@@ -277,8 +277,8 @@ Value Text(const std::string& s) { return {FieldType::Text, s, 0, std::nullopt};
 Value Int(int16_t i) { return {FieldType::Integer, {}, i, std::nullopt}; }
 Value Real(float f) { return {FieldType::Single, {}, 0, static_cast<double>(f)}; }
 Value Real(std::optional<float> f) {
-  return {FieldType::Single, {}, 0,
-          f ? std::optional<double>(static_cast<double>(*f)) : std::nullopt};
+  return {
+      FieldType::Single, {}, 0, f ? std::optional<double>(static_cast<double>(*f)) : std::nullopt};
 }
 float F(const Value& v) { return v.real ? static_cast<float>(*v.real) : 0.0f; }
 int16_t I(const Value& v) { return static_cast<int16_t>(v.integer); }
@@ -327,8 +327,8 @@ void ProjectDatabase::CheckSchema() const {
       names.push_back(AsciiLower(n ? reinterpret_cast<const char*>(n) : ""));
     }
     if (names.empty()) {
-      throw ProjectError(path_ + ": not a project database (the table " +
-                         std::string(table.name) + " is missing)");
+      throw ProjectError(path_ + ": not a project database (the table " + std::string(table.name) +
+                         " is missing)");
     }
     for (const auto& f : table.fields) {
       bool found = false;
@@ -485,9 +485,9 @@ void ProjectDatabase::Write(const ConcreteRow& row) {
 
 void ProjectDatabase::Write(const SoilRow& row) {
   RowAccess::Write(*this, kTableSoil,
-                   {Text(row.ut_kind), Real(row.gamma), Real(row.phi), Real(row.c),
-                    Real(row.phi_b), Real(row.q1), Real(row.q2), Real(row.nu1), Real(row.nu2),
-                    Real(row.nu3), Real(row.ko), Real(row.kh)});
+                   {Text(row.ut_kind), Real(row.gamma), Real(row.phi), Real(row.c), Real(row.phi_b),
+                    Real(row.q1), Real(row.q2), Real(row.nu1), Real(row.nu2), Real(row.nu3),
+                    Real(row.ko), Real(row.kh)});
 }
 
 void ProjectDatabase::Write(const FoundationRow& row) {
@@ -496,11 +496,11 @@ void ProjectDatabase::Write(const FoundationRow& row) {
 }
 
 void ProjectDatabase::WriteShape(int family, const ShapeRow& row) {
-  RowAccess::Write(*this, ShapeTableName(family),
-                   {Real(row.t[0]), Real(row.t[1]), Real(row.t[2]), Real(row.l[0]),
-                    Real(row.l[1]), Real(row.l[2]), Real(row.h), Real(row.hh), Real(row.hl),
-                    Real(row.d[0]), Real(row.d[1]), Real(row.d[2]), Real(row.d[3]),
-                    Real(row.d[4]), Real(row.b), Real(row.beta)});
+  RowAccess::Write(
+      *this, ShapeTableName(family),
+      {Real(row.t[0]), Real(row.t[1]), Real(row.t[2]), Real(row.l[0]), Real(row.l[1]),
+       Real(row.l[2]), Real(row.h), Real(row.hh), Real(row.hl), Real(row.d[0]), Real(row.d[1]),
+       Real(row.d[2]), Real(row.d[3]), Real(row.d[4]), Real(row.b), Real(row.beta)});
 }
 
 bool ProjectDatabase::IsSI() const {

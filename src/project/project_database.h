@@ -22,9 +22,9 @@ class ProjectError : public std::runtime_error {
 
 // tbl工事名
 struct ProjectNameRow {
-  std::string cname;     // CName
-  std::string data;      // Data (date text)
-  int16_t shape = 0;     // 形状
+  std::string cname;  // CName
+  std::string data;   // Data (date text)
+  int16_t shape = 0;  // 形状
 };
 
 // tbl単位系及び形式
@@ -37,12 +37,12 @@ struct UnitRow {
 struct RebarRow {
   int16_t kind = 0;
   int16_t strength = 0;
-  float sigma_sa = 0;   // σsa
-  float sigma_saT = 0;  // σsaT
-  float es = 0;         // Es
-  float dt0 = 0;        // cm
-  float dt1 = 0;        // cm
-  float hAA = 0;        // m
+  float sigma_sa = 0;             // σsa
+  float sigma_saT = 0;            // σsaT
+  float es = 0;                   // Es
+  float dt0 = 0;                  // cm
+  float dt1 = 0;                  // cm
+  float hAA = 0;                  // m
   std::array<int16_t, 8> size{};  // Size00..Size07
   std::array<int16_t, 8> ctc{};   // ctc00..ctc07, mm
 };
@@ -85,8 +85,8 @@ struct ShapeRow {
   std::array<float, 3> t{};  // T00..T02
   std::array<float, 3> l{};  // L00..L02
   float h = 0;
-  std::optional<float> hh;  // HH, reserved: empty for the current family
-  std::optional<float> hl;  // HL, reserved: empty for the current family
+  std::optional<float> hh;   // HH, reserved: empty for the current family
+  std::optional<float> hl;   // HL, reserved: empty for the current family
   std::array<float, 5> d{};  // D00..D04
   float b = 0;
   float beta = 0;  // β

@@ -14,7 +14,7 @@ TEST(FormatValue, SingleValuesRoundHalfAwayFromZeroAfterSevenDigits) {
     const char* expected;
   };
   const Case cases[] = {
-      {1.0005f, "0.000", "1.001"},  // 1.000500 as 7 digits, then half away from zero
+      {1.0005f, "0.000", "1.001"},   // 1.000500 as 7 digits, then half away from zero
       {-0.0004f, "0.000", "0.000"},  // no minus sign on a zero result
       {-0.0005f, "0.000", "-0.001"},
       {2.5f, "0", "3"},

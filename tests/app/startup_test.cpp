@@ -69,8 +69,7 @@ TEST(Startup, FallsBackToThePerUserFolders) {
 
 TEST(WindowCaption, ByKindCode) {
   EXPECT_EQ(*WindowCaption(3001), QString::fromUtf8("擁壁計算ﾌﾟﾛｸﾞﾗﾑ　KTV-PN3 ver2.10"));
-  EXPECT_EQ(*WindowCaption(4001),
-            QString::fromUtf8("擁壁計算ﾌﾟﾛｸﾞﾗﾑ　KTV-PN3 ver2.10 プレビュー"));
+  EXPECT_EQ(*WindowCaption(4001), QString::fromUtf8("擁壁計算ﾌﾟﾛｸﾞﾗﾑ　KTV-PN3 ver2.10 プレビュー"));
   EXPECT_FALSE(WindowCaption(1));
 }
 

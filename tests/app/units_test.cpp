@@ -12,9 +12,9 @@ TEST(UnitLabel, MatchesEitherKeyAndReturnsTheSystemsLabel) {
     const char* expected;
   };
   const Case cases[] = {
-      {"t/m2", -1, " kN/m2"}, {"kN/m2", 0, " t/m2"},   {"kg/cm2", -1, " N/mm2"},
-      {"N/cm2", 0, " kg/cm2"}, {"t･m", -1, " kN･m"},   {"kN･m /m", 0, " t･m/m"},
-      {"t･m/m", -1, " kN･m /m"}, {"t", 1, ""},        {"x", -1, ""},
+      {"t/m2", -1, " kN/m2"},    {"kN/m2", 0, " t/m2"}, {"kg/cm2", -1, " N/mm2"},
+      {"N/cm2", 0, " kg/cm2"},   {"t･m", -1, " kN･m"},  {"kN･m /m", 0, " t･m/m"},
+      {"t･m/m", -1, " kN･m /m"}, {"t", 1, ""},          {"x", -1, ""},
       {"kN/m3", 0, " t/m3"},
   };
   for (const auto& c : cases) EXPECT_EQ(UnitLabel(c.key, c.flag), c.expected) << c.key;

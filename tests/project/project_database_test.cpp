@@ -91,8 +91,8 @@ TEST_F(ProjectDatabaseTest, WritingTwiceLeavesOneRowAndValuesReadBackExactly) {
       db.WriteShape(1, shape);
     }
   }
-  for (const char* t : {kTableProjectName, kTableUnit, kTableRebar, kTableConcrete, kTableSoil,
-                        kTableFoundation}) {
+  for (const char* t :
+       {kTableProjectName, kTableUnit, kTableRebar, kTableConcrete, kTableSoil, kTableFoundation}) {
     EXPECT_EQ(RowCount(t), 1) << t;
   }
   auto db = ProjectDatabase::Open(path_);
@@ -116,12 +116,13 @@ TEST_F(ProjectDatabaseTest, WritingTwiceLeavesOneRowAndValuesReadBackExactly) {
 TEST_F(ProjectDatabaseTest, FieldNamesMatchWithoutRegardToCase) {
   // A file written by another tool with lower-case field names is still a project.
   CreateProjectDatabase(path_);
-  Sql(path_, "DROP TABLE \"tbl鉄筋\"; CREATE TABLE \"tbl鉄筋\" (kind INTEGER, strength INTEGER, "
-             "\"σsa\" REAL, \"σsaT\" REAL, es REAL, DT0 REAL, dt1 REAL, haa REAL, size00 INTEGER, "
-             "size01 INTEGER, size02 INTEGER, size03 INTEGER, size04 INTEGER, size05 INTEGER, "
-             "size06 INTEGER, size07 INTEGER, CTC00 INTEGER, ctc01 INTEGER, ctc02 INTEGER, ctc03 "
-             "INTEGER, ctc04 INTEGER, ctc05 INTEGER, ctc06 INTEGER, ctc07 INTEGER);"
-             "INSERT INTO \"tbl鉄筋\" (kind, size00) VALUES (1, 5);");
+  Sql(path_,
+      "DROP TABLE \"tbl鉄筋\"; CREATE TABLE \"tbl鉄筋\" (kind INTEGER, strength INTEGER, "
+      "\"σsa\" REAL, \"σsaT\" REAL, es REAL, DT0 REAL, dt1 REAL, haa REAL, size00 INTEGER, "
+      "size01 INTEGER, size02 INTEGER, size03 INTEGER, size04 INTEGER, size05 INTEGER, "
+      "size06 INTEGER, size07 INTEGER, CTC00 INTEGER, ctc01 INTEGER, ctc02 INTEGER, ctc03 "
+      "INTEGER, ctc04 INTEGER, ctc05 INTEGER, ctc06 INTEGER, ctc07 INTEGER);"
+      "INSERT INTO \"tbl鉄筋\" (kind, size00) VALUES (1, 5);");
   auto db = ProjectDatabase::Open(path_);
   EXPECT_EQ(db.ReadRebar()->kind, 1);
   EXPECT_EQ(db.ReadRebar()->size[0], 5);
