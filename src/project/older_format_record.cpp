@@ -267,7 +267,8 @@ class RecordWriter {
   }
   // Spacings are whole millimetres in the record, halves going to the even neighbour.
   void Spacing(const std::string& field, float v) {
-    const double rounded = std::isfinite(v) ? std::nearbyint(static_cast<double>(v)) : 0.0;
+    // RoundHalfEven saturates, so a value beyond int still lands outside the 16-bit range.
+    const int rounded = RoundHalfEven(v);
     if (!std::isfinite(v) || rounded < std::numeric_limits<int16_t>::min() ||
         rounded > std::numeric_limits<int16_t>::max()) {
       Fail(file_, "the " + field + " (" + Shown(v) + ") does not fit the record's 16-bit field");
