@@ -1,7 +1,6 @@
 #include "input_window/window_inputs.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -461,34 +460,6 @@ bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
     return false;
   }
   return true;
-}
-
-bool CheckBetaRange(const std::string& beta_text, MessageSink& sink) {
-  float beta = Num(beta_text);
-  if (beta >= 0.0f && beta <= 360.0f) return true;
-  sink.Inform("βの入力値が不正です｡βの入力範囲は０ ～ ３６０です｡");
-  return false;
-}
-
-bool IsNumberText(const std::string& text) {
-  std::string s = Trim(text);
-  size_t i = 0;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-  bool digits = false;
-  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, digits = true;
-  if (i < s.size() && s[i] == '.') {
-    ++i;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, digits = true;
-  }
-  if (!digits) return false;
-  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-    ++i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    bool exp_digits = false;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, exp_digits = true;
-    if (!exp_digits) return false;
-  }
-  return i == s.size() && std::isfinite(ReadNumber(s));
 }
 
 std::string ApplyFormat(const std::string& text, InputFormat format) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/messages.h"
+#include "sketch/sketch_common.h"  // IsNumberText and CheckBetaRange, shared with the sketches
 
 namespace ktv {
 
@@ -127,12 +128,6 @@ void ConvertEnteredValues(WindowInputs& in);
 // The checks before Print and Preview; the first failure beeps, shows its message and gives
 // false.
 bool ValidateInputs(const WindowInputs& in, MessageSink& sink);
-
-// 0 <= β <= 360, else the message and false.
-bool CheckBetaRange(const std::string& beta_text, MessageSink& sink);
-
-// True when the whole text (blanks around it allowed) is one decimal number.
-bool IsNumberText(const std::string& text);
 
 // Display formats of the boxes, applied when a box is left.
 enum class InputFormat { None, F0, F1, F2 };

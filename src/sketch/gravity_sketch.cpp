@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <exception>
-#include <string_view>
 
 #include "app/format.h"
 
@@ -11,14 +10,6 @@ namespace {
 
 inline constexpr int kShiftJisCharset = 128;
 inline constexpr float kSymbolTextSize = 65;
-
-// The wall page's β range check (0 … 360, leading-number rule), run before anything is drawn.
-bool CheckBetaRange(std::string_view beta_text, MessageSink& sink) {
-  const float beta = static_cast<float>(ReadNumber(beta_text));
-  if (beta >= 0 && beta <= 360) return true;
-  sink.Inform("βの入力値が不正です｡βの入力範囲は０ ～ ３６０です｡");
-  return false;
-}
 
 float Coordinate(double value) { return CheckedValue(value, "a sketch coordinate"); }
 

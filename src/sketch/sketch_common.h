@@ -1,6 +1,6 @@
 #pragma once
 // What the three section sketches share: their inputs (the texts of the wall page's boxes), the
-// strict reading of those texts and the error message.
+// strict reading of those texts, the error message and the β range check of the wall page.
 #include <array>
 #include <stdexcept>
 #include <string>
@@ -37,6 +37,9 @@ class SketchError : public std::runtime_error {
 inline constexpr std::string_view kSketchErrorMessage =
     "形状を描画中にエラーが発生しました｡\r\n不正な値が入力されていないか確認して下さい｡";
 
+// True when the whole text (blanks around it allowed) is one decimal number of finite value.
+bool IsNumberText(std::string_view text);
+
 // Reads a box for drawing: the whole text must be one number (blanks around it allowed); an empty
 // or non-numeric text, or one beyond the 32-bit range, throws SketchError naming the text.
 float ReadSketchNumber(std::string_view text);
@@ -46,5 +49,9 @@ float CheckedValue(double value, const char* what);
 
 // The shared failure handling: beep and the information message.
 void ReportSketchError(MessageSink& sink);
+
+// The wall page's β range check (leading-number rule, 0 … 360), run by the window and by the
+// gravity sketch before it draws: outside the range, beep, the β message and false.
+bool CheckBetaRange(std::string_view beta_text, MessageSink& sink);
 
 }  // namespace ktv
