@@ -59,8 +59,15 @@ void CheckGravityInputs(const GravityInputs& in) {
   if (in.t00 < 0) Fail("前面の勾配幅T1が負の値です。");
   if (in.t01 < 0) Fail("天端幅T2が負の値です。");
   if (in.t02 < 0) Fail("背面の勾配幅T3が負の値です。");
-  if (!(F(static_cast<double>(in.t00) + in.t01 + in.t02) > 0)) {
-    Fail("底版幅B（T1+T2+T3）が0です。");
+  const float b = F(static_cast<double>(in.t00) + in.t01 + in.t02);
+  if (!(b > 0)) Fail("底版幅B（T1+T2+T3）が0です。");
+  // The figures label the sizes in millimetres; a size beyond that range would print as "Inf".
+  const std::pair<float, const char*> sizes[] = {
+      {in.h, "H"}, {in.t00, "T1"}, {in.t01, "T2"}, {in.t02, "T3"}, {b, "底版幅B"}};
+  for (const auto& [v, name] : sizes) {
+    if (!std::isfinite(F(static_cast<double>(v) * 1000))) {
+      Fail("寸法" + std::string(name) + "が大きすぎます。");
+    }
   }
 }
 

@@ -357,6 +357,15 @@ TEST(GravityUndefined, EndsWithAMessageNamingTheCause) {
       {"NaN input", with([](GravityInputs& i) { i.gamma = std::nanf(""); }), "γ"},
       {"infinite input", with([](GravityInputs& i) { i.qa = INFINITY; }), "qa"},
       {"overflowing weight", with([](GravityInputs& i) { i.gamma_c = 3e38f; }), "数値として"},
+      // Sizes whose millimetre labels in the figures would overflow; every result of the first
+      // wall is finite, only its T2 label is not.
+      {"T2 beyond millimetres", with([](GravityInputs& i) {
+         i.gamma_c = 1, i.t00 = 0, i.t01 = 4e35f, i.t02 = 0, i.h = 1e-36f;
+       }),
+       "寸法T2が大きすぎます"},
+      {"B beyond millimetres",
+       with([](GravityInputs& i) { i.t00 = 2e35f, i.t01 = 2e35f, i.t02 = 2e35f; }),
+       "寸法底版幅Bが大きすぎます"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
