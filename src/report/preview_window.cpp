@@ -317,37 +317,17 @@ PreviewWindow::LoadResult PreviewWindow::BuildReport() {
   view_->SetZoom(StoredZoom());
   if (print_directly_ && !ConfirmPrint()) return *(loaded_ = LoadResult::Cancelled);
 
-  // The family entries are passed through so that the kind of a family's error is known: a
-  // calculation that cannot go on is shown as it stands.
   const FamilyEntryTable& entries = options_.entries ? *options_.entries : FamilyReportEntries();
-  std::exception_ptr family_error;
-  FamilyEntryTable traced{};
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (!entries[i]) continue;
-    traced[i] = [&family_error, entry = entries[i]](ReportWriter& w, const ReportContext& c) {
-      try {
-        entry(w, c);
-      } catch (...) {
-        family_error = std::current_exception();
-        throw;
-      }
-    };
-  }
   ReportBuildResult built;
   {
     Hourglass hourglass;
-    built = ktv::BuildReport(*writer_, wall_family_, context_, traced);
+    built = ktv::BuildReport(*writer_, wall_family_, context_, entries);
   }
   if (!built.complete) {
-    ShowBuildError(built.error, family_error);
+    ShowBuildError(built.error, built.failure);
     return *loaded_;
   }
-  const auto& pages = writer_->Pages();
-  if (pages.size() > 1) {
-    std::string left = SplitThreeParts(pages[1].header)[0];
-    const std::string prefix = "工事名：";
-    project_name_ = left.rfind(prefix, 0) == 0 ? left.substr(prefix.size()) : left;
-  }
+  project_name_ = built.project_name;
 
   if (print_directly_) {
     try {
@@ -373,11 +353,10 @@ PreviewWindow::LoadResult PreviewWindow::BuildReport() {
   return *(loaded_ = LoadResult::Ready);
 }
 
-void PreviewWindow::ShowBuildError(const std::string& message,
-                                   const std::exception_ptr& family_error) {
-  if (family_error) {
+void PreviewWindow::ShowBuildError(const std::string& message, const std::exception_ptr& failure) {
+  if (failure) {
     try {
-      std::rethrow_exception(family_error);
+      std::rethrow_exception(failure);
     } catch (const CalculationError& e) {
       NormalPointer pointer;
       sink_.Inform(e.what());
@@ -389,7 +368,7 @@ void PreviewWindow::ShowBuildError(const std::string& message,
                  e.what());
       return;
     } catch (...) {
-      // Any other failure of the family is reported with the build's message below.
+      // Any other failure is reported with the build's message below.
     }
   }
   Report(sink_, MessageIcon::Critical, std::string(kCannotBuild) + kDetail + message);

@@ -112,7 +112,7 @@ class PreviewWindow : public QDialog {
  private:
   void BuildControls();
   void ShowCurrentPage();
-  void ShowBuildError(const std::string& message, const std::exception_ptr& family_error);
+  void ShowBuildError(const std::string& message, const std::exception_ptr& failure);
   void ShowPrintError(const std::exception& e, bool no_printer);
   void Zoom(double step);
   void Fit(int mode);

@@ -60,6 +60,7 @@ ReportBuildResult BuildReport(ReportWriter& writer, int wall_family, const Repor
     ApplyPageSetup(writer, kPageSetupDocument, "", "");
     writer.BeginDocument();
     CoverData cover = ReadCoverData(context.working_database_path);
+    result.project_name = cover.project_name;
     ApplyPageSetup(writer, kPageSetupCover, cover.project_name, cover.title);
     WriteCoverPage(writer, cover, wall_family);
     writer.NewPage();
@@ -71,16 +72,17 @@ ReportBuildResult BuildReport(ReportWriter& writer, int wall_family, const Repor
   } catch (const std::exception& e) {
     writer.Discard();
     result.error = e.what();
+    result.failure = std::current_exception();
     return result;
   } catch (...) {
     writer.Discard();
     result.error = "The report could not be built";
+    result.failure = std::current_exception();
     return result;
   }
   result.complete = true;
   result.page_count = writer.PageCount();
   result.report_pages = result.page_count - 1;
-  result.current_page = 0;  // the view opens on its first page, the cover
   return result;
 }
 

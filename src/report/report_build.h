@@ -1,5 +1,6 @@
 #pragma once
 // The report build sequence: page setup, cover, header, family chapters, end of document.
+#include <exception>
 #include <string>
 
 #include "report/cover_page.h"
@@ -25,12 +26,14 @@ CoverData ReadCoverData(const std::string& working_database_path);
 
 struct ReportBuildResult {
   // True when the document was built to its end. False when the build stopped: the writer then
-  // holds no pages and error names the cause.
+  // holds no pages, error names the cause and failure holds what was thrown, so that the caller
+  // can tell a calculation that cannot go on from other faults.
   bool complete = false;
   std::string error;
-  int page_count = 0;    // pages including the cover
-  int report_pages = 0;  // "全ページ数": pages without the cover
-  int current_page = 0;  // "現在のページ" of the first page shown (the cover: 0)
+  std::exception_ptr failure;
+  std::string project_name;  // of the cover and the header
+  int page_count = 0;        // pages including the cover
+  int report_pages = 0;      // "全ページ数": pages without the cover
 };
 
 // Builds the whole document into the writer. Errors of the build (calculation, database, writer)

@@ -65,7 +65,8 @@ TEST_F(ReportBuild, CoverThenHeaderedReportPagesNumberedFromOne) {
   EXPECT_EQ(seen, &context_);
   EXPECT_EQ(r.page_count, 3);
   EXPECT_EQ(r.report_pages, 2);
-  EXPECT_EQ(r.current_page, 0);
+  EXPECT_EQ(r.project_name, "市道１号線擁壁工事");
+  EXPECT_FALSE(r.failure);
   const auto& pages = w.Pages();
   ASSERT_EQ(pages.size(), 3u);
   EXPECT_EQ(pages[0].number, 0);
@@ -159,6 +160,8 @@ TEST_F(ReportBuild, ACalculationErrorEndsTheBuildWithItsMessageAndNoDocument) {
   ReportBuildResult r = BuildReport(w, 1, context_, entries);
   EXPECT_FALSE(r.complete);
   EXPECT_EQ(r.error, "底版幅 B が 0 のため計算できません");
+  ASSERT_TRUE(r.failure);
+  EXPECT_THROW(std::rethrow_exception(r.failure), CalculationError);
   EXPECT_TRUE(w.Pages().empty());
   EXPECT_EQ(w.PageCount(), 0);
   EXPECT_EQ(r.page_count, 0);
