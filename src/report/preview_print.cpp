@@ -14,7 +14,7 @@ void PrintReport(const ReportWriter& doc, QPrinter& printer) {
   if (pages.empty()) throw ReportError("The report has no pages to print");
   const std::string name = printer.printerName().isEmpty() ? printer.outputFileName().toStdString()
                                                            : printer.printerName().toStdString();
-  printer.setDocName(QStringLiteral("擁壁の設計計算書"));
+  printer.setDocName(QString::fromUtf8(kReportDocumentTitle));
   printer.setFullPage(true);
   if (!printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(0, 0, 0, 0), QPageLayout::Point))) {

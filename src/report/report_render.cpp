@@ -162,7 +162,7 @@ void WritePdf(const ReportWriter& doc, const QString& path) {
     pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                   QMarginsF(0, 0, 0, 0), QPageLayout::Point));
     pdf.setCreator(QStringLiteral("KTV-PN3"));
-    pdf.setTitle(QStringLiteral("擁壁の設計計算書"));
+    pdf.setTitle(QString::fromUtf8(kReportDocumentTitle));
     QPainter painter;
     if (!painter.begin(&pdf)) {
       throw ReportError("The PDF file \"" + path.toStdString() + "\" cannot be written");

@@ -10,6 +10,9 @@ namespace ktv {
 class ReportWriter;
 struct Page;
 
+// Title of the document in a PDF and name of the print job.
+inline constexpr const char* kReportDocumentTitle = "擁壁の設計計算書";
+
 // Writes every page to a PDF file (A4, vector output, fonts embedded), one PDF page per document
 // page. Throws ReportError when the file cannot be written or the document has no pages.
 void WritePdf(const ReportWriter& doc, const QString& path);
