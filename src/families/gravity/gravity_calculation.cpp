@@ -22,6 +22,8 @@ float F(double v) {
   return static_cast<float>(v);
 }
 
+constexpr const char* kZeroBaseWidth = "底版幅B（T1+T2+T3）が0です。";
+
 [[noreturn]] void Fail(const std::string& cause) {
   throw CalculationError("重力式擁壁の計算ができません：" + cause);
 }
@@ -60,7 +62,7 @@ void CheckGravityInputs(const GravityInputs& in) {
   if (in.t01 < 0) Fail("天端幅T2が負の値です。");
   if (in.t02 < 0) Fail("背面の勾配幅T3が負の値です。");
   const float b = F(static_cast<double>(in.t00) + in.t01 + in.t02);
-  if (!(b > 0)) Fail("底版幅B（T1+T2+T3）が0です。");
+  if (!(b > 0)) Fail(kZeroBaseWidth);
   // The figures label the sizes in millimetres; a size beyond that range would print as "Inf".
   const std::pair<float, const char*> sizes[] = {
       {in.h, "H"}, {in.t00, "T1"}, {in.t01, "T2"}, {in.t02, "T3"}, {b, "底版幅B"}};
@@ -129,7 +131,7 @@ ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
                                              float tan_phi_b) {
   ResultantAndChecks r;
   r.b = F(static_cast<double>(t00) + t01 + t02);
-  if (r.b == 0) Fail("底版幅B（T1+T2+T3）が0です。");
+  if (r.b == 0) Fail(kZeroBaseWidth);
   r.sum_v = F(static_cast<double>(sum_v_w) + earth.pv);
   r.sum_h = earth.ph;
   r.xp = F(static_cast<double>(t00) + t01 + 2.0 * t02 / 3.0);
