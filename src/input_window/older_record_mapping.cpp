@@ -11,16 +11,7 @@
 namespace ktv {
 namespace {
 
-float Num(const std::string& text) {
-  constexpr double kMax = std::numeric_limits<float>::max();
-  return static_cast<float>(std::clamp(ReadNumber(text), -kMax, kMax));
-}
-
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
+float Num(const std::string& text) { return BoxNumber(text); }
 
 std::string F(float v, std::string_view pattern) { return FormatValue(v, pattern); }
 
@@ -51,9 +42,9 @@ std::string DateTextOf(double serial) {
 
 OlderFormatRecord ToOlderFormatRecord(const WindowInputs& in) {
   OlderFormatRecord r;
-  r.project_name = Trim(in.project_name);
+  r.project_name = TrimBlanks(in.project_name);
   r.print_project_name = in.print_project_name;
-  r.office_name = Trim(in.office_name);
+  r.office_name = TrimBlanks(in.office_name);
   r.date = DateSerialOfText(in.date);
   r.print_date = in.print_date;
   r.si = in.si;

@@ -16,19 +16,13 @@ namespace {
 
 constexpr double kForceFactor = 9.80665;
 
-// A number read from a box as the 32-bit value every calculation sees. Texts beyond the float
-// range are held at its limit rather than becoming infinite.
-float Num(const std::string& text) {
-  double v = ReadNumber(text);
-  constexpr double kMax = std::numeric_limits<float>::max();
-  return static_cast<float>(std::clamp(v, -kMax, kMax));
-}
-
 float ToFloat(double v) {
   constexpr double kMax = std::numeric_limits<float>::max();
   if (!std::isfinite(v)) return 0.0f;
   return static_cast<float>(std::clamp(v, -kMax, kMax));
 }
+
+float Num(const std::string& text) { return BoxNumber(text); }
 
 std::string F(float v, std::string_view pattern) { return FormatValue(v, pattern); }
 
@@ -46,13 +40,6 @@ int16_t RoundToInt16(float v) {
 float ToMm(float m) { return ToFloat(static_cast<double>(m) * 1000.0); }
 float ToM(float mm) { return ToFloat(static_cast<double>(mm) * 0.001); }
 
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  size_t e = s.find_last_not_of(' ');
-  return s.substr(b, e - b + 1);
-}
-
 int ClampIndex(int v, int count) { return std::clamp(v, 0, std::max(count - 1, 0)); }
 
 // List positions that exist for the bar type.
@@ -66,6 +53,15 @@ void ClampBarLists(WindowInputs& in) {
 }
 
 }  // namespace
+
+float BoxNumber(const std::string& text) { return ToFloat(ReadNumber(text)); }
+
+std::string TrimBlanks(const std::string& s) {
+  size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  size_t e = s.find_last_not_of(' ');
+  return s.substr(b, e - b + 1);
+}
 
 FamilyDimensions StandardDimensions(int family) {
   const StandardSizes& s = StandardSizesOf(family);
@@ -113,7 +109,7 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
   try {
     if (auto row = db.ReadProjectName()) {
       in.project_name = row->cname;
-      in.date = Trim(row->data);
+      in.date = TrimBlanks(row->data);
     }
   } catch (const ProjectError&) {
     in.project_name.clear();
@@ -209,8 +205,8 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
 void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db) {
   int family = ClampIndex(in.family, 3);
   ProjectNameRow name;
-  name.cname = Trim(in.project_name).empty() ? " " : in.project_name;
-  name.data = Trim(in.date).empty() ? " " : in.date;
+  name.cname = TrimBlanks(in.project_name).empty() ? " " : in.project_name;
+  name.data = TrimBlanks(in.date).empty() ? " " : in.date;
   name.shape = static_cast<int16_t>(family);
 
   UnitRow unit;
@@ -477,7 +473,7 @@ std::string ApplyFormat(const std::string& text, InputFormat format) {
 }
 
 std::string ProposedFileName(const std::string& project_name) {
-  std::string out = Trim(project_name);
+  std::string out = TrimBlanks(project_name);
   for (char& c : out) {
     unsigned char u = static_cast<unsigned char>(c);
     if (u < 0x20 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' ||

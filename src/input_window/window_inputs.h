@@ -129,6 +129,13 @@ void ConvertEnteredValues(WindowInputs& in);
 // false.
 bool ValidateInputs(const WindowInputs& in, MessageSink& sink);
 
+// The number a box's text holds (leading-number rule) as the 32-bit value every calculation sees;
+// texts beyond the float range are held at its limit rather than becoming infinite.
+float BoxNumber(const std::string& text);
+
+// The text without the blanks around it.
+std::string TrimBlanks(const std::string& s);
+
 // Display formats of the boxes, applied when a box is left.
 enum class InputFormat { None, F0, F1, F2 };
 std::string ApplyFormat(const std::string& text, InputFormat format);
