@@ -14,6 +14,7 @@
 #include "app/standard_sizes.h"
 #include "app/units.h"
 #include "families/gravity/gravity_reader.h"
+#include "project/older_format_record.h"
 #include "project/project_database.h"
 #include "report/report_build.h"
 #include "report/report_render.h"
@@ -132,19 +133,6 @@ void WriteTextFile(const std::string& path, const std::string& content, std::ost
     f.close();
     if (!f) throw std::runtime_error(path + ": cannot write the file");
   });
-}
-
-const char* FamilyName(int family) {
-  switch (family) {
-    case kGravity:
-      return "重力式";
-    case kLeaning:
-      return "もたれ式";
-    case kCantilever:
-      return "逆T形、L形、逆L形";
-    default:
-      return "unknown";
-  }
 }
 
 // The stored wall family: Kisk of the unit table, as the window reads it; the project table's
@@ -365,9 +353,9 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
                 o.project + ": the stored wall family " + std::to_string(family) + " is unknown");
   }
   if (!entries[family]) {
-    return fail(kExitNotBuilt, o.project + ": the report of the wall family " +
-                                   std::to_string(family) + " (" + FamilyName(family) +
-                                   ") is not built yet");
+    return fail(kExitNotBuilt,
+                o.project + ": the report of the wall family " + std::to_string(family) + " (" +
+                    std::string(OlderFormatFamilyName(family)) + ") is not built yet");
   }
   if (!o.json.empty() && family != kGravity) {
     return fail(kExitUsage, "--json is available for the gravity wall (重力式) only");
