@@ -31,10 +31,7 @@ int16_t ToInt16(long long v) {
                                                     std::numeric_limits<int16_t>::max()));
 }
 
-int16_t RoundToInt16(float v) {
-  double r = std::nearbyint(static_cast<double>(v));
-  return ToInt16(static_cast<long long>(std::clamp(r, -1e9, 1e9)));
-}
+int16_t RoundToInt16(float v) { return ToInt16(RoundHalfEven(v)); }
 
 // Metres of the database to the millimetres of the page, and back.
 float ToMm(float m) { return ToFloat(static_cast<double>(m) * 1000.0); }
