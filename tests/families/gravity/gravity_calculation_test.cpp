@@ -205,7 +205,8 @@ TEST(GravitySelfWeight, TotalsAreSumsOfThePrintedValues) {
 }
 
 TEST(GravitySelfWeight, TotalsEqualTheSumsOfTheFormattedCellsForAnySizes) {
-  // The totals must agree with the texts the table prints, across magnitudes, halves and signs.
+  // The totals are formed without building the cell texts; they must agree with the texts the
+  // table prints, across magnitudes, halves and signs.
   std::mt19937 rng(20240401);
   std::uniform_real_distribution<float> exponent(-5.0f, 6.0f);
   auto any = [&] { return std::pow(10.0f, exponent(rng)); };
