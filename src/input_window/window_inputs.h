@@ -3,7 +3,6 @@
 // its lists, options and check boxes, and the per-family memory of dimensions. The window shows
 // and collects this struct; loading, writing, checking and converting work on it alone.
 #include <array>
-#include <optional>
 #include <string>
 
 #include "app/messages.h"
