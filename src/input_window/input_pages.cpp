@@ -22,6 +22,7 @@
 #include "earth_pressure/earth_pressure.h"
 #include "input_window/input_window.h"
 #include "input_window/pictures.h"
+#include "project/older_format_record.h"
 #include "sketch/sketch_panel.h"
 
 namespace ktv {
@@ -204,7 +205,7 @@ QWidget* InputWindow::BuildShapePage() {
   kind->addWidget(Caption(QStringLiteral("形状の種類")));
   family_ = new QComboBox;
   family_->setObjectName(QStringLiteral("cboKeisiki"));
-  for (const char* name : kFamilyNames) family_->addItem(QString::fromUtf8(name));
+  for (int f = 0; f < kWallFamilyCount; ++f) family_->addItem(Q(OlderFormatFamilyName(f)));
   family_->installEventFilter(this);
   kind->addWidget(family_);
   kind->addStretch();

@@ -143,8 +143,4 @@ std::string ApplyFormat(const std::string& text, InputFormat format);
 // cannot stand in a file name replaced by "_".
 std::string ProposedFileName(const std::string& project_name);
 
-// The family names of the family list, and of the unit label.
-inline constexpr std::array<const char*, 3> kFamilyNames = {"重力式", "もたれ式",
-                                                            "逆T形、L形、逆L形"};
-
 }  // namespace ktv

@@ -101,7 +101,11 @@ TEST_F(WindowTest, AnEmptyProjectShowsTheDefaultsAndTheStandardShape) {
   EXPECT_TRUE(Find<QRadioButton>(W(), N("opnUntSI"))->isChecked());
   EXPECT_EQ(W().UnitState(), 2);
   EXPECT_EQ(W().StressUnitFactor(), 100.0f);
-  EXPECT_EQ(Find<QComboBox>(W(), N("cboKeisiki"))->currentText(), N("重力式"));
+  QComboBox* family = Find<QComboBox>(W(), N("cboKeisiki"));
+  EXPECT_EQ(family->currentText(), N("重力式"));
+  ASSERT_EQ(family->count(), 3);
+  EXPECT_EQ(family->itemText(1), N("もたれ式"));
+  EXPECT_EQ(family->itemText(2), N("逆T形、L形、逆L形"));
   EXPECT_TRUE(Find<QCheckBox>(W(), N("chkPrnCNamOk"))->isChecked());
   EXPECT_TRUE(Find<QCheckBox>(W(), N("chkPrnDateOk"))->isChecked());
   EXPECT_EQ(T("txt工事名"), "");
