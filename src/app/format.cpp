@@ -1,9 +1,12 @@
 #include "app/format.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace ktv {
@@ -211,6 +214,46 @@ int RoundHalfEven(double value) {
   if (r >= 2147483647.0) return 2147483647;
   if (r <= -2147483648.0) return -2147483647 - 1;
   return static_cast<int>(r);
+}
+
+}  // namespace ktv
+
+namespace ktv {
+
+double AsPrinted(float value, int decimals) {
+  if (!std::isfinite(value)) return 0.0;
+  char buf[32];
+  const double magnitude = std::fabs(static_cast<double>(value));
+  const auto res =
+      std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 6);
+  // buf: "d.dddddde±xx", so |value| = digits · 10^k with the float's 7 significant digits.
+  int64_t digits = buf[0] - '0';
+  for (int i = 2; i < 8; ++i) digits = digits * 10 + (buf[i] - '0');
+  int exp10 = 0;
+  std::from_chars(buf + 10, res.ptr, exp10);
+  if (buf[9] == '-') exp10 = -exp10;
+  const int k = exp10 - 6;         // power of ten of the last digit
+  const int drop = -decimals - k;  // digits below the last printed decimal
+  double rounded = 0;
+  if (k >= 0) {
+    rounded = static_cast<double>(digits) * std::pow(10.0, k);
+  } else if (drop <= 0) {
+    rounded = static_cast<double>(digits) / std::pow(10.0, -k);
+  } else if (drop <= 7) {
+    int64_t scale = 1;
+    for (int i = 1; i < drop; ++i) scale *= 10;
+    const int64_t kept = digits / scale;  // the kept digits and the first dropped one
+    rounded = static_cast<double>(kept / 10 + (kept % 10 >= 5 ? 1 : 0)) / std::pow(10.0, decimals);
+  }
+  return value < 0 ? -rounded : rounded;
+}
+
+float StoreFloat(double value) {
+  if (std::fabs(value) > std::numeric_limits<float>::max() && std::isfinite(value)) {
+    return value > 0 ? std::numeric_limits<float>::infinity()
+                     : -std::numeric_limits<float>::infinity();
+  }
+  return static_cast<float>(value);
 }
 
 }  // namespace ktv

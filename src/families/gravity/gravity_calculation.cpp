@@ -1,9 +1,7 @@
 #include "families/gravity/gravity_calculation.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -16,13 +14,7 @@ namespace {
 
 constexpr double kPiD = static_cast<double>(kPi);
 
-// Stores a double step as a float; beyond the float range it becomes an infinity (caught below).
-float F(double v) {
-  if (std::fabs(v) > std::numeric_limits<float>::max() && std::isfinite(v)) {
-    return v > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
-  }
-  return static_cast<float>(v);
-}
+float F(double v) { return StoreFloat(v); }
 
 constexpr const char* kZeroBaseWidth = "底版幅B（T1+T2+T3）が0です。";
 
@@ -32,37 +24,6 @@ constexpr const char* kZeroBaseWidth = "底版幅B（T1+T2+T3）が0です。";
 
 void RequireFinite(float v, const char* name) {
   if (!std::isfinite(v)) Fail(std::string(name) + "が数値として定まりません。");
-}
-
-// A table cell printed with "0.000" and read back as a number: the totals are sums of these.
-// Same digits as FormatValue (the float's 7 significant digits, then rounded half away from zero
-// to three decimals) without building the text, as the totals are formed on every calculation.
-double AsPrinted(float v) {
-  if (!std::isfinite(v)) return 0.0;  // not printable; the calculation stops on it anyway
-  char buf[32];
-  const double magnitude = std::fabs(static_cast<double>(v));
-  const auto res =
-      std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 6);
-  // buf: "d.dddddde±xx", so |v| = digits · 10^k.
-  int64_t digits = buf[0] - '0';
-  for (int i = 2; i < 8; ++i) digits = digits * 10 + (buf[i] - '0');
-  int exp10 = 0;
-  std::from_chars(buf + 10, res.ptr, exp10);
-  if (buf[9] == '-') exp10 = -exp10;
-  const int k = exp10 - 6;  // power of ten of the last digit
-  const int drop = -3 - k;  // digits below the third decimal
-  double rounded = 0;
-  if (k >= 0) {
-    rounded = static_cast<double>(digits) * std::pow(10.0, k);
-  } else if (drop <= 0) {
-    rounded = static_cast<double>(digits) / std::pow(10.0, -k);
-  } else if (drop <= 7) {
-    int64_t scale = 1;
-    for (int i = 1; i < drop; ++i) scale *= 10;
-    const int64_t kept = digits / scale;  // the kept digits and the first dropped one
-    rounded = static_cast<double>(kept / 10 + (kept % 10 >= 5 ? 1 : 0)) / 1000.0;
-  }
-  return v < 0 ? -rounded : rounded;
 }
 
 }  // namespace
