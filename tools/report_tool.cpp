@@ -380,9 +380,8 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
     }
     if (!o.text.empty()) WriteTextFile(o.text, DocumentText(writer), out);
     if (!o.json.empty()) {
-      RecordingMessageSink quiet;
       const GravityInputs in = ReadGravityInputs(ProjectDatabase::Open(working));
-      WriteTextFile(o.json, GravityJson(in, ComputeGravity(in, quiet)), out);
+      WriteTextFile(o.json, GravityJson(in, ComputeGravity(in)), out);
     }
   } catch (const std::exception& e) {
     return fail(kExitOutput, e.what());

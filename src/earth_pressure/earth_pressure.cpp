@@ -30,8 +30,7 @@ double Sq(double v) { return v * v; }
 
 }  // namespace
 
-std::optional<double> CoulombKa(float phi, float beta, float alpha, float delta,
-                                MessageSink& sink) {
+std::optional<double> CoulombKa(float phi, float beta, float alpha, float delta) {
   try {
     const double p = phi, b = beta, a = alpha, d = delta;
     float A = ToSingle(Sq(std::cos(p - a)));
@@ -42,13 +41,11 @@ std::optional<double> CoulombKa(float phi, float beta, float alpha, float delta,
     if (!std::isfinite(ka)) throw ArithmeticFault{};
     return ka;
   } catch (const ArithmeticFault&) {
-    sink.Inform("クーロン土圧係数Kaの計算中にエラーが発生しました");
     return std::nullopt;
   }
 }
 
-std::optional<double> CoulombKae(float phi, float alpha, float beta, float theta, float delta,
-                                 MessageSink& sink) {
+std::optional<double> CoulombKae(float phi, float alpha, float beta, float theta, float delta) {
   try {
     const double p = phi, a = alpha, b = beta, t = theta, d = delta;
     double A = Sq(std::cos(p - a - t));
@@ -60,7 +57,6 @@ std::optional<double> CoulombKae(float phi, float alpha, float beta, float theta
     if (!std::isfinite(kae)) throw ArithmeticFault{};
     return kae;
   } catch (const ArithmeticFault&) {
-    sink.Inform("クーロン土圧係数Kaeの計算中にエラーが発生しました");
     return std::nullopt;
   }
 }

@@ -10,14 +10,20 @@
 
 namespace ktv {
 
-// Normal-case coefficient. On an arithmetic fault (negative root, zero divisor, overflow) the sink
-// gets a beep and the message "クーロン土圧係数Kaの計算中にエラーが発生しました", and the result
-// is empty (callers read it as 0).
-std::optional<double> CoulombKa(float phi, float beta, float alpha, float delta, MessageSink& sink);
+// Messages a report shows when a coefficient could not be formed (the calculations stay silent
+// and only flag the failure).
+inline constexpr std::string_view kCoulombKaFailure =
+    "クーロン土圧係数Kaの計算中にエラーが発生しました";
+inline constexpr std::string_view kCoulombKaeFailure =
+    "クーロン土圧係数Kaeの計算中にエラーが発生しました";
 
-// Seismic coefficient (Mononobe–Okabe form). Note the argument order: alpha before beta.
-std::optional<double> CoulombKae(float phi, float alpha, float beta, float theta, float delta,
-                                 MessageSink& sink);
+// Normal-case coefficient. On an arithmetic fault (negative root, zero divisor, overflow) the
+// result is empty (callers read it as 0 and show kCoulombKaFailure).
+std::optional<double> CoulombKa(float phi, float beta, float alpha, float delta);
+
+// Seismic coefficient (Mononobe–Okabe form). Note the argument order: alpha before beta. Empty on
+// an arithmetic fault (kCoulombKaeFailure).
+std::optional<double> CoulombKae(float phi, float alpha, float beta, float theta, float delta);
 
 // The angle whose cosine is x / sqrt(a² + x²): a face's angle from the horizontal for a rise a and
 // a run x, or the seismic composite angle for a = kh, x = 1. Both zero gives 0.

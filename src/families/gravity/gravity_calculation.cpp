@@ -65,13 +65,13 @@ void CheckGravityInputs(const GravityInputs& in) {
 }
 
 GravityEarthPressure ComputeGravityEarthPressure(float phi, float gamma, float q, float h,
-                                                 float t02, float beta, MessageSink& sink) {
+                                                 float t02, float beta) {
   GravityEarthPressure p;
   p.phi_r = F(static_cast<double>(phi) * kPiD / 180.0);
   p.beta_r = F(static_cast<double>(beta) * kPiD / 180.0);
   p.delta = F(2.0 / 3.0 * p.phi_r);
   p.alpha = FaceAngle(t02, h);
-  const auto ka = CoulombKa(p.phi_r, p.beta_r, p.alpha, p.delta, sink);
+  const auto ka = CoulombKa(p.phi_r, p.beta_r, p.alpha, p.delta);
   p.ka_failed = !ka.has_value();
   p.ka = F(ValueOrZero(ka));
   p.theta = F(static_cast<double>(p.alpha) + p.delta);
@@ -169,10 +169,10 @@ BodyStress CheckBodyStress(float q1, float q2, float sigma_cac) {
   return s;
 }
 
-GravityCalculation ComputeGravity(const GravityInputs& in, MessageSink& sink) {
+GravityCalculation ComputeGravity(const GravityInputs& in) {
   CheckGravityInputs(in);
   GravityCalculation c;
-  c.earth = ComputeGravityEarthPressure(in.phi, in.gamma, in.q, in.h, in.t02, in.beta, sink);
+  c.earth = ComputeGravityEarthPressure(in.phi, in.gamma, in.q, in.h, in.t02, in.beta);
   const GravityEarthPressure& p = c.earth;
   const std::pair<float, const char*> pressures[] = {{p.ka, "Ka"},   {p.pha, "PHA"}, {p.pva, "PVA"},
                                                      {p.phq, "PHq"}, {p.pvq, "PVq"}, {p.ph, "PH"},

@@ -7,8 +7,6 @@
 // back as a float. No I/O: the inputs come from ReadGravityInputs, the report prints the results.
 #include <array>
 
-#include "app/messages.h"
-
 namespace ktv {
 
 struct GravityInputs {
@@ -103,9 +101,9 @@ struct GravityCalculation {
 // zero base width, values that are not finite).
 void CheckGravityInputs(const GravityInputs& in);
 
-// Earth pressure. CoulombKa reports its own failures to the sink; Ka then reads 0.
+// Earth pressure. A failed coefficient reads 0 and sets ka_failed; the report shows its message.
 GravityEarthPressure ComputeGravityEarthPressure(float phi, float gamma, float q, float h,
-                                                 float t02, float beta, MessageSink& sink);
+                                                 float t02, float beta);
 
 SelfWeightTable ComputeSelfWeightTable(float gamma_c, float t00, float t01, float t02, float h);
 
@@ -118,6 +116,6 @@ ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
 BodyStress CheckBodyStress(float q1, float q2, float sigma_cac);
 
 // The whole calculation in the order of the report.
-GravityCalculation ComputeGravity(const GravityInputs& in, MessageSink& sink);
+GravityCalculation ComputeGravity(const GravityInputs& in);
 
 }  // namespace ktv

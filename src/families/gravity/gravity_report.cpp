@@ -576,9 +576,14 @@ void BuildGravityDocument(ReportWriter& writer, const ReportContext& context) {
     const ProjectDatabase db = ProjectDatabase::Open(context.working_database_path);
     in = ReadGravityInputs(db);
   }
-  RecordingMessageSink fallback;
-  MessageSink& sink = context.sink ? *context.sink : fallback;
-  const GravityCalculation calc = ComputeGravity(in, sink);
+  // A failed coefficient is shown before anything else, also when the calculation then stops on
+  // ΣH = 0; otherwise the report goes on with Ka = 0.
+  CheckGravityInputs(in);
+  if (context.sink &&
+      ComputeGravityEarthPressure(in.phi, in.gamma, in.q, in.h, in.t02, in.beta).ka_failed) {
+    context.sink->Inform(std::string(kCoulombKaFailure));
+  }
+  const GravityCalculation calc = ComputeGravity(in);
   WriteGravityChapters(writer, in, calc);
 }
 

@@ -430,7 +430,7 @@ bool Has(const Runs& runs, const std::string& text) {
 TEST(GravityVerdictLines, SignsAndVerdictsFollowEachCheck) {
   const GravityInputs in = StandardInputs();
   RecordingMessageSink sink;
-  const GravityCalculation base = ComputeGravity(in, sink);
+  const GravityCalculation base = ComputeGravity(in);
   struct Case {
     const char* name;
     bool ok;
@@ -488,7 +488,7 @@ TEST(GravityVerdictLines, ResultantBehindTheCentreIsReportedTruthfully) {
   in.h = 1.5f, in.t00 = 3.0f, in.t01 = 0.3f, in.t02 = 0, in.beta = 0;
   in.sigma_cac = 4;  // 0.04 N/mm2: the heel stress 0.043 exceeds it
   RecordingMessageSink sink;
-  const Runs runs = ChapterRuns(in, ComputeGravity(in, sink));
+  const Runs runs = ChapterRuns(in, ComputeGravity(in));
   EXPECT_TRUE(Has(runs, "-0.555 m（|e| = 0.555 m）"));
   EXPECT_TRUE(Has(runs, " ≧ "));
   EXPECT_TRUE(Has(runs, "0.550 m　　ＮＧ"));
@@ -604,7 +604,7 @@ TEST(GravityFigures, StayOnThePageWithoutOverlappingLabels) {
     ReportWriter w;
     w.PageSetup();
     w.BeginDocument();
-    WriteGravityChapters(w, c.in, ComputeGravity(c.in, sink));
+    WriteGravityChapters(w, c.in, ComputeGravity(c.in));
     w.EndDocument();
     // Without a cover the shape figure is on page 0 and the pressure figure on page 1.
     for (int page : {0, 1}) {
@@ -663,7 +663,7 @@ TEST(GravityFigures, MissingPartsAndZeroAnglesLeaveTheirMarksOut) {
     ReportWriter w;
     w.PageSetup();
     w.BeginDocument();
-    WriteGravityChapters(w, c.in, ComputeGravity(c.in, sink));
+    WriteGravityChapters(w, c.in, ComputeGravity(c.in));
     w.EndDocument();
     // Without a cover the figures are on pages 0 and 1, each the last thing on its page.
     const Runs shape = BodyRuns(w.Pages()[0]);
