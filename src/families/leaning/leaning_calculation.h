@@ -167,6 +167,14 @@ struct BaseSlabCheck {
   bool tau_ok = false;       // τ × 0.1 < τa
 };
 
+// Everything the leaning report and its three figures take from the calculation:
+// - chapter 1 prints the inputs (LeaningInputs; stresses ÷ StressUnitFactor, soil name from
+//   soil_kind);
+// - chapter 2 and figure 1: geometry (outline, slopes) and β, q from the inputs;
+// - chapter 3 and figure 2: earth (α, K_A, components, x1…y2, δ, α + δ, x1_from_heel_mm);
+// - chapter 4: stability (tables, d, e, B/6, Fs, q1, q2, verdicts); figure 3 takes q1, q2, d and,
+//   for "xa", wall.d and wall.x_a;
+// - chapter 4.5: wall (section A-A) and slab (section B-B), their printed stresses and verdicts.
 struct LeaningCalculation {
   LeaningGeometry geometry;
   LeaningEarthPressure earth;
