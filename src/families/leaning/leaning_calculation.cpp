@@ -14,7 +14,7 @@ namespace ktv {
 namespace {
 
 constexpr double kPiD = static_cast<double>(kPi);
-// The quarter turn of the back-face slope n, as the angle step writes it.
+// π/2 in the slope n of the back face, to eight digits (not kPi / 2).
 constexpr double kQuarterTurn = 1.5707963;
 
 float F(double v) { return StoreFloat(v); }
@@ -39,6 +39,18 @@ double AsPrintedStress(float stress, bool is_si) {
 }
 
 double SlopeOf(double theta_deg) { return std::fabs(std::tan((90.0 - theta_deg) / 180.0 * kPiD)); }
+
+// Backfill and surcharge thrust over a height, inclined at α + δ.
+struct Thrust {
+  float ha = 0, va = 0, hq = 0, vq = 0;
+};
+Thrust ThrustOver(double height, const LeaningInputs& in, const LeaningEarthPressure& p) {
+  const double k = D(in.gamma) * 0.5 * p.ka;
+  const double c = std::cos(D(p.alpha_delta));
+  const double s = std::sin(D(p.alpha_delta));
+  const double kqh = D(p.ka) * in.q * height;
+  return {F(height * height * k * c), F(height * height * k * s), F(kqh * c), F(kqh * s)};
+}
 
 LeaningWeightRow Row(double area, float gamma_c, double arm) {
   LeaningWeightRow r;
@@ -127,14 +139,8 @@ LeaningEarthPressure ComputeLeaningEarthPressure(const LeaningInputs& in,
   p.ka_failed = !ka.has_value();
   p.ka = F(ValueOrZero(ka));
   const double h = in.h;
-  const double k = D(in.gamma) * 0.5 * p.ka;
-  const double c = std::cos(D(p.alpha_delta));
-  const double s = std::sin(D(p.alpha_delta));
-  p.pha = F(h * h * k * c);
-  p.pva = F(h * h * k * s);
-  const double kqh = D(p.ka) * in.q * h;
-  p.phq = F(kqh * c);
-  p.pvq = F(kqh * s);
+  const Thrust t = ThrustOver(h, in, p);
+  p.pha = t.ha, p.pva = t.va, p.phq = t.hq, p.pvq = t.vq;
   p.ph = F(D(p.pha) + p.phq);
   p.pv = F(D(p.pva) + p.pvq);
   // The thrust acts on the line of the back face extended to the underside of the slab, at one
@@ -202,14 +208,8 @@ WallSectionCheck ComputeWallSectionCheck(const LeaningInputs& in, const LeaningG
   WallSectionCheck w;
   w.h_body = F(D(in.h) - in.d1);
   const double h = w.h_body;
-  const double k = D(in.gamma) * 0.5 * p.ka;
-  const double c = std::cos(D(p.alpha_delta));
-  const double s = std::sin(D(p.alpha_delta));
-  w.pha = F(h * h * k * c);
-  w.pva = F(h * h * k * s);
-  const double kqh = D(p.ka) * in.q * h;
-  w.phq = F(kqh * c);
-  w.pvq = F(kqh * s);
+  const Thrust t = ThrustOver(h, in, p);
+  w.pha = t.ha, w.pva = t.va, w.phq = t.hq, w.pvq = t.vq;
   w.ph = D(w.pha) + w.phq;
   w.pv = D(w.pva) + w.pvq;
 
