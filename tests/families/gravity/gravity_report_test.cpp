@@ -19,6 +19,7 @@
 #include "app/messages.h"
 #include "app/standard_sizes.h"
 #include "families/gravity/gravity_reader.h"
+#include "golden.h"
 #include "gravity_fixture.h"
 #include "project/project_database.h"
 #include "report/report_build.h"
@@ -32,6 +33,7 @@ using Runs = std::vector<std::string>;
 
 const std::string kOut = KTV_GRAVITY_OUTPUT_DIR;
 const std::string kData = KTV_GRAVITY_DATA_DIR;
+const std::string kGolden = KTV_GRAVITY_GOLDEN_DIR;
 
 bool IsFooter(const Page& page, const TextRun& run, double page_height) {
   return run.text == std::to_string(page.number) && run.y > page_height - kPageMargin;
@@ -283,6 +285,10 @@ TEST_P(StandardWallReport, PagesCarryTheExactTextsTablesAndPictures) {
   ASSERT_TRUE(r.complete) << r.error;
   // The cover, then exactly the page breaks after the shape, the earth pressure and sliding.
   ASSERT_EQ(w.Pages().size(), 5u);
+  // The report pages as read (the cover depends on the settings store and is tested on its own).
+  std::string text;
+  for (size_t p = 1; p < w.Pages().size(); ++p) text += PageText(w.Pages()[p]);
+  testing_util::ExpectMatchesGolden(kGolden + "/standard_gravity_" + c.name + ".txt", text);
   for (int p = 0; p < 4; ++p) {
     SCOPED_TRACE("page " + std::to_string(p + 1));
     EXPECT_EQ(BodyRuns(w.Pages()[p + 1]), c.pages[p]);
