@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/errors.h"
+#include "app/format.h"
 #include "app/messages.h"
 #include "app/standard_sizes.h"
 #include "families/gravity/gravity_reader.h"
@@ -502,6 +503,29 @@ TEST(GravityVerdictLines, ResultantBehindTheCentreIsReportedTruthfully) {
   EXPECT_TRUE(Has(runs, "-0.207  ， 43.021"));
   EXPECT_TRUE(Has(runs, " ≧ σcac = 0.04 N/mm2            ＮＧ"));
   EXPECT_TRUE(Has(runs, "であり、躯体に引張応力度は生じる"));
+}
+
+TEST(GravityMomentTable, ProductsThatAreOnlyPrintedAreRoundedOnce) {
+  // 2 × 23.388248 = 46.7764969 lies just below the boundary 46.7765: stored as a float first it
+  // would print 46.777.
+  const float pv = 23.38824825f;
+  ASSERT_EQ(FormatValue(static_cast<float>(2.0 * pv), kFmt3), "46.777");
+  const GravityInputs in = StandardInputs();
+  GravityCalculation calc = ComputeGravity(in);
+  calc.results.checks.xp = 2.0f;
+  calc.earth.pv = pv;
+  calc.results.checks.yp = 2.0f;
+  calc.earth.ph = pv;
+  ReportWriter w;
+  w.PageSetup();
+  w.BeginDocument();
+  WriteGravityChapters(w, in, calc);
+  w.EndDocument();
+  const auto tables = Tables(w.Pages()[2]);
+  ASSERT_EQ(tables.size(), 3u);
+  const std::vector<std::string>& moments = tables[2];
+  EXPECT_NE(std::find(moments.begin(), moments.end(), "4,3=46.776"), moments.end());
+  EXPECT_NE(std::find(moments.begin(), moments.end(), "4,4=46.776"), moments.end());
 }
 
 // ---- figures ----------------------------------------------------------------------------------
