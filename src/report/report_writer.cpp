@@ -939,7 +939,14 @@ void ReportWriter::DrawLabel(double x, double y, std::string_view text) {
 void ReportWriter::DrawDimensionV(double x0, double y1, double x8, double y2, double offset,
                                   float value) {
   d_->RequireOpen("DrawDimensionV");
-  CheckFinite("DrawDimensionV", {x0, y1, x8, y2, offset, value});
+  CheckFinite("DrawDimensionV", {value});
+  DrawDimensionV(x0, y1, x8, y2, offset, FormatValue(value, kFmt0));
+}
+
+void ReportWriter::DrawDimensionV(double x0, double y1, double x8, double y2, double offset,
+                                  std::string_view label) {
+  d_->RequireOpen("DrawDimensionV");
+  CheckFinite("DrawDimensionV", {x0, y1, x8, y2, offset});
   DrawLine(x0, y1, x8, y1);
   DrawLine(x0, y2, x8, y2);
   double xd = x0 + offset;
@@ -948,7 +955,6 @@ void ReportWriter::DrawDimensionV(double x0, double y1, double x8, double y2, do
   DrawCircle(xd, y1, kDotRadius);
   DrawCircle(xd, y2, kDotRadius);
   SetBrushStyle(BrushStyle::Transparent);
-  std::string label = FormatValue(value, kFmt0);
   double lx = xd - TextHeight(label);
   double ly = (TextWidth(label) + y1 + y2) / 2;
   SetTextAngle(900);
@@ -961,7 +967,14 @@ void ReportWriter::DrawDimensionV(double x0, double y1, double x8, double y2, do
 void ReportWriter::DrawDimensionH(double x0, double y1, double x8, double y2, double offset,
                                   float value) {
   d_->RequireOpen("DrawDimensionH");
-  CheckFinite("DrawDimensionH", {x0, y1, x8, y2, offset, value});
+  CheckFinite("DrawDimensionH", {value});
+  DrawDimensionH(x0, y1, x8, y2, offset, FormatValue(value, kFmt0));
+}
+
+void ReportWriter::DrawDimensionH(double x0, double y1, double x8, double y2, double offset,
+                                  std::string_view label) {
+  d_->RequireOpen("DrawDimensionH");
+  CheckFinite("DrawDimensionH", {x0, y1, x8, y2, offset});
   DrawLine(x0, y1, x0, y2);
   DrawLine(x8, y1, x8, y2);
   double yd = y2 + offset;
@@ -970,7 +983,6 @@ void ReportWriter::DrawDimensionH(double x0, double y1, double x8, double y2, do
   DrawCircle(x0, yd, kDotRadius);
   DrawCircle(x8, yd, kDotRadius);
   SetBrushStyle(BrushStyle::Transparent);
-  std::string label = FormatValue(value, kFmt0);
   DrawLabel((x0 + x8 - TextWidth(label)) / 2, yd - TextHeight(label) - 20, label);
 }
 

@@ -284,6 +284,11 @@ class ReportWriter {
   // Dimension along x between x0 and x8: extension lines from y1 to y2, the dimension line at
   // y2 + offset with dots at its ends, the value (formatted "0") centred above it on white.
   void DrawDimensionH(double x0, double y1, double x8, double y2, double offset, float value);
+  // The same with a label of the caller's (another number format, or a symbol such as "B/2").
+  void DrawDimensionV(double x0, double y1, double x8, double y2, double offset,
+                      std::string_view label);
+  void DrawDimensionH(double x0, double y1, double x8, double y2, double offset,
+                      std::string_view label);
 
  private:
   struct Impl;

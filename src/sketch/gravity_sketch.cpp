@@ -1,23 +1,14 @@
 #include "sketch/gravity_sketch.h"
 
 #include <cmath>
-#include <exception>
 
 #include "app/format.h"
+#include "sketch/sketch_kit.h"
 
 namespace ktv {
 namespace {
 
-inline constexpr int kShiftJisCharset = 128;
-inline constexpr float kSymbolTextSize = 65;
-
-float Coordinate(double value) { return CheckedValue(value, "a sketch coordinate"); }
-
-// A length entered in millimetres, in drawing units at the scale s.
-float Scaled(float millimetres, float s) {
-  float metres = static_cast<float>(static_cast<double>(millimetres) * 0.001);
-  return Coordinate(static_cast<double>(metres) * s);
-}
+float Scaled(float millimetres, float s) { return ScaledLength(millimetres, s); }
 
 // Everything the drawing steps need, computed before anything is cleared, so that an invalid
 // input leaves the previous sketch on screen.
@@ -49,10 +40,8 @@ GravityLayout ComputeLayout(const SketchInputs& in, float size_value, float scal
 
   const float hm = static_cast<float>(static_cast<double>(g.h_mm) * 0.001);
   const float bm = static_cast<float>((static_cast<double>(g.t1_mm) + g.t2_mm + g.t3_mm) * 0.001);
-  const float larger = hm > bm ? hm : bm;
-  if (larger == 0) throw SketchError("the section has neither height nor width");
-  const float s = Coordinate(
-      (static_cast<double>(size_value) - kGravitySketchScaleConstant + scale_offset) / larger);
+  const float s =
+      SketchScale(size_value, kGravitySketchScaleConstant, scale_offset, hm > bm ? hm : bm);
   if (g.h_mm == 0) throw SketchError("the wall height is 0");
 
   const float h = Scaled(g.h_mm, s);
@@ -96,11 +85,6 @@ SketchPoint Offset(SketchPoint p, float a, SketchPoint d1, float b = 0, SketchPo
                      static_cast<double>(b) * d2.x),
           Coordinate(static_cast<double>(p.y) + static_cast<double>(a) * d1.y +
                      static_cast<double>(b) * d2.y)};
-}
-
-void Symbol(SketchCanvas& vd, const char* text, double x, double y) {
-  vd.SetTextPosition(Coordinate(x), Coordinate(y));
-  vd.DrawText(text);
 }
 
 void Draw(SketchCanvas& vd, const GravityLayout& g) {
@@ -162,8 +146,7 @@ void Draw(SketchCanvas& vd, const GravityLayout& g) {
   vd.SetPenColor(kSketchBlue);
   vd.DrawRectangle(p1.x, Coordinate(p1.y + 35.0), p2.x, Coordinate(p1.y + 80.0));
 
-  vd.SetFontCharset(kShiftJisCharset);
-  vd.SetTextSize(kSymbolTextSize);
+  UseSymbolFont(vd);
   const double symbol_y = g.yd + 60.0;
   if (g.t1_mm != 0) Symbol(vd, "T1", (p0.x + static_cast<double>(p1.x)) / 2 - 25, symbol_y);
   if (g.t2_mm != 0) Symbol(vd, "T2", (p1.x + static_cast<double>(p2.x)) / 2 - 25, symbol_y);
@@ -182,16 +165,8 @@ void Draw(SketchCanvas& vd, const GravityLayout& g) {
 void DrawGravitySketch(SketchCanvas& vd, const SketchInputs& inputs, float scale_offset,
                        MessageSink& sink) {
   if (!CheckBetaRange(inputs.beta, sink)) return;
-  try {
-    const GravityLayout layout = ComputeLayout(inputs, vd.SizeValue(), scale_offset);
-    const SavedDrawState saved = vd.SaveState();
-    vd.Clear();
-    Draw(vd, layout);
-    vd.RestoreState(saved);
-  } catch (const std::exception&) {
-    // What was drawn so far stays and the drawing state is left as it is.
-    ReportSketchError(sink);
-  }
+  RunSketch(
+      vd, sink, [&] { return ComputeLayout(inputs, vd.SizeValue(), scale_offset); }, Draw);
 }
 
 }  // namespace ktv

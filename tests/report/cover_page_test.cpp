@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "report/report_writer.h"
-#include "report_test_util.h"
+#include "page_inspect.h"
 
 namespace ktv {
 namespace {

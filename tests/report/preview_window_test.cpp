@@ -32,17 +32,14 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "families/gravity/gravity_report.h"
+#include "gravity_fixture.h"
 #include "project/project_database.h"
 #include "report/preview_print.h"
 #include "report/preview_view.h"
 #include "report/report_build.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
-
-#ifdef KTV_HAVE_GRAVITY_REPORT
-#include "families/gravity/gravity_report.h"
-#include "gravity_fixture.h"
-#endif
 
 namespace {
 
@@ -271,7 +268,6 @@ TEST_F(Preview, ProgramOptionsBringTheStartupFontSizesAndTheSavedDataFolder) {
   EXPECT_EQ(proposed, startup.folders.saved_data + "/市道１号線擁壁工事.pdf");
 }
 
-#ifdef KTV_HAVE_GRAVITY_REPORT
 // The program's own entry once the family table names it.
 FamilyEntryTable GravityEntries() {
   if (FamilyReportEntries()[kGravity]) return FamilyReportEntries();
@@ -307,7 +303,6 @@ TEST_F(Preview, StandardGravityWallShowsTheWholeReport) {
   EXPECT_TRUE(seen);
   EXPECT_TRUE(sink_.shown.empty());
 }
-#endif
 
 // ---------------------------------------------------------------------------------------------
 
@@ -630,20 +625,14 @@ long Unmatched(const QImage& a, const QImage& b) {
   return n;
 }
 
-#ifdef KTV_HAVE_GRAVITY_REPORT
 constexpr const char* kProjectName = "標準重力式擁壁";
-#else
-constexpr const char* kProjectName = "市道１号線擁壁工事";
-#endif
 
 TEST_F(Preview, PrintingToAPdfPrinterGivesTheSamePagesAsTheExport) {
   ASSERT_FALSE(QStandardPaths::findExecutable("pdftoppm").isEmpty())
       << "poppler-utils (scripts/install_deps.sh) is needed";
   FamilyEntryTable entries = Table(PagesEntry(3));
-#ifdef KTV_HAVE_GRAVITY_REPORT
   WriteStandardGravityProject(db_path_, true);
   entries = GravityEntries();
-#endif
   const QString exported = dir_.filePath("exported.pdf");
   pdf_answer_ = exported;
   auto w = Built(entries);
@@ -902,10 +891,8 @@ TEST_F(Preview, LayoutKeepsThePanelBottomRightAboveTheStatusBar) {
 // Pictures of the shown preview for a reader to look at (not compared).
 TEST_F(Preview, ScreenshotsOfPagesOneAndThree) {
   FamilyEntryTable entries = Table(PagesEntry(3));
-#ifdef KTV_HAVE_GRAVITY_REPORT
   WriteStandardGravityProject(db_path_, true);
   entries = GravityEntries();
-#endif
   auto w = Built(entries);
   ASSERT_EQ(load_, Load::Ready);
   w->resize(1280, 960);

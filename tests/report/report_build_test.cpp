@@ -11,7 +11,7 @@
 #include "project/project_database.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
-#include "report_test_util.h"
+#include "page_inspect.h"
 
 namespace ktv {
 namespace {

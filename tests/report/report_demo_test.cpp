@@ -18,7 +18,7 @@
 #include "report/report_build.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
-#include "report_test_util.h"
+#include "page_inspect.h"
 
 namespace ktv {
 namespace {

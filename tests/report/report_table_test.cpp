@@ -4,7 +4,7 @@
 
 #include "app/format.h"
 #include "report/report_writer.h"
-#include "report_test_util.h"
+#include "page_inspect.h"
 
 namespace ktv {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "app/format.h"
 #include "report/picture_source.h"
-#include "report_test_util.h"
+#include "page_inspect.h"
 
 namespace ktv {
 namespace {

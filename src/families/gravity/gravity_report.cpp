@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/errors.h"
 #include "app/format.h"
@@ -11,53 +12,26 @@
 #include "earth_pressure/earth_pressure.h"
 #include "families/gravity/gravity_reader.h"
 #include "project/project_database.h"
+#include "report/chapter_kit.h"
+#include "report/figure_kit.h"
 #include "report/report_writer.h"
 
 namespace ktv {
 namespace {
 
-constexpr std::string_view kCrLf = "\r\n";
 constexpr double kPiD = static_cast<double>(kPi);
 constexpr double kThreeHalfPi = 4.712389;  // 3π/2 as the batter label takes it
 
-std::string F0(float v) { return FormatValue(v, kFmt0); }
-std::string F1(float v) { return FormatValue(v, kFmt1); }
-std::string F2(float v) { return FormatValue(v, kFmt2); }
-std::string F3(float v) { return FormatValue(v, kFmt3); }
-
-// An allowable value or a limit printed beside a comparison: the report's pattern when it shows
-// the value that is compared, otherwise the fewest decimals (up to three) that do, so that a
-// stress of 4.5 N/mm2 is not printed as 5 nor 0.23 as 0.
-std::string ExactText(float v, std::string_view pattern) {
-  static constexpr std::string_view kPatterns[] = {kFmt0, kFmt1, kFmt2, kFmt3};
-  auto dot = pattern.find('.');
-  size_t decimals = dot == std::string_view::npos ? 0 : pattern.size() - dot - 1;
-  std::string text;
-  for (size_t i = std::min<size_t>(decimals, 3); i < 4; ++i) {
-    text = FormatValue(v, kPatterns[i]);
-    if (static_cast<float>(ReadNumber(text)) == v) break;
-  }
-  return text;
-}
-
-// A stress held in the calculation unit, shown in the unit of the database.
-float Shown(float stress, float factor) {
-  return static_cast<float>(static_cast<double>(stress) / factor);
-}
+// α in degrees, formed only for printing.
+double Degrees(float radians) { return static_cast<double>(radians) / kPiD * 180.0; }
 
 class Chapters {
  public:
   Chapters(ReportWriter& w, const GravityInputs& in, const GravityCalculation& calc)
-      : w_(w),
-        in_(in),
-        p_(calc.earth),
-        r_(calc.results),
-        flag_(UnitFlag(in.is_si)),
-        factor_(StressUnitFactor(in.is_si)) {}
+      : ch_(w, in.is_si), w_(w), in_(in), p_(calc.earth), r_(calc.results) {}
 
   void Write() {
-    w_.SetFontSize(FontSlot::Title);
-    w_.Paragraph("重力式擁壁の設計計算");
+    ch_.Title("重力式擁壁の設計計算");
     DesignConditions();
     Shape();
     EarthPressure();
@@ -69,274 +43,174 @@ class Chapters {
   }
 
  private:
-  std::string U(std::string_view key) const { return UnitLabel(key, flag_); }
-
-  void Heading(std::string_view text) {
-    w_.SetFontSize(FontSlot::Heading);
-    w_.Paragraph(text);
-  }
-  void Body() { w_.SetFontSize(FontSlot::Body); }
-
-  // A formula picture at the current position; returns its top so that the caller can move
-  // below it once the value's line has ended.
-  double Picture(std::string_view file) {
-    const double top = w_.GetY();
-    w_.InsertFormulaPicture(file);
-    last_picture_bottom_ = top + w_.PictureSize(file).height();
-    return top;
-  }
-  // The next line starts below the last picture even when the picture is taller than a line.
-  void BelowPicture() {
-    if (w_.GetY() < last_picture_bottom_) w_.SetY(last_picture_bottom_);
-  }
-  void FormulaValue(std::string_view file, const std::string& value) {
-    Picture(file);
-    w_.Text(value + std::string(kCrLf));
-    BelowPicture();
-  }
+  std::string U(std::string_view key) const { return ch_.Unit(key); }
 
   void DesignConditions() {
-    w_.SetFontSize(FontSlot::Heading);
-    w_.Paragraph("");
-    w_.Paragraph("１ 設計条件");
-    w_.Paragraph("（１）単位体積重量及び土質定数");
-    Body();
-    w_.Paragraph("　　　コンクリート　　　　　　　γc = " + F3(in_.gamma_c) + U("kN/m3"));
-    w_.Paragraph("　　　裏込土　　　　　　　　　　γ = " + F3(in_.gamma) + U("kN/m3"));
-    w_.Paragraph("　　　裏込土の内部摩擦角　φ = " + F0(in_.phi) + "°");
-    w_.Paragraph("　　　　　　　　　　　　粘着力　Ｃ = " + F3(in_.c) + U("kN/m2"));
-    w_.Paragraph("　　　　　　　　　 　過載荷重 　q = " + F3(in_.q) + U("kN/m2"));
+    ch_.Headings({"", "１ 設計条件", "（１）単位体積重量及び土質定数"});
+    ch_.LabelLine("　　　コンクリート　　　　　　　γc = ", Fixed(in_.gamma_c, 3), "kN/m3");
+    ch_.LabelLine("　　　裏込土　　　　　　　　　　γ = ", Fixed(in_.gamma, 3), "kN/m3");
+    ch_.LabelLine("　　　裏込土の内部摩擦角　φ = ", Fixed(in_.phi, 0) + "°");
+    ch_.LabelLine("　　　　　　　　　　　　粘着力　Ｃ = ", Fixed(in_.c, 3), "kN/m2");
+    ch_.LabelLine("　　　　　　　　　 　過載荷重 　q = ", Fixed(in_.q, 3), "kN/m2");
     w_.Paragraph("");
 
-    Heading("（２）許容応力度");
-    Body();
+    ch_.Headings({"（２）許容応力度"});
     const std::string stress_unit = U("N/cm2");
-    w_.Paragraph("　　　コンクリートの設計基準強度　　　　　σck = " +
-                 ExactText(Shown(in_.sigma_ck, factor_), kFmt0) + stress_unit + "以上");
-    w_.Paragraph("　　　コンクリートの許容曲げ圧縮応力度　σcac = " +
-                 ExactText(Shown(in_.sigma_cac, factor_), kFmt0) + stress_unit);
-    w_.Paragraph("　　　コンクリートの許容曲げ引張応力度　σcat = " +
-                 ExactText(Shown(in_.sigma_cat, factor_), kFmt0) + stress_unit);
+    ch_.LabelLine("　　　コンクリートの設計基準強度　　　　　σck = ",
+                  StressLimit(in_.sigma_ck) + stress_unit + "以上");
+    ch_.LabelLine("　　　コンクリートの許容曲げ圧縮応力度　σcac = ", StressLimit(in_.sigma_cac),
+                  "N/cm2");
+    ch_.LabelLine("　　　コンクリートの許容曲げ引張応力度　σcat = ", StressLimit(in_.sigma_cat),
+                  "N/cm2");
     w_.Paragraph("");
 
-    Heading("（３）基礎の安定（常時）");
-    Body();
-    w_.Text("　　　基礎地盤の許容支持力度");
-    w_.SetX(4700);
-    w_.Text("ｑa = " + ExactText(in_.qa, kFmt1) + U("kN/m2") + std::string(kCrLf));
-    w_.Text("　　　滑動に対する安全率");
-    w_.SetX(4700);
-    w_.Text(ExactText(in_.fsa, kFmt1) + " 以上" + std::string(kCrLf));
+    ch_.Headings({"（３）基礎の安定（常時）"});
+    ch_.AlignedLine("　　　基礎地盤の許容支持力度", 4700,
+                    "ｑa = " + LimitText(in_.qa, 1) + U("kN/m2"));
+    ch_.AlignedLine("　　　滑動に対する安全率", 4700, LimitText(in_.fsa, 1) + " 以上");
     w_.Text("　　　合力の作用位置は低版幅の中央 1/3 以内" + std::string(kCrLf));
     w_.Text(kCrLf);
   }
 
+  // A concrete stress in the units of the database, as a limit beside a comparison.
+  std::string StressLimit(float stress) const {
+    return LimitText(static_cast<float>(ch_.Shown(stress)), 0);
+  }
+
   void Shape() {
-    Heading("２ 形状寸法");
-    Body();
+    ch_.Headings({"２ 形状寸法"});
     DrawGravityShapeFigure(w_, w_.GetX() + 1200, w_.GetY() + 300, 5000, in_.q, in_);
     w_.NewPage();
   }
 
   void EarthPressure() {
-    Heading("３ 土圧計算");
-    Body();
+    ch_.Headings({"３ 土圧計算"});
     w_.Paragraph("");
-    w_.Paragraph("φ＝" + F0(in_.phi) + "°、" + "β＝" + F2(in_.beta) + "°、" + "α＝" +
-                 F2(RadToDeg(p_.alpha)) + "°、" + "δ=2/3φ（常時）");
+    w_.Paragraph("φ＝" + Fixed(in_.phi, 0) + "°、" + "β＝" + Fixed(in_.beta, 2) + "°、" + "α＝" +
+                 Fixed(Degrees(p_.alpha), 2) + "°、" + "δ=2/3φ（常時）");
     w_.Paragraph("主働土圧係数は、クーロンの公式より");
-    Picture("1_3_9.bmp");
+    ch_.Picture("1_3_9.bmp");
     // The axis of the tall fraction lies above the picture's middle.
     w_.SetY(w_.GetY() - 240);
-    w_.Text(F3(p_.ka) + std::string(kCrLf));
-    BelowPicture();
+    w_.Text(Fixed(p_.ka, 3) + std::string(kCrLf));
+    ch_.BelowPicture();
     w_.Paragraph("");
     w_.Paragraph("");
 
     const std::string unit = U("kN/m");
     w_.Paragraph("したがって、下図を参照にして");
-    FormulaValue("1_3_1.bmp", F3(p_.pha) + unit);
-    FormulaValue("1_3_2.bmp", F3(p_.pva) + unit);
+    ch_.FormulaLine("1_3_1.bmp", Fixed(p_.pha, 3) + unit);
+    ch_.FormulaLine("1_3_2.bmp", Fixed(p_.pva, 3) + unit);
     w_.Paragraph("過載荷重による土圧は");
-    FormulaValue("1_3_13.bmp", F3(p_.phq) + unit);
-    FormulaValue("1_3_14.bmp", F3(p_.pvq) + unit);
+    ch_.FormulaLine("1_3_13.bmp", Fixed(p_.phq, 3) + unit);
+    ch_.FormulaLine("1_3_14.bmp", Fixed(p_.pvq, 3) + unit);
     w_.Paragraph("ゆえに土圧係数は");
-    FormulaValue("1_3_15.bmp", F3(p_.ph) + unit);
-    FormulaValue("1_3_16.bmp", F3(p_.pv) + unit);
+    ch_.FormulaLine("1_3_15.bmp", Fixed(p_.ph, 3) + unit);
+    ch_.FormulaLine("1_3_16.bmp", Fixed(p_.pv, 3) + unit);
     DrawGravityPressureFigure(w_, w_.GetX() + 1200, w_.GetY() + 500, 6000, in_.q, in_);
     w_.NewPage();
   }
 
   void SelfWeightAndResultant() {
-    w_.SetFontSize(FontSlot::Heading);
-    w_.Paragraph("４　安全計算");
-    w_.Paragraph("（１）自重および合力の作用位置計算");
-    Body();
+    ch_.Headings({"４　安全計算", "（１）自重および合力の作用位置計算"});
     w_.Paragraph("前ページの図を参考にして下表の計算結果を得た。");
 
     const SelfWeightTable& t = r_.self_weight;
-    const int rows = t.count + 2;
-    w_.SetTableBorder(kTableBorderFrame);
-    w_.BeginTable();
-    w_.SetTableCols(6);
-    w_.SetTableRows(rows);
-    w_.SetRuleAbove(1, 2);
-    w_.SetRuleAbove(rows);
-    w_.SetTableFlag();
-    w_.SetCellAlignment(TableRange::All(), kAlignNumbersRight);
-    w_.SetRowHeight(1, w_.GetRowHeight(1) * 3);
-    const double widths[] = {1200, 2000, 1300, 1300, 1300, 2000};
-    for (int c = 0; c < 6; ++c) w_.SetColumnWidth(c + 1, widths[c]);
-    w_.SetHeaderRow(1);
-    w_.SetCellAlignment(TableRange::Row(1), kAlignCentre);
-    const std::string header[] = {"区分",
-                                  "断面積(m2)",
-                                  "単位重量γ(" + U("t/m3") + ")",
-                                  "鉛直力V(" + U("t") + ")",
-                                  "アーム(m)",
-                                  "原点に対する回転モーメント(" + U("t･m") + ")"};
-    for (int c = 0; c < 6; ++c) w_.SetCellText(1, c + 1, header[c]);
+    std::vector<PartRow> parts;
     for (int i = 0; i < t.count; ++i) {
       const SelfWeightRow& row = t.rows[i];
-      w_.SetCellText(i + 2, 1, row.name);
-      WriteSelfWeightRow(w_, i + 2, row.a, row.gamma_c, row.v, row.x, row.m);
+      parts.push_back({row.name, row.a, row.gamma_c, row.v, row.x, row.m});
     }
-    w_.SetCellText(rows, 1, "計");
-    w_.SetCellText(rows, 4, F3(t.sum_v));
-    w_.SetCellText(rows, 6, F3(t.sum_m));
-    w_.EndTable();
+    WritePartsTable(ch_, parts, false);
 
     w_.Paragraph("");
     w_.Paragraph("したがって下の表の計算結果を得た。");
     const ResultantAndChecks& c = r_.checks;
-    const double y0 = w_.GetY();
-    const double x0 = w_.GetX() + 3210;
-    w_.BeginTable();
-    w_.SetTableCols(3);
-    w_.SetTableRows(4);
-    w_.SetRuleAbove(2);
-    w_.SetRuleAbove(4);
-    w_.SetTableFlag();
-    w_.SetCellAlignment(TableRange::All(), kAlignNumbersRight);
-    w_.SetRowHeight(1, w_.GetRowHeight(1) * 3);
-    for (int col = 1; col <= 3; ++col) w_.SetColumnWidth(col, 1070);
-    const std::string loads[4][3] = {{"荷重", "鉛直力V(" + U("t") + ")", "水平力H(" + U("t") + ")"},
-                                     {"自重", F3(t.sum_v), ""},
-                                     {"土圧", F3(p_.pv), F3(p_.ph)},
-                                     {"合計", F3(c.sum_v), F3(c.sum_h)}};
-    for (int row = 0; row < 4; ++row) {
-      for (int col = 0; col < 3; ++col) w_.SetCellText(row + 1, col + 1, loads[row][col]);
-    }
-    w_.EndTable();
-    w_.SetY(y0);
-    w_.DrawLine(x0, y0, x0, y0 + 1950);
-
-    w_.BeginTable();
-    w_.SetTableIndent(3210);
-    w_.SetTableCols(4);
-    w_.SetTableRows(5);
-    w_.SetRuleAbove(1, 3);
-    w_.SetRuleAbove(5);
-    w_.SetTableFlag();
-    w_.SetCellAlignment(TableRange::All(), kAlignNumbersRight);
-    w_.SetRowHeight(1, w_.GetRowHeight(1) * 1.5);
-    w_.SetRowHeight(2, w_.GetRowHeight(2) * 1.5);
-    const double moment_widths[] = {950, 950, 2000, 2000};
-    for (int col = 0; col < 4; ++col) w_.SetColumnWidth(col + 1, moment_widths[col]);
-    w_.SetColumnSpan(1, 1, 2);
-    w_.SetColumnSpan(1, 3, 2);
-    w_.SetCellText(1, 1, "原点からの距離(m)");
-    w_.SetCellText(1, 3, "原点に対する回転モーメント(" + U("t･m") + ")");
-    const std::string moments[4][4] = {{"x", "y", "抵抗モーメント Mr", "転倒モーメント M"},
-                                       {"", "", F3(t.sum_m), ""},
-                                       {F3(c.xp), F3(c.yp), F3(c.m_pv), F3(c.m_ph)},
-                                       {"", "", F3(c.mr), F3(c.m)}};
-    for (int row = 0; row < 4; ++row) {
-      for (int col = 0; col < 4; ++col) w_.SetCellText(row + 2, col + 1, moments[row][col]);
-    }
-    w_.EndTable();
+    LoadsAndMoments lm;
+    lm.load_column_width = 1070;
+    lm.line_length = 1950;
+    lm.loads = {{"自重", Fixed(t.sum_v, 3), ""},
+                {"土圧", Fixed(p_.pv, 3), Fixed(p_.ph, 3)},
+                {"合計", Fixed(c.sum_v, 3), Fixed(c.sum_h, 3)}};
+    // The two moments of the thrust are only printed: formed in double, rounded once.
+    lm.moments = {{"", "", Fixed(t.sum_m, 3), ""},
+                  {Fixed(c.xp, 3), Fixed(c.yp, 3), Fixed(static_cast<double>(c.xp) * p_.pv, 3),
+                   Fixed(static_cast<double>(c.yp) * p_.ph, 3)},
+                  {"", "", Fixed(c.mr, 3), Fixed(c.m, 3)}};
+    WriteLoadsAndMoments(ch_, lm);
 
     w_.Paragraph("");
     w_.Paragraph("擁壁底面の合力の作用位置dは");
-    FormulaValue("1_3_3.bmp", F3(c.d) + " m");
+    ch_.FormulaLine("1_3_3.bmp", Fixed(c.d, 3) + " m");
     w_.Paragraph("");
   }
 
   void Overturning() {
     const ResultantAndChecks& c = r_.checks;
-    Heading("（２）転倒に対する安定");
-    Body();
+    const Verdict v{SafeSide::Below, c.overturning_ok};
+    ch_.Headings({"（２）転倒に対する安定"});
     w_.Paragraph("合力の偏心距離eは");
-    const double y1 = Picture("1_3_4.bmp");
-    std::string e_text = F3(c.e) + " m";
+    const double y1 = ch_.Picture("1_3_4.bmp");
+    std::string e_text = Fixed(c.e, 3) + " m";
     // The check compares |e|: a resultant behind the centre shows the magnitude that is compared.
-    if (e_text.front() == '-') e_text += "（|e| = " + F3(std::fabs(c.e)) + " m）";
+    if (e_text.front() == '-') e_text += "（|e| = " + Fixed(std::fabs(c.e), 3) + " m）";
     w_.Text(e_text);
-    w_.Text(c.overturning_ok ? " ＜ " : " ≧ ");
+    w_.Text(VerdictSign(v));
     w_.SetY(y1);
-    Picture("1_3_5.bmp");
-    w_.Text(F3(c.b6) + (c.overturning_ok ? " m　　ＯＫ" : " m　　ＮＧ") + std::string(kCrLf));
-    BelowPicture();
+    ch_.Picture("1_3_5.bmp");
+    w_.Text(Fixed(c.b6, 3) + " m　　" + std::string(VerdictWord(v)) + std::string(kCrLf));
+    ch_.BelowPicture();
     w_.Paragraph("");
   }
 
   void Sliding() {
     const ResultantAndChecks& c = r_.checks;
-    Heading("（３）滑動に対する安定");
-    Body();
+    ch_.Headings({"（３）滑動に対する安定"});
     w_.Paragraph("定番下面と基礎地盤間の摩擦係数等が与えられていないため、" +
-                 std::string("ここでは付着力 c=") + F0(in_.c) + " と考え" + std::string(kCrLf) +
-                 "常時の許容応力度 qa=" + F0(in_.qa) + U("kN/m2") +
-                 "の場合のすべり摩擦係数 tanφB=" + F1(in_.tan_phi_b) + "を採用する。");
-    Picture("1_3_6.bmp");
-    w_.Text(F3(c.fs));
-    const std::string fsa = ExactText(in_.fsa, kFmt1);
-    w_.Text(c.sliding_ok ? " ＞ " + fsa + "　　ＯＫ" + std::string(kCrLf)
-                         : " ≦ " + fsa + "　　ＮＧ" + std::string(kCrLf));
-    BelowPicture();
+                 std::string("ここでは付着力 c=") + Fixed(in_.c, 0) + " と考え" +
+                 std::string(kCrLf) + "常時の許容応力度 qa=" + Fixed(in_.qa, 0) + U("kN/m2") +
+                 "の場合のすべり摩擦係数 tanφB=" + Fixed(in_.tan_phi_b, 1) + "を採用する。");
+    ch_.Picture("1_3_6.bmp");
+    w_.Text(Fixed(c.fs, 3));
+    w_.Text(VerdictText({SafeSide::Above, c.sliding_ok}, LimitText(in_.fsa, 1), "　　") +
+            std::string(kCrLf));
+    ch_.BelowPicture();
     w_.Paragraph("");
     w_.NewPage();
   }
 
   void Bearing() {
     const ResultantAndChecks& c = r_.checks;
-    Heading("（４）支持力に対する安定");
-    Body();
+    ch_.Headings({"（４）支持力に対する安定"});
     w_.Paragraph(c.within_middle_third
                      ? "合力の作用位置は定番幅の中央1/3以内にあるので、地盤反力度は"
                      : "合力の作用位置は定番幅の中央1/3以内にないので、地盤反力度は");
-    Picture("1_3_7.bmp");
-    w_.Text(F3(c.q1) + "  ， " + F3(c.q2));
-    const std::string qa = ExactText(in_.qa, kFmt0) + U("t/m2");
-    w_.Text(c.bearing_ok ? " ＜ qa = " + qa + "           ＯＫ"
-                         : " ≧ qa = " + qa + "           ＮＧ");
+    ch_.Picture("1_3_7.bmp");
+    w_.Text(Fixed(c.q1, 3) + "  ， " + Fixed(c.q2, 3));
+    w_.Text(VerdictText({SafeSide::Below, c.bearing_ok}, "qa = " + LimitText(in_.qa, 0) + U("t/m2"),
+                        "           "));
     w_.Paragraph("");
-    BelowPicture();
+    ch_.BelowPicture();
   }
 
   void BodyStressChapter() {
     const BodyStress& s = r_.body;
-    w_.SetFontSize(FontSlot::Heading);
-    w_.Paragraph("");
-    w_.Paragraph("５　躯体の応力度");
-    Body();
+    ch_.Headings({"", "５　躯体の応力度"});
     w_.Paragraph("躯体の応力度は躯体下面で最大となる。すなわち");
-    Picture("1_3_8.bmp");
-    w_.Text(F3(Shown(s.sigma_c1, factor_)) + "  ，" + F3(Shown(s.sigma_c2, factor_)));
-    const std::string sigma_cac = ExactText(Shown(in_.sigma_cac, factor_), kFmt0) + U("kg/cm2");
-    w_.Text(s.ok ? " ＜ σcac = " + sigma_cac + "            ＯＫ" + std::string(kCrLf)
-                 : " ≧ σcac = " + sigma_cac + "            ＮＧ" + std::string(kCrLf));
-    BelowPicture();
+    ch_.Picture("1_3_8.bmp");
+    w_.Text(Fixed(ch_.Shown(s.sigma_c1), 3) + "  ，" + Fixed(ch_.Shown(s.sigma_c2), 3));
+    w_.Text(VerdictText({SafeSide::Below, s.ok},
+                        "σcac = " + StressLimit(in_.sigma_cac) + U("kg/cm2"), "            ") +
+            std::string(kCrLf));
+    ch_.BelowPicture();
     w_.Text(s.tension ? "であり、躯体に引張応力度は生じる" : "であり、躯体に引張応力度は生じない");
   }
 
+  Chapter ch_;
   ReportWriter& w_;
   const GravityInputs& in_;
   const GravityEarthPressure& p_;
   const GravityResults& r_;
-  const int16_t flag_;
-  const float factor_;
-  double last_picture_bottom_ = 0;
 };
 
 // The outline and scale shared by both figures.
@@ -385,8 +259,6 @@ void DrawOutline(ReportWriter& w, const Outline& o) {
   w.SetPenWidth(0);
 }
 
-float Millimetres(float metres) { return static_cast<float>(static_cast<double>(metres) * 1000); }
-
 // Two thirds down the back face (the point of action of the thrust): the distance along the face
 // from the back top corner and the direction of the face.
 struct FacePoint {
@@ -410,31 +282,18 @@ void DrawAlphaMark(ReportWriter& w, const Outline& o, float alpha, double limit_
   const QPointF p2 = o.p2;
   w.DrawLine(p2.x(), p2.y(), p2.x(), p2.y() + o.mk);
   if (alpha > 0) w.DrawArc(p2.x(), p2.y(), 0.75 * o.mk, 3 * kPiD / 2, 3 * kPiD / 2 + alpha);
-  const std::string label = "α = " + F3(RadToDeg(alpha)) + "°";
+  const std::string label = "α = " + Fixed(Degrees(alpha), 3) + "°";
   const double h = w.TextHeight(label);
   const double y = std::max(p2.y() + 60, std::min(p2.y() + o.mk, limit_y - h - 40));
   const double face_x = p2.x() + (y + h - p2.y()) * std::tan(alpha);
   w.DrawLabel(face_x + 60, y, label);
 }
 
-// The backfill surface at β from the back top corner, with β and the surcharge written along it.
-struct BackfillMark {
-  std::string text;
-  double beta = 0;   // radians
-  double start = 0;  // distance of the text from the corner along the surface
-  double width = 0, height = 0;
-};
-
-BackfillMark MakeBackfillMark(const ReportWriter& w, const Outline& o, const GravityInputs& in,
-                              float q) {
-  BackfillMark b;
-  b.text = "β = " + F2(in.beta) + "°、q = " + F0(q) + UnitLabel("t/m2", UnitFlag(in.is_si));
-  b.beta = DegToRad(in.beta);
-  // Beyond the β arc, so that the arc does not run through the text.
-  b.start = in.beta > 0 ? o.mk / 2 + 60 : 100;
-  b.width = w.TextWidth(b.text);
-  b.height = w.TextHeight(b.text);
-  return b;
+// The backfill mark of both figures; its text starts beyond the β arc, so that the arc does not
+// run through it.
+BackfillMark GravityBackfillMark(const ReportWriter& w, const Outline& o, const GravityInputs& in,
+                                 float q) {
+  return MakeBackfillMark(w, in.beta, q, in.is_si, 2 * o.mk, in.beta > 0 ? o.mk / 2 + 60 : 100, 0);
 }
 
 // The highest point (smallest y) of the surface line and the text left of x_limit.
@@ -445,36 +304,12 @@ double BackfillTop(const Outline& o, const BackfillMark& b, double x_limit) {
   double top = o.p2.y() - line_end * s;
   if (along > b.start) {
     const double u = std::min(along, b.start + b.width);
-    top = std::min(top, o.p2.y() - u * s - b.height * c);
+    top = std::min(top, o.p2.y() - u * s - b.lift * c);
   }
   return top;
 }
 
-void DrawBackfillMark(ReportWriter& w, const Outline& o, const BackfillMark& b, float beta_deg) {
-  const QPointF p2 = o.p2;
-  const double c = std::cos(b.beta), s = std::sin(b.beta);
-  w.SetPenWidth(30);
-  w.DrawLine(p2.x(), p2.y(), p2.x() + 2 * o.mk, p2.y());
-  w.DrawLine(p2.x(), p2.y(), p2.x() + 2 * o.mk * c, p2.y() - 2 * o.mk * s);
-  w.SetPenWidth(0);
-  if (beta_deg > 0) w.DrawArc(p2.x(), p2.y(), o.mk / 2, 0, b.beta);
-  w.SetX(p2.x() + b.start * c - b.height * s);
-  w.SetY(p2.y() - b.start * s - b.height * c);
-  w.SetTextAngle(static_cast<int>(std::lround(beta_deg * 10.0)));
-  w.Text(b.text);
-  w.SetTextAngle(0);
-}
-
 }  // namespace
-
-void WriteSelfWeightRow(ReportWriter& writer, int row, float a, float gamma_c, float v, float x,
-                        float m) {
-  writer.SetCellText(row, 2, F3(a));
-  writer.SetCellText(row, 3, F2(gamma_c));
-  writer.SetCellText(row, 4, F3(v));
-  writer.SetCellText(row, 5, F3(x));
-  writer.SetCellText(row, 6, F3(m));
-}
 
 void DrawGravityShapeFigure(ReportWriter& w, double x, double y, double size, float q,
                             const GravityInputs& in) {
@@ -487,16 +322,13 @@ void DrawGravityShapeFigure(ReportWriter& w, double x, double y, double size, fl
   w.DrawDimensionV(x, o.p0.y(), o.p1.x(), o.p1.y(), o.mk / 4, Millimetres(in.h));
 
   // The batter of the back face, written along it two thirds of the way down.
-  const std::string text = "1：" + F2(static_cast<float>(std::fabs(std::tan(alpha))));
+  const std::string text = SlopeText(std::fabs(std::tan(static_cast<double>(alpha))));
   const FacePoint f = BackFaceTwoThirds(o, alpha);
   const double h = w.TextHeight(text);
   DrawAlphaMark(w, o, alpha, f.at.y() - h * std::sin(alpha));
-  DrawBackfillMark(w, o, MakeBackfillMark(w, o, in, q), in.beta);
-  w.SetX(f.l * std::cos(f.theta) - h * std::sin(f.theta) + o.p2.x());
-  w.SetY(-f.l * std::sin(f.theta) - h * std::cos(f.theta) + o.p2.y());
-  w.SetTextAngle(static_cast<int>(std::lround((RadToDeg(alpha) + 270.0) * 10.0)));
-  w.Text(text);
-  w.SetTextAngle(0);
+  DrawBackfillMark(w, o.p2, GravityBackfillMark(w, o, in, q));
+  TextAlong(w, text, o.p2, f.theta, f.l, h,
+            static_cast<int>(std::lround((RadToDeg(alpha) + 270.0) * 10.0)));
 }
 
 void DrawGravityPressureFigure(ReportWriter& w, double x, double y, double size, float q,
@@ -508,10 +340,10 @@ void DrawGravityPressureFigure(ReportWriter& w, double x, double y, double size,
   // row: the row then goes above the text and the drawing moves down by as much, as far as the
   // page allows.
   const double offset = o.mk / 4;
-  const std::string t02_label = F0(Millimetres(in.t02));
+  const std::string t02_label = Fixed(Millimetres(in.t02), 0);
   const double x_limit =
       std::max(o.p3.x(), (o.p2.x() + o.p3.x() + w.TextWidth(t02_label)) / 2) + 60;
-  BackfillMark mark = MakeBackfillMark(w, o, in, q);
+  const BackfillMark mark = GravityBackfillMark(w, o, in, q);
   const double clash = (o.p1.y() - 1.75 * o.mk) - (BackfillTop(o, mark, x_limit) - 60);
   if (clash > 0) {
     const double room = w.PageHeight() - w.MarginBottom() - 60 - o.yb;
@@ -541,7 +373,7 @@ void DrawGravityPressureFigure(ReportWriter& w, double x, double y, double size,
   const double arrow = 0.3 * f.l;
   const double pv_top = a.y() - arrow - 20 - w.TextHeight("Pv");
   DrawAlphaMark(w, o, alpha, pv_top);
-  DrawBackfillMark(w, o, mark, in.beta);
+  DrawBackfillMark(w, o.p2, mark);
   w.SetPenWidth(25);
   w.DrawLine(a.x(), a.y(), a.x(), a.y() - arrow);
   w.DrawLine(a.x(), a.y(), a.x() + arrow, a.y());

@@ -24,8 +24,4 @@ void DrawGravityShapeFigure(ReportWriter& writer, double x, double y, double siz
 void DrawGravityPressureFigure(ReportWriter& writer, double x, double y, double size, float q,
                                const GravityInputs& in);
 
-// Columns 2 to 6 of one row of the self-weight table being built.
-void WriteSelfWeightRow(ReportWriter& writer, int row, float a, float gamma_c, float v, float x,
-                        float m);
-
 }  // namespace ktv

@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "app/errors.h"
+#include "app/format.h"
 #include "app/messages.h"
 #include "app/standard_sizes.h"
 #include "families/gravity/gravity_reader.h"
+#include "golden.h"
 #include "gravity_fixture.h"
 #include "project/project_database.h"
 #include "report/report_build.h"
@@ -32,6 +34,7 @@ using Runs = std::vector<std::string>;
 
 const std::string kOut = KTV_GRAVITY_OUTPUT_DIR;
 const std::string kData = KTV_GRAVITY_DATA_DIR;
+const std::string kGolden = KTV_GRAVITY_GOLDEN_DIR;
 
 bool IsFooter(const Page& page, const TextRun& run, double page_height) {
   return run.text == std::to_string(page.number) && run.y > page_height - kPageMargin;
@@ -283,6 +286,10 @@ TEST_P(StandardWallReport, PagesCarryTheExactTextsTablesAndPictures) {
   ASSERT_TRUE(r.complete) << r.error;
   // The cover, then exactly the page breaks after the shape, the earth pressure and sliding.
   ASSERT_EQ(w.Pages().size(), 5u);
+  // The report pages as read (the cover depends on the settings store and is tested on its own).
+  std::string text;
+  for (size_t p = 1; p < w.Pages().size(); ++p) text += PageText(w.Pages()[p]);
+  testing_util::ExpectMatchesGolden(kGolden + "/standard_gravity_" + c.name + ".txt", text);
   for (int p = 0; p < 4; ++p) {
     SCOPED_TRACE("page " + std::to_string(p + 1));
     EXPECT_EQ(BodyRuns(w.Pages()[p + 1]), c.pages[p]);
@@ -496,6 +503,29 @@ TEST(GravityVerdictLines, ResultantBehindTheCentreIsReportedTruthfully) {
   EXPECT_TRUE(Has(runs, "-0.207  ， 43.021"));
   EXPECT_TRUE(Has(runs, " ≧ σcac = 0.04 N/mm2            ＮＧ"));
   EXPECT_TRUE(Has(runs, "であり、躯体に引張応力度は生じる"));
+}
+
+TEST(GravityMomentTable, ProductsThatAreOnlyPrintedAreRoundedOnce) {
+  // 2 × 23.388248 = 46.7764969 lies just below the boundary 46.7765: stored as a float first it
+  // would print 46.777.
+  const float pv = 23.38824825f;
+  ASSERT_EQ(FormatValue(static_cast<float>(2.0 * pv), kFmt3), "46.777");
+  const GravityInputs in = StandardInputs();
+  GravityCalculation calc = ComputeGravity(in);
+  calc.results.checks.xp = 2.0f;
+  calc.earth.pv = pv;
+  calc.results.checks.yp = 2.0f;
+  calc.earth.ph = pv;
+  ReportWriter w;
+  w.PageSetup();
+  w.BeginDocument();
+  WriteGravityChapters(w, in, calc);
+  w.EndDocument();
+  const auto tables = Tables(w.Pages()[2]);
+  ASSERT_EQ(tables.size(), 3u);
+  const std::vector<std::string>& moments = tables[2];
+  EXPECT_NE(std::find(moments.begin(), moments.end(), "4,3=46.776"), moments.end());
+  EXPECT_NE(std::find(moments.begin(), moments.end(), "4,4=46.776"), moments.end());
 }
 
 // ---- figures ----------------------------------------------------------------------------------
