@@ -29,13 +29,16 @@ float SignedFaceAngle(float batter, float height) {
 double Deg(float radians) { return static_cast<double>(radians) / kPiD * 180.0; }
 
 void CheckBars(const CantileverInputs& in, int section) {
-  const std::string name = kSectionNames[section];
   for (int arrangement = 0; arrangement < 2; ++arrangement) {
     const BarPosition& bar = in.bars[2 * section + arrangement];
-    const std::string where = "断面" + name + "の配筋" + std::to_string(arrangement + 1);
     if (arrangement == 1 && bar.size < 0) continue;  // no second arrangement
-    if (FindBarSize(in.bar_kind, bar.size) == nullptr) Fail(where + "の鉄筋径が一覧にありません。");
-    if (bar.ctc <= 0) Fail(where + "の間隔＠が0以下です。");
+    auto where = [&] {
+      return "断面" + std::string(kSectionNames[section]) + "の配筋" +
+             std::to_string(arrangement + 1);
+    };
+    if (FindBarSize(in.bar_kind, bar.size) == nullptr)
+      Fail(where() + "の鉄筋径が一覧にありません。");
+    if (bar.ctc <= 0) Fail(where() + "の間隔＠が0以下です。");
   }
 }
 
@@ -373,7 +376,7 @@ CantileverResults ComputeCantilever(const CantileverInputs& in) {
   for (int i = 0; i < r.parts.count; ++i) {
     const PartRow& row = r.parts.rows[i];
     for (float v : {row.a, row.v, row.h, row.x, row.y, row.vx, row.hy}) {
-      RequireFinite(v, std::string(row.name) + "の値");
+      RequireFinite(v, row.name, "の値");
     }
   }
   for (float v :

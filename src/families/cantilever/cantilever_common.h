@@ -1,7 +1,9 @@
 #pragma once
 // Helpers shared by the cantilever calculation files (not part of the family's interface).
 #include <cmath>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "app/errors.h"
 #include "app/format.h"
@@ -16,8 +18,20 @@ inline float F(double v) { return StoreFloat(v); }
   throw CalculationError("逆T形擁壁の計算ができません：" + cause);
 }
 
-inline void RequireFinite(float v, const std::string& name) {
-  if (!std::isfinite(v)) Fail(name + "が数値として定まりません。");
+// The name is put together only when it is needed: these checks run on every value.
+[[noreturn]] inline void FailNotFinite(std::initializer_list<std::string_view> name) {
+  std::string text;
+  for (std::string_view part : name) text += part;
+  Fail(text + "が数値として定まりません。");
+}
+
+inline void RequireFinite(float v, std::string_view name) {
+  if (!std::isfinite(v)) FailNotFinite({name});
+}
+
+inline void RequireFinite(float v, std::string_view a, std::string_view b,
+                          std::string_view c = {}) {
+  if (!std::isfinite(v)) FailNotFinite({a, b, c});
 }
 
 }  // namespace ktv::cantilever_detail

@@ -15,10 +15,16 @@ using cantilever_detail::RequireFinite;
 
 constexpr float kUnitWidth = 100;  // cm
 
-BarArrangement Arrangement(const std::string& where, int kind, const BarPosition& bar) {
+std::string SectionText(std::string_view section_name) {
+  return "断面" + std::string(section_name);
+}
+
+BarArrangement Arrangement(std::string_view section_name, const char* arrangement, int kind,
+                           const BarPosition& bar) {
   const BarSize* size = FindBarSize(kind, bar.size);
-  if (size == nullptr) Fail(where + "の鉄筋径が一覧にありません。");
-  if (bar.ctc <= 0) Fail(where + "の間隔＠が0以下です。");
+  auto where = [&] { return SectionText(section_name) + arrangement; };
+  if (size == nullptr) Fail(where() + "の鉄筋径が一覧にありません。");
+  if (bar.ctc <= 0) Fail(where() + "の間隔＠が0以下です。");
   BarArrangement a;
   a.present = true;
   a.designation = size->name;
@@ -50,9 +56,8 @@ void SumPrinted(SlabTable& t) {
 }
 
 void RequireFiniteCase(const SlabCase& c, const char* section) {
-  const std::string s = section;
   for (float v : {c.sum_sw, c.sum_mw, c.q_section, c.mq, c.sq, c.m, c.s}) {
-    RequireFinite(v, "断面" + s + "の断面力");
+    RequireFinite(v, "断面", section, "の断面力");
   }
 }
 
@@ -62,27 +67,28 @@ SectionCheck CheckRectangularSection(std::string_view section_name, bool seismic
                                      float m, float s, float d_total, float dt, int bar_kind,
                                      const BarPosition& bar1, const BarPosition& bar2, float n,
                                      const SectionAllowables& allowables) {
-  const std::string name = "断面" + std::string(section_name);
   SectionCheck c;
   c.b = kUnitWidth;
   c.d_total = d_total;
   c.d = F(static_cast<double>(d_total) - dt);
-  if (!(c.d > 0)) Fail(name + "の有効高さdが0以下です（かぶりdtが部材厚D以上）。");
+  if (!(c.d > 0)) {
+    Fail(SectionText(section_name) + "の有効高さdが0以下です（かぶりdtが部材厚D以上）。");
+  }
   // Slabs take the magnitudes (a negative moment is tension on the upper side); the stem is
   // checked with its signed values.
   c.m_work = F((slab ? std::fabs(static_cast<double>(m)) : m) * 100.0 * 1000.0);
   c.s_work = F((slab ? std::fabs(static_cast<double>(s)) : s) * 1000.0);
   const double b = c.b, d = c.d;
   c.m_bd2 = F(c.m_work / (b * d * d));
-  c.bar1 = Arrangement(name + "の配筋1", bar_kind, bar1);
-  if (bar2.size >= 0) c.bar2 = Arrangement(name + "の配筋2", bar_kind, bar2);
+  c.bar1 = Arrangement(section_name, "の配筋1", bar_kind, bar1);
+  if (bar2.size >= 0) c.bar2 = Arrangement(section_name, "の配筋2", bar_kind, bar2);
   c.as = F(static_cast<double>(c.bar1.as) + c.bar2.as);
-  if (!(c.as > 0)) Fail(name + "の鉄筋量Asが0です。");
+  if (!(c.as > 0)) Fail(SectionText(section_name) + "の鉄筋量Asが0です。");
   c.n = n;
   c.p = F(c.as / (b * d));
   const double np = static_cast<double>(n) * c.p;
   c.k = F(std::sqrt(np * np + 2.0 * np) - np);
-  if (!(c.k > 0)) Fail(name + "の中立軸の位置kが0です。");
+  if (!(c.k > 0)) Fail(SectionText(section_name) + "の中立軸の位置kが0です。");
   c.j = F(1.0 - c.k / 3.0);
   c.inv_lc = F((2.0 / c.k) / c.j);
   c.inv_ls = F((1.0 / c.p) / c.j);
@@ -98,7 +104,7 @@ SectionCheck CheckRectangularSection(std::string_view section_name, bool seismic
   c.tau_ok = c.tau < c.tau_a;
   for (float v : {c.m_work, c.s_work, c.m_bd2, c.as, c.p, c.k, c.j, c.inv_lc, c.inv_ls, c.sigma_c,
                   c.sigma_s, c.tau, c.sigma_ca, c.sigma_sa, c.tau_a}) {
-    RequireFinite(v, name + "の応力度");
+    RequireFinite(v, "断面", section_name, "の応力度");
   }
   return c;
 }
@@ -128,8 +134,8 @@ StemCase DesignStemSection(const CantileverInputs& in, const CantileverResults& 
   }
   const int first = section == StemSection::kAA ? 0 : 2;
   const char* name = section == StemSection::kAA ? "Ａ－Ａ´" : "Ｂ－Ｂ´";
-  RequireFinite(c.m, std::string("断面") + name + "の曲げモーメント");
-  RequireFinite(c.s, std::string("断面") + name + "のせん断力");
+  RequireFinite(c.m, "断面", name, "の曲げモーメント");
+  RequireFinite(c.s, "断面", name, "のせん断力");
   c.check = CheckRectangularSection(name, seismic, false, c.m, c.s, d_total, in.dt0, in.bar_kind,
                                     in.bars[first], in.bars[first + 1], r.n,
                                     {in.sigma_ca, in.sigma_sa, in.tau_a});
