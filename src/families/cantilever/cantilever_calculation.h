@@ -10,21 +10,20 @@
 // strictly on the safe side.
 //
 // Which report lines print which fields:
-//   design conditions     CantileverInputs (γc, γ, φ, C, q, kh, σck, σca, τa, σsa, qa, qaE, Fsa,
-//                         FsaE) and CantileverResults::bar_grade (text after
-//                         "鉄筋の許容引張応力度（")
-//   shape figure          CantileverInputs::shape, angles.alpha_deg / beta_deg,
-//                         angles.front_batter_ratio ("1：" ratio), q
-//   "（1）安定計算用土圧"   angles.alpha_deg, beta_deg; earth.ka, theta_deg, delta_e_deg, kae,
-//                         pa, pq, pva, pae, phe, pve; ka_failed / kae_failed tell the report to
-//                         show kCoulombKaFailure / kCoulombKaeFailure (the coefficient then is 0)
-//   "（２）たて壁設計用土圧" stem_pressure (delta_deg, delta_e_deg, ca2, ca1, ce2) with earth.ka,
-//   kae part tables, xG, yG   parts (rows in listed order, sums of the printed cells, xg, yg)
-//   （ａ）常時 / （ｂ）地震時 loads, "（２）転倒", "（３）滑動", "（４）支持力"  stability
-//   "（１）たて壁の応力度"   stem_cases in report order (A-A′ normal, B-B′ normal, A-A′ seismic,
-//                         B-B′ seismic; without A-A′ only the B-B′ cases)
-//   C-C′ and D-D′ checks  toe[0] / toe[1] (normal / seismic) when has_toe, heel[0] / heel[1] when
-//                         has_heel; each with its SectionCheck for "WriteSectionCheck"
+// - design conditions: CantileverInputs (γc, γ, φ, C, q, kh, σck, σca, τa, σsa, qa, qaE, Fsa,
+//   FsaE) and CantileverResults::bar_grade, the grade in "鉄筋の許容引張応力度（…）".
+// - shape figure: CantileverInputs::shape, q, angles.alpha_deg, beta_deg, front_batter_ratio.
+// - stability earth pressure: angles.alpha_deg, beta_deg; earth.ka, theta_deg, delta_e_deg, kae,
+//   pa, pq, pva, pae, phe, pve. earth.ka_failed / kae_failed: the report shows
+//   kCoulombKaFailure / kCoulombKaeFailure (the coefficient is then 0).
+// - stem earth pressure: stem_pressure (delta_deg, delta_e_deg, ca2, ca1, ce2), earth.ka, kae.
+// - part tables, xG, yG: parts (rows in listed order, totals of the printed cells).
+// - loads and moments of both cases, overturning, sliding, bearing: stability.
+// - stem stresses: stem_cases in report order (A-A′ normal, B-B′ normal, A-A′ seismic, B-B′
+//   seismic; without A-A′ only the two B-B′ cases).
+// - slab checks: toe_table, toe[0] (normal), toe[1] (seismic) when has_toe; heel_table, heel[0],
+//   heel[1] when has_heel. Every section's own lines ("b = … D = … d = …" to the three
+//   verdicts) come from its SectionCheck.
 #include <array>
 #include <string_view>
 

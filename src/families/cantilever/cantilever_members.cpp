@@ -55,10 +55,19 @@ void SumPrinted(SlabTable& t) {
   t.sum_mw = F(mw);
 }
 
-void RequireFiniteCase(const SlabCase& c, const char* section) {
+// Section forces from the reaction and the weights, then the check of the slab section (D01
+// thick) with the bars from position first_bar on.
+void FinishSlabCase(const CantileverInputs& in, const CantileverResults& r, const char* section,
+                    int first_bar, SlabCase& c) {
+  c.m = F(static_cast<double>(c.mq) - c.sum_mw);
+  c.s = F(static_cast<double>(c.sq) - c.sum_sw);
   for (float v : {c.sum_sw, c.sum_mw, c.q_section, c.mq, c.sq, c.m, c.s}) {
     RequireFinite(v, "断面", section, "の断面力");
   }
+  c.upper_tension = c.m < 0;
+  c.check = CheckRectangularSection(section, c.seismic, true, c.m, c.s, F(in.shape.d01 * 100.0),
+                                    in.dt1, in.bar_kind, in.bars[first_bar], in.bars[first_bar + 1],
+                                    r.n, {in.sigma_ca, in.sigma_sa_t, in.tau_a});
 }
 
 }  // namespace
@@ -190,13 +199,7 @@ SlabCase DesignToeSlab(const CantileverInputs& in, const CantileverResults& r, b
   c.q_section = F(q2 + (static_cast<double>(q1) - q2) * c.numerator / c.denominator);
   c.mq = F(l * l * (2.0 * q1 + c.q_section) / 6.0);
   c.sq = F((static_cast<double>(q1) + c.q_section) / 2.0 * l);
-  c.m = F(static_cast<double>(c.mq) - c.sum_mw);
-  c.s = F(static_cast<double>(c.sq) - c.sum_sw);
-  RequireFiniteCase(c, "Ｃ－Ｃ´");
-  c.upper_tension = c.m < 0;
-  c.check = CheckRectangularSection("Ｃ－Ｃ´", seismic, true, c.m, c.s, F(s.d01 * 100.0), in.dt1,
-                                    in.bar_kind, in.bars[4], in.bars[5], r.n,
-                                    {in.sigma_ca, in.sigma_sa_t, in.tau_a});
+  FinishSlabCase(in, r, "Ｃ－Ｃ´", 4, c);
   return c;
 }
 
@@ -223,13 +226,7 @@ SlabCase DesignHeelSlab(const CantileverInputs& in, const CantileverResults& r, 
   c.q_section = F(q2 + (static_cast<double>(q1) - q2) * l / c.denominator);
   c.mq = F(l * l * (2.0 * q2 + c.q_section) / 6.0);
   c.sq = F((static_cast<double>(q2) + c.q_section) / 2.0 * l);
-  c.m = F(static_cast<double>(c.mq) - c.sum_mw);
-  c.s = F(static_cast<double>(c.sq) - c.sum_sw);
-  RequireFiniteCase(c, "Ｄ－Ｄ´");
-  c.upper_tension = c.m < 0;
-  c.check = CheckRectangularSection("Ｄ－Ｄ´", seismic, true, c.m, c.s, F(s.d01 * 100.0), in.dt1,
-                                    in.bar_kind, in.bars[6], in.bars[7], r.n,
-                                    {in.sigma_ca, in.sigma_sa_t, in.tau_a});
+  FinishSlabCase(in, r, "Ｄ－Ｄ´", 6, c);
   return c;
 }
 
