@@ -219,6 +219,18 @@ int RoundHalfEven(double value) {
 }  // namespace ktv
 
 namespace ktv {
+namespace {
+
+// 10^n; the powers up to 10^22 are exact doubles, so a table gives what pow gives, without its
+// cost (the calculations read back dozens of printed cells per wall).
+double PowerOfTen(int n) {
+  static constexpr double kExact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  return n >= 0 && n <= 22 ? kExact[n] : std::pow(10.0, n);
+}
+
+}  // namespace
 
 double AsPrinted(float value, int decimals) {
   if (!std::isfinite(value)) return 0.0;
@@ -236,14 +248,14 @@ double AsPrinted(float value, int decimals) {
   const int drop = -decimals - k;  // digits below the last printed decimal
   double rounded = 0;
   if (k >= 0) {
-    rounded = static_cast<double>(digits) * std::pow(10.0, k);
+    rounded = static_cast<double>(digits) * PowerOfTen(k);
   } else if (drop <= 0) {
-    rounded = static_cast<double>(digits) / std::pow(10.0, -k);
+    rounded = static_cast<double>(digits) / PowerOfTen(-k);
   } else if (drop <= 7) {
     int64_t scale = 1;
     for (int i = 1; i < drop; ++i) scale *= 10;
     const int64_t kept = digits / scale;  // the kept digits and the first dropped one
-    rounded = static_cast<double>(kept / 10 + (kept % 10 >= 5 ? 1 : 0)) / std::pow(10.0, decimals);
+    rounded = static_cast<double>(kept / 10 + (kept % 10 >= 5 ? 1 : 0)) / PowerOfTen(decimals);
   }
   return value < 0 ? -rounded : rounded;
 }

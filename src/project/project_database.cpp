@@ -18,6 +18,9 @@ enum class FieldType { Text, Integer, Single };
 struct FieldDef {
   const char* name;
   FieldType type;
+  // Added after the first files were written: new files have it, older ones open without it, it
+  // reads as empty there and a write adds it.
+  bool optional = false;
 };
 
 struct TableDef {
@@ -56,6 +59,7 @@ const std::vector<TableDef>& Schema() {
                                         "ctc04", "ctc05", "ctc06", "ctc07"};
     for (const char* n : kSizes) rebar.fields.push_back({n, T::Integer});
     for (const char* n : kCtcs) rebar.fields.push_back({n, T::Integer});
+    rebar.fields.push_back({"chkhAA", T::Integer, true});
     s.push_back(rebar);
     s.push_back({kTableConcrete,
                  {{"Fc", T::Single},
@@ -163,13 +167,26 @@ const char* ShapeTableName(int family) {
 // Row access shared by the typed readers and writers.
 class RowAccess {
  public:
+  // Whether a table has a field (names compared without regard to ASCII case).
+  static bool HasField(const ProjectDatabase& db, const char* table, const char* field) {
+    Statement st(db.db_, "PRAGMA table_info(" + Quote(table) + ")", db.path_);
+    const std::string wanted = AsciiLower(field);
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+      const unsigned char* n = sqlite3_column_text(st.get(), 1);
+      if (AsciiLower(n ? reinterpret_cast<const char*>(n) : "") == wanted) return true;
+    }
+    return false;
+  }
+
   // Reads the first row; nothing for an empty table.
   static std::optional<std::vector<Value>> Read(const ProjectDatabase& db, const char* table) {
     const TableDef& def = FindTable(table);
+    // A missing optional field is selected as NULL, which reads as its empty value.
     std::string sql = "SELECT ";
     for (size_t i = 0; i < def.fields.size(); ++i) {
       if (i) sql += ", ";
-      sql += Quote(def.fields[i].name);
+      const FieldDef& f = def.fields[i];
+      sql += f.optional && !HasField(db, table, f.name) ? std::string("NULL") : Quote(f.name);
     }
     sql += " FROM " + Quote(table) + " ORDER BY rowid LIMIT 1";
     Statement st(db.db_, sql, db.path_);
@@ -230,6 +247,12 @@ class RowAccess {
     bool own_tx = sqlite3_get_autocommit(db.db_) != 0;
     if (own_tx) db.Exec("BEGIN IMMEDIATE");
     try {
+      for (const FieldDef& f : def.fields) {
+        if (f.optional && !HasField(db, table, f.name)) {
+          db.Exec("ALTER TABLE " + Quote(table) + " ADD COLUMN " + Quote(f.name) + " " +
+                  SqlType(f.type));
+        }
+      }
       db.Exec("DELETE FROM " + Quote(table));
       std::string sql = "INSERT INTO " + Quote(table) + " (";
       std::string params;
@@ -331,6 +354,7 @@ void ProjectDatabase::CheckSchema() const {
                          " is missing)");
     }
     for (const auto& f : table.fields) {
+      if (f.optional) continue;
       bool found = false;
       for (const auto& n : names) found = found || n == AsciiLower(f.name);
       if (!found) {
@@ -406,6 +430,7 @@ std::optional<RebarRow> ProjectDatabase::ReadRebar() const {
     row.size[i] = I(r[8 + i]);
     row.ctc[i] = I(r[16 + i]);
   }
+  row.design_section_aa = r[24].integer != 0;
   return row;
 }
 
@@ -474,6 +499,7 @@ void ProjectDatabase::Write(const RebarRow& row) {
                           Real(row.es),  Real(row.dt0),     Real(row.dt1),      Real(row.hAA)};
   for (auto s : row.size) v.push_back(Int(s));
   for (auto c : row.ctc) v.push_back(Int(c));
+  v.push_back(Int(row.design_section_aa ? 1 : 0));
   RowAccess::Write(*this, kTableRebar, v);
 }
 

@@ -45,6 +45,9 @@ struct RebarRow {
   float hAA = 0;                  // m
   std::array<int16_t, 8> size{};  // Size00..Size07
   std::array<int16_t, 8> ctc{};   // ctc00..ctc07, mm
+  // chkhAA: design section A-A′ of the stem (1 checked, 0 not). Files written before the field
+  // existed read as unchecked; writing such a file adds the field.
+  bool design_section_aa = false;
 };
 
 // tblコンクリート

@@ -194,5 +194,41 @@ TEST_F(ProjectDatabaseTest, CopyAndCompactKeepTheProject) {
   EXPECT_EQ(ProjectDatabase::Open(copy).ReadProjectName()->cname, "工事");  // untouched
 }
 
+// The A-A′ design switch is kept with the project; files written before it existed still open,
+// read it as unchecked, and get the field on their next write.
+TEST_F(ProjectDatabaseTest, SectionAaSwitchIsStoredAndOlderFilesWithoutItStillOpen) {
+  CreateProjectDatabase(path_);
+  {
+    auto db = ProjectDatabase::Open(path_);
+    RebarRow r;
+    r.hAA = 3.0f;
+    r.design_section_aa = true;
+    db.Write(r);
+    EXPECT_TRUE(db.ReadRebar()->design_section_aa);
+    r.design_section_aa = false;
+    db.Write(r);
+    EXPECT_FALSE(db.ReadRebar()->design_section_aa);
+  }
+  // An older file: the same tables without the field, holding a row.
+  Sql(path_, "ALTER TABLE \"tbl鉄筋\" DROP COLUMN \"chkhAA\"");
+  {
+    auto db = ProjectDatabase::Open(path_);
+    ASSERT_TRUE(db.ReadRebar());
+    EXPECT_FALSE(db.ReadRebar()->design_section_aa);
+    EXPECT_FLOAT_EQ(db.ReadRebar()->hAA, 3.0f);
+    RebarRow r = *db.ReadRebar();
+    r.design_section_aa = true;
+    db.Write(r);
+    EXPECT_TRUE(db.ReadRebar()->design_section_aa);
+    EXPECT_FLOAT_EQ(db.ReadRebar()->hAA, 3.0f);
+  }
+  EXPECT_NO_THROW(CheckProjectFile(path_));
+  // An older file opened read-only still reads.
+  Sql(path_, "ALTER TABLE \"tbl鉄筋\" DROP COLUMN \"chkhAA\"");
+  fs::permissions(path_, fs::perms::owner_read, fs::perm_options::replace);
+  EXPECT_FALSE(ProjectDatabase::Open(path_).ReadRebar()->design_section_aa);
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::replace);
+}
+
 }  // namespace
 }  // namespace ktv
