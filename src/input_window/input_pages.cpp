@@ -496,7 +496,8 @@ QWidget* InputWindow::BuildMaterialsPage() {
       {Caption(QStringLiteral("単位重量γc=")), gamma_c_,
        unit_label(QStringLiteral("lblγcUnit"), QStringLiteral("t/m3"), QStringLiteral("kN/m3"))},
       {Caption(QStringLiteral("ヤング係数 Ec=")), ec_,
-       unit_label(QStringLiteral("lblEcUnt"), QStringLiteral("t/cm2"), QStringLiteral("N/mm2"))},
+       // The moduli convert as the stresses do (factor 10): their CGS numbers are kg/cm2.
+       unit_label(QStringLiteral("lblEcUnt"), QStringLiteral("kg/cm2"), QStringLiteral("N/mm2"))},
   };
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     cg->addWidget(rows[r].caption, r, 0, Qt::AlignRight);
@@ -531,7 +532,7 @@ QWidget* InputWindow::BuildMaterialsPage() {
   auto* grade_label = Caption(QStringLiteral("強度"));
   auto* es_label = Caption(QStringLiteral("ヤング係数 Es="));
   auto* es_unit =
-      unit_label(QStringLiteral("lblEsUnt"), QStringLiteral("t/cm2"), QStringLiteral("N/mm2"));
+      unit_label(QStringLiteral("lblEsUnt"), QStringLiteral("kg/cm2"), QStringLiteral("N/mm2"));
   kinds->addWidget(kind_label);
   kinds->addWidget(bar_kind_);
   kinds->addSpacing(16);
@@ -903,8 +904,9 @@ void InputWindow::OnUnitOptionToggled(bool si, bool checked) {
 void InputWindow::SelectUnitSystem(bool si) {
   SetUnitCaptions(si);
   if (loading_) return;
+  // The converted stresses are the ones entered; deriving them again from Fc would replace
+  // values the engineer typed. Leaving Fc changed still derives them.
   ConvertEnteredValues();
-  if (si) DeriveConcreteStresses();
 }
 
 void InputWindow::ConvertEnteredValues() {
