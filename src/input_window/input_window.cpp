@@ -138,8 +138,8 @@ void InputWindow::BuildWindow() {
 
   auto* central = new QWidget;
   auto* v = new QVBoxLayout(central);
-  v->setContentsMargins(12, 8, 12, 6);
-  v->setSpacing(6);
+  v->setContentsMargins(12, 4, 12, 2);
+  v->setSpacing(4);
 
   auto* selector = new QHBoxLayout;
   selector->setSpacing(4);
@@ -154,9 +154,9 @@ void InputWindow::BuildWindow() {
     page_buttons_[i] = button;
     selector->addWidget(button);
   }
-  selector->addStretch();
   v->addLayout(selector);
 
+  // The project name stands beside the page buttons, which leaves the pages their height.
   name_banner_ = new QLineEdit;
   name_banner_->setObjectName(QStringLiteral("txtlblCNam"));
   name_banner_->setReadOnly(true);
@@ -165,7 +165,8 @@ void InputWindow::BuildWindow() {
   QPalette banner = name_banner_->palette();
   banner.setColor(QPalette::Base, banner.color(QPalette::Window));
   name_banner_->setPalette(banner);
-  v->addWidget(name_banner_);
+  selector->addSpacing(12);
+  selector->addWidget(name_banner_, 1);
 
   pages_ = new QStackedWidget;
   const std::array<std::function<QWidget*()>, 4> builders = {
@@ -184,7 +185,7 @@ void InputWindow::BuildWindow() {
     f.setPointSizeF(f.pointSizeF() * 1.25);
     caption->setFont(f);
     caption->setStyleSheet(
-        QStringLiteral("padding: 3px 8px; background: #dfe6ee; border: 1px solid #9aa8b8;"));
+        QStringLiteral("padding: 1px 8px; background: #dfe6ee; border: 1px solid #9aa8b8;"));
     fl->addWidget(caption);
     // A page larger than the window scrolls, so that the status bar stays on a laptop screen.
     auto* scroll = new QScrollArea;
@@ -217,7 +218,7 @@ void InputWindow::BuildToolbar() {
   bar->setMovable(false);
   bar->setFloatable(false);
   bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  bar->setIconSize(QSize(32, 32));
+  bar->setIconSize(QSize(24, 24));
   bar->setContextMenuPolicy(Qt::PreventContextMenu);
   addToolBar(Qt::TopToolBarArea, bar);
   struct ButtonSpec {
