@@ -33,12 +33,23 @@ class WindowReportTest : public ::testing::Test {
     window_.reset();
     install_.reset();
   }
-  InputWindow& Start(InputWindowHooks hooks) {
+  // The window of a gravity project that the report can be built from, its report through the
+  // preview window with `options`.
+  InputWindow& Start(const PreviewOptions& options) {
+    InputWindowHooks hooks;
+    UsePreviewWindow(hooks, install_->StartUp(), messages_, options);
     window_ =
         std::make_unique<InputWindow>(install_->StartUp(), messages_, dialogs_, std::move(hooks));
     window_->show();
     window_->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    Type("txt工事名", "擁壁G");
+    Type("txtFc", "18");
+    Type("txtγc", "23");
+    Type("txtq1", "10");
+    Type("txtγ", "18");
+    Type("txtqa_R(0)", "200");
+    Type("txtqa_R(1)", "1.5");
     return *window_;
   }
   InputWindow& W() { return *window_; }
@@ -86,16 +97,7 @@ TEST_F(WindowReportTest, PrintAndPreviewGoThroughThePreviewWindow) {
   } printer;
   PreviewOptions options = PreviewOptionsFor(install_->StartUp());
   options.printer = &printer;
-  InputWindowHooks hooks;
-  UsePreviewWindow(hooks, install_->StartUp(), messages_, options);
-  Start(hooks);
-  Type("txt工事名", "擁壁G");
-  Type("txtFc", "18");
-  Type("txtγc", "23");
-  Type("txtq1", "10");
-  Type("txtγ", "18");
-  Type("txtqa_R(0)", "200");
-  Type("txtqa_R(1)", "1.5");
+  Start(options);
 
   messages_.Answer({MessageAnswer::No});
   Trigger("Print");
@@ -126,15 +128,7 @@ TEST_F(WindowReportTest, PrintAndPreviewGoThroughThePreviewWindow) {
 TEST_F(WindowReportTest, PdfSavedIsConfirmedWithTheFileName) {
   PreviewOptions options = PreviewOptionsFor(install_->StartUp());
   options.choose_pdf_path = PdfFileChooser(dialogs_);
-  InputWindowHooks hooks;
-  UsePreviewWindow(hooks, install_->StartUp(), messages_, options);
-  Start(hooks);
-  Type("txt工事名", "擁壁G");
-  Type("txtFc", "18");
-  Type("txtγc", "23");
-  Type("txtγ", "18");
-  Type("txtqa_R(0)", "200");
-  Type("txtqa_R(1)", "1.5");
+  Start(options);
   const std::filesystem::path pdf = install_->SavedData() / "計算書";
   const std::filesystem::path unwritable = install_->Root() / "無いフォルダ" / "計算書.pdf";
   dialogs_.save_answers = {QString::fromStdString(pdf.string()),
