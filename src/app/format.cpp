@@ -165,10 +165,46 @@ std::string FormatValue(double value, std::string_view pattern) {
 std::string ShortestForm(float value) { return Shortest(static_cast<double>(value), 7); }
 std::string ShortestForm(double value) { return Shortest(value, 15); }
 
+std::string NarrowNumberText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    if (i + 2 < text.size()) {
+      const unsigned code = (byte(0) & 0x0Fu) << 12 | (byte(1) & 0x3Fu) << 6 | (byte(2) & 0x3Fu);
+      const bool three_bytes =
+          (byte(0) & 0xF0u) == 0xE0u && (byte(1) & 0xC0u) == 0x80u && (byte(2) & 0xC0u) == 0x80u;
+      char ascii = 0;
+      if (three_bytes) {
+        if (code >= 0xFF10 && code <= 0xFF19) {
+          ascii = static_cast<char>('0' + (code - 0xFF10));
+        } else if (code == 0xFF0B) {
+          ascii = '+';
+        } else if (code == 0xFF0D || code == 0x2212 || code == 0x30FC) {
+          ascii = '-';
+        } else if (code == 0xFF0E) {
+          ascii = '.';
+        } else if (code == 0xFF25 || code == 0xFF45) {
+          ascii = 'E';
+        } else if (code == 0x3000) {
+          ascii = ' ';
+        }
+      }
+      if (ascii != 0) {
+        out.push_back(ascii);
+        i += 3;
+        continue;
+      }
+    }
+    out.push_back(text[i++]);
+  }
+  return out;
+}
+
 double ReadNumber(std::string_view text) {
   // Blanks, tabs and line feeds are skipped anywhere, as BASIC's Val does.
   std::string s;
-  for (char c : text) {
+  for (char c : NarrowNumberText(text)) {
     if (c != ' ' && c != '\t' && c != '\n' && c != '\r') s.push_back(c);
   }
   size_t i = 0;

@@ -27,8 +27,15 @@ std::string FormatValue(double value, std::string_view pattern);
 std::string ShortestForm(float value);
 std::string ShortestForm(double value);
 
-// Leading-number rule: blanks are skipped, the longest leading number is read ("12abc" reads as
-// 12), and a text that does not start with a number reads as 0.
+// A numeric text as typed through a Japanese input method, in ASCII: full-width digits, signs,
+// decimal point, exponent letters and the ideographic space become their ASCII forms, as do the
+// minus sign (U+2212) and the long-vowel mark "ー" that the minus key types in kana mode. Every
+// other character is kept. Every reading of a number goes through this.
+std::string NarrowNumberText(std::string_view text);
+
+// Leading-number rule: full-width forms are read as ASCII (NarrowNumberText), blanks are skipped,
+// the longest leading number is read ("12abc" reads as 12), and a text that does not start with a
+// number reads as 0.
 double ReadNumber(std::string_view text);
 
 // Degrees and radians with pi taken as the 32-bit float 3.1415925.

@@ -24,8 +24,12 @@ Folders PerUserFolders() {
   QString base = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/share/Didovez");
   if (!base.endsWith('/')) base += '/';
+  // Saved projects go where the engineer looks for documents; the working files stay hidden.
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (documents.isEmpty()) documents = QDir::homePath() + QStringLiteral("/Documents");
+  if (!documents.endsWith('/')) documents += '/';
   return {base + QStringLiteral("PRG"), base + QStringLiteral("DAT"),
-          base + QStringLiteral("保存データ")};
+          documents + QString::fromLatin1(kProgramFolderName) + QStringLiteral("/保存データ")};
 }
 
 bool LocateFolders(const QString& working_dir, Folders& out) {

@@ -27,7 +27,11 @@ struct StartupValues {
 // Nothing when the directory has no "PRG" or the PRG folder it names does not exist.
 std::optional<Folders> FoldersFromWorkingDirectory(const QString& working_dir);
 
-// The per-user fallback: PRG, DAT and 保存データ inside the application data folder.
+// Folder of the program inside the user's documents, holding its saved-data folder.
+inline constexpr const char* kProgramFolderName = "KTV-PN3";
+
+// The per-user fallback: PRG and DAT inside the application data folder, 保存データ inside the
+// program's folder in the user's documents.
 Folders PerUserFolders();
 
 // Derives the folders from the working directory (falling back to the per-user folders) and

@@ -198,7 +198,7 @@ QWidget* InputWindow::BuildShapePage() {
   outer->addWidget(sketch_host_, 1);
 
   auto* right = new QVBoxLayout;
-  right->setSpacing(8);
+  right->setSpacing(6);
   outer->addLayout(right, 0);
 
   auto* kind = new QHBoxLayout;
@@ -215,7 +215,7 @@ QWidget* InputWindow::BuildShapePage() {
   auto* dims = Group(QString());
   auto* g = new QGridLayout(dims);
   g->setHorizontalSpacing(6);
-  g->setVerticalSpacing(6);
+  g->setVerticalSpacing(4);
   auto put = [&](int row, int col, const QString& caption, QLineEdit* box,
                  const QString& unit = {}) {
     auto* label = Caption(caption);
@@ -251,7 +251,7 @@ QWidget* InputWindow::BuildShapePage() {
   auto* loads = Group(QString());
   auto* lg = new QGridLayout(loads);
   lg->setHorizontalSpacing(6);
-  lg->setVerticalSpacing(6);
+  lg->setVerticalSpacing(4);
   q1_ = NumberBox(QStringLiteral("txtq1"), InputFormat::F1);
   q2_ = NumberBox(QStringLiteral("txtq2"), InputFormat::F1);
   w0_ = NumberBox(QStringLiteral("txtW0"), InputFormat::F1);
@@ -270,7 +270,7 @@ QWidget* InputWindow::BuildShapePage() {
   lg->addWidget(Caption(QStringLiteral("擁壁上部荷重W0=")), 2, 0, Qt::AlignRight);
   lg->addWidget(w0_, 2, 1);
   lg->addWidget(w0_unit, 2, 2);
-  lg->addWidget(Caption(QStringLiteral("(T2上に直接掛かる荷重)")), 3, 0, 1, 3, Qt::AlignRight);
+  lg->addWidget(Caption(QStringLiteral("(T2上に直接掛かる荷重)")), 2, 3);
   lg->setColumnStretch(3, 1);
   right->addWidget(loads);
 
@@ -496,7 +496,8 @@ QWidget* InputWindow::BuildMaterialsPage() {
       {Caption(QStringLiteral("単位重量γc=")), gamma_c_,
        unit_label(QStringLiteral("lblγcUnit"), QStringLiteral("t/m3"), QStringLiteral("kN/m3"))},
       {Caption(QStringLiteral("ヤング係数 Ec=")), ec_,
-       unit_label(QStringLiteral("lblEcUnt"), QStringLiteral("t/cm2"), QStringLiteral("N/mm2"))},
+       // The moduli convert as the stresses do (factor 10): their CGS numbers are kg/cm2.
+       unit_label(QStringLiteral("lblEcUnt"), QStringLiteral("kg/cm2"), QStringLiteral("N/mm2"))},
   };
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     cg->addWidget(rows[r].caption, r, 0, Qt::AlignRight);
@@ -531,7 +532,7 @@ QWidget* InputWindow::BuildMaterialsPage() {
   auto* grade_label = Caption(QStringLiteral("強度"));
   auto* es_label = Caption(QStringLiteral("ヤング係数 Es="));
   auto* es_unit =
-      unit_label(QStringLiteral("lblEsUnt"), QStringLiteral("t/cm2"), QStringLiteral("N/mm2"));
+      unit_label(QStringLiteral("lblEsUnt"), QStringLiteral("kg/cm2"), QStringLiteral("N/mm2"));
   kinds->addWidget(kind_label);
   kinds->addWidget(bar_kind_);
   kinds->addSpacing(16);
@@ -903,8 +904,9 @@ void InputWindow::OnUnitOptionToggled(bool si, bool checked) {
 void InputWindow::SelectUnitSystem(bool si) {
   SetUnitCaptions(si);
   if (loading_) return;
+  // The converted stresses are the ones entered; deriving them again from Fc would replace
+  // values the engineer typed. Leaving Fc changed still derives them.
   ConvertEnteredValues();
-  if (si) DeriveConcreteStresses();
 }
 
 void InputWindow::ConvertEnteredValues() {

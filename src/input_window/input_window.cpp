@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -136,8 +138,8 @@ void InputWindow::BuildWindow() {
 
   auto* central = new QWidget;
   auto* v = new QVBoxLayout(central);
-  v->setContentsMargins(12, 8, 12, 6);
-  v->setSpacing(6);
+  v->setContentsMargins(12, 4, 12, 2);
+  v->setSpacing(4);
 
   auto* selector = new QHBoxLayout;
   selector->setSpacing(4);
@@ -152,9 +154,9 @@ void InputWindow::BuildWindow() {
     page_buttons_[i] = button;
     selector->addWidget(button);
   }
-  selector->addStretch();
   v->addLayout(selector);
 
+  // The project name stands beside the page buttons, which leaves the pages their height.
   name_banner_ = new QLineEdit;
   name_banner_->setObjectName(QStringLiteral("txtlblCNam"));
   name_banner_->setReadOnly(true);
@@ -163,7 +165,8 @@ void InputWindow::BuildWindow() {
   QPalette banner = name_banner_->palette();
   banner.setColor(QPalette::Base, banner.color(QPalette::Window));
   name_banner_->setPalette(banner);
-  v->addWidget(name_banner_);
+  selector->addSpacing(12);
+  selector->addWidget(name_banner_, 1);
 
   pages_ = new QStackedWidget;
   const std::array<std::function<QWidget*()>, 4> builders = {
@@ -182,9 +185,15 @@ void InputWindow::BuildWindow() {
     f.setPointSizeF(f.pointSizeF() * 1.25);
     caption->setFont(f);
     caption->setStyleSheet(
-        QStringLiteral("padding: 3px 8px; background: #dfe6ee; border: 1px solid #9aa8b8;"));
+        QStringLiteral("padding: 1px 8px; background: #dfe6ee; border: 1px solid #9aa8b8;"));
     fl->addWidget(caption);
-    fl->addWidget(builders[i](), 1);
+    // A page larger than the window scrolls, so that the status bar stays on a laptop screen.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("scrInput(%1)").arg(i));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(builders[i]());
+    fl->addWidget(scroll, 1);
     pages_->addWidget(frame);
   }
   v->addWidget(pages_, 1);
@@ -193,8 +202,14 @@ void InputWindow::BuildWindow() {
   BuildStatusBar();
   BuildFocusList();
   page_buttons_[0]->setChecked(true);
-  if (auto caption = WindowCaption(kInputWindowKind)) setWindowTitle(*caption);
-  resize(1000, 740);
+  SetProjectFile({});
+  // The pages scroll when the window is smaller than them; the first size fits the screen.
+  QSize size(1000, 740);
+  if (QScreen* s = screen()) {
+    const QSize room = s->availableGeometry().size() - QSize(16, 40);  // the window frame
+    size = size.boundedTo(room).expandedTo(minimumSizeHint());
+  }
+  resize(size);
 }
 
 void InputWindow::BuildToolbar() {
@@ -203,7 +218,7 @@ void InputWindow::BuildToolbar() {
   bar->setMovable(false);
   bar->setFloatable(false);
   bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  bar->setIconSize(QSize(32, 32));
+  bar->setIconSize(QSize(24, 24));
   bar->setContextMenuPolicy(Qt::PreventContextMenu);
   addToolBar(Qt::TopToolBarArea, bar);
   struct ButtonSpec {
@@ -377,7 +392,7 @@ void InputWindow::LoadWindowFrom(bool allow_import) {
   bool was_loading = loading_;
   loading_ = true;
   sketch_->ResetForLoad();
-  if (auto caption = WindowCaption(kInputWindowKind)) setWindowTitle(*caption);
+  SetProjectFile(project_file_);
   const QString working = startup_.working_database_path;
   std::optional<WindowInputs> loaded;
   try {
@@ -433,7 +448,30 @@ void InputWindow::LoadWindowFrom(bool allow_import) {
   ApplyEnablingRules();
   sketch_->ToggleSyncDraw();
   RedrawSketch();
+  MarkSaved();
   emit projectLoaded();
+}
+
+void InputWindow::MarkSaved() { saved_inputs_ = CollectInputs(); }
+
+bool InputWindow::HasUnsavedChanges() const { return !SameProject(CollectInputs(), saved_inputs_); }
+
+void InputWindow::SetProjectFile(const QString& path) {
+  project_file_ = path;
+  // Two projects on screen are told apart by the file each shows.
+  QString caption = WindowCaption(kInputWindowKind).value_or(QString());
+  if (!path.isEmpty()) caption += QStringLiteral(" - ") + QFileInfo(path).fileName();
+  setWindowTitle(caption);
+}
+
+bool InputWindow::AskSaveFirst() {
+  messages_.Beep();
+  MessageAnswer answer =
+      messages_.Show(MessageIcon::Question, MessageButtons::YesNoCancel, kFullTitle,
+                     "データを初期化します｡現在のデータを保存しますか？");
+  if (answer == MessageAnswer::Cancel) return false;
+  // A save that did not happen (cancelled or failed) keeps the current project.
+  return answer != MessageAnswer::Yes || SaveProject();
 }
 
 bool InputWindow::WriteWindowToDatabase() {
@@ -478,13 +516,7 @@ void InputWindow::CopyD1ToD3() {
 
 void InputWindow::NewProject() {
   CopyD1ToD3();
-  messages_.Beep();
-  MessageAnswer answer =
-      messages_.Show(MessageIcon::Question, MessageButtons::YesNoCancel, kFullTitle,
-                     "データを初期化します｡現在のデータを保存しますか？");
-  if (answer == MessageAnswer::Cancel) return;
-  // A save that did not happen (cancelled or failed) keeps the current project.
-  if (answer == MessageAnswer::Yes && !SaveProject()) return;
+  if (!AskSaveFirst()) return;
   CommandGuard guard(this);
   const QString working = startup_.working_database_path;
   // The empty database is made beside the working one and then put in its place, so that a
@@ -501,18 +533,22 @@ void InputWindow::NewProject() {
     ShowFileError(QString::fromUtf8(kCannotCreate), working, e);
     return;
   }
+  project_file_.clear();
   LoadWindowFrom(false);
 }
 
 void InputWindow::OpenProject() {
   CopyD1ToD3();
+  // Opening replaces what the window holds: changes since the last Save or Open are asked for.
+  if (HasUnsavedChanges() && !AskSaveFirst()) return;
   CommandGuard guard(this);
   QDir().mkpath(startup_.folders.saved_data);
   const bool offer_records = startup_.import_mode && static_cast<bool>(hooks_.import_record);
   FileDialogRequest request;
   request.title = QStringLiteral("データを読み込む");
+  // Project files come first, so that the dialog opens listing them.
   request.filter =
-      offer_records ? QStringLiteral("*.dat|*.dat|*.mdb|*.mdb") : QStringLiteral("*.mdb|*.mdb");
+      offer_records ? QStringLiteral("*.mdb|*.mdb|*.dat|*.dat") : QStringLiteral("*.mdb|*.mdb");
   request.initial_folder = startup_.folders.saved_data;
   request.must_exist = true;
   std::optional<QString> chosen = dialogs_.OpenFileName(request);
@@ -531,6 +567,7 @@ void InputWindow::OpenProject() {
     }
     ShowInputs(in);
     RedrawSketch();
+    MarkSaved();
     return;
   }
 
@@ -550,6 +587,7 @@ void InputWindow::OpenProject() {
       return;
     }
   }
+  project_file_ = *chosen;
   LoadWindowFrom(false);
 }
 
@@ -608,6 +646,8 @@ bool InputWindow::SaveProject() {
     return false;
   }
   if (!SamePath(target, scratch)) RemoveFile(scratch);
+  SetProjectFile(target);
+  MarkSaved();
   return true;
 }
 

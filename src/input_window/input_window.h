@@ -94,6 +94,10 @@ class InputWindow : public QMainWindow {
   int WallFamily() const { return wall_family_; }
   bool PrintDirectly() const { return print_directly_; }
   const StartupValues& Startup() const { return startup_; }
+  // True when the inputs differ from those of the last load, New, Open or Save.
+  bool HasUnsavedChanges() const;
+  // The project file last opened or saved; empty after New and at start-up.
+  const QString& ProjectFile() const { return project_file_; }
 
  signals:
   // A project has been loaded: the sketch resets its zoom offsets.
@@ -122,6 +126,9 @@ class InputWindow : public QMainWindow {
   QLineEdit* NumberBox(const QString& name, InputFormat format, bool shape = false);
 
   void LoadWindowFrom(bool allow_import);
+  void MarkSaved();
+  void SetProjectFile(const QString& path);
+  bool AskSaveFirst();  // the "save first?" question; false when the command is to stop
   void CopyD1ToD3();
   void RunReport(bool print_directly, const WindowInputs& inputs);
   void ApplyEnablingRules();
@@ -145,6 +152,8 @@ class InputWindow : public QMainWindow {
   FileDialogs& dialogs_;
   InputWindowHooks hooks_;
   bool import_pending_ = false;
+  QString project_file_;
+  WindowInputs saved_inputs_;  // as of the last load, New, Open or Save
 
   bool loading_ = false;
   bool activated_once_ = false;

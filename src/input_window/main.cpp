@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromLatin1(ktv::kSettingsApplication));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   UseFormFont(app);
+  // The program speaks Japanese only: Qt's own dialogs and buttons do too.
+  ktv::InstallQtJapaneseTranslation(app);
   ktv::QtMessageSink messages;
 
   // 1. One running copy only.
@@ -113,7 +115,7 @@ int main(int argc, char** argv) {
   ktv::QtFileDialogs dialogs;
   ktv::InputWindowHooks hooks;
   ktv::UseOlderFormatRecordFile(hooks);
-  ktv::UsePreviewWindow(hooks, *values, messages);
+  ktv::UsePreviewWindow(hooks, *values, messages, dialogs);
   ktv::InputWindow window(*values, messages, dialogs, std::move(hooks));
   messages.SetParent(&window);
   dialogs.SetParent(&window);

@@ -4,15 +4,25 @@
 #include "app/messages.h"
 #include "app/startup.h"
 #include "input_window/input_window.h"
+#include "input_window/ui_services.h"
 #include "report/preview_window.h"
 
 namespace ktv {
 
 // Sets hooks.run_report to the report command of the preview window, with the program's report
-// context and `options` (by default those of the start-up values). `messages` must outlive the
-// window.
-void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages);
+// context and `options` (by default those of the start-up values, with the PDF file asked for
+// through `dialogs`). `messages` and `dialogs` must outlive the window.
+void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages,
+                      FileDialogs& dialogs);
 void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages,
                       PreviewOptions options);
+
+// The file chooser of "PDF保存": the save dialog of `dialogs`, which asks before replacing a file.
+// Once the preview has written the file, its status bar names it.
+std::function<std::optional<QString>(QWidget* parent, const QString& proposed)> PdfFileChooser(
+    FileDialogs& dialogs);
+
+// Status text that confirms a written PDF file.
+QString PdfSavedText(const QString& path);
 
 }  // namespace ktv

@@ -6,6 +6,7 @@
 
 #include "app/messages.h"
 
+class QCoreApplication;
 class QWidget;
 
 namespace ktv {
@@ -29,6 +30,10 @@ class FileDialogs {
   virtual std::optional<QString> OpenFileName(const FileDialogRequest& request) = 0;
   virtual std::optional<QString> SaveFileName(const FileDialogRequest& request) = 0;
 };
+
+// Loads Qt's own Japanese texts (message-box buttons, file dialogs) from the Qt translations
+// folder. False when they are not installed; the program then runs with Qt's English texts.
+bool InstallQtJapaneseTranslation(QCoreApplication& app);
 
 // Qt filter text for a "|" filter: "*.mdb|*.mdb" gives "*.mdb (*.mdb)".
 QString QtFilterText(const QString& filter);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "app/catalogue.h"
 #include "app/format.h"
@@ -331,14 +332,39 @@ void SaveShownDimensions(WindowInputs& in) {
 void ChangeWallFamily(WindowInputs& in, int new_family) {
   new_family = ClampIndex(new_family, 3);
   if (new_family == kCantilever) {
-    in.qa_normal = "0.0";
-    in.qa_seismic = F(ToFloat(1.5 * Num(in.qa_normal)), kFmt1);
-    in.slide_normal = F(1.5f, kFmt1);
-    in.slide_seismic = F(1.2f, kFmt1);
+    // The cantilever defaults fill only boxes that hold nothing yet: what the engineer typed on
+    // the design-conditions page stays, whichever family is shown.
+    auto fill_unset = [](std::string& text, float value) {
+      if (Num(text) == 0.0f) text = F(value, kFmt1);
+    };
+    fill_unset(in.qa_normal, 0.0f);
+    fill_unset(in.qa_seismic, ToFloat(1.5 * Num(in.qa_normal)));
+    fill_unset(in.slide_normal, 1.5f);
+    fill_unset(in.slide_seismic, 1.2f);
   }
   SaveShownDimensions(in);
   in.family = new_family;
   ShowFamilyMemory(in, new_family);
+}
+
+bool SameProject(const WindowInputs& a, const WindowInputs& b) {
+  auto shown = [](WindowInputs in) {
+    SaveShownDimensions(in);
+    std::array<WindowInputs, 3> families;
+    for (int f = 0; f < 3; ++f) {
+      ShowFamilyMemory(in, f);
+      families[f] = in;
+    }
+    ShowFamilyMemory(in, in.family);
+    for (WindowInputs* x : {&in, &families[0], &families[1], &families[2]}) {
+      x->d[3] = x->d[1];
+      x->memory = {};
+      x->shown_family = 0;
+      x->sync_draw = true;
+    }
+    return std::pair{in, families};
+  };
+  return shown(a) == shown(b);
 }
 
 void ResetToStandardSizes(WindowInputs& in) {
@@ -371,32 +397,44 @@ void ApplySoilClassDefaults(WindowInputs& in) {
 }
 
 void ConvertEnteredValues(WindowInputs& in) {
-  double f = in.si ? kForceFactor : 1.0 / kForceFactor;
-  double g = in.si ? 0.1 : 10.0;
+  // CGS values are written with every digit they need, so that a switch back to SI gives the
+  // values as they were entered; SI values are written in their boxes' display format.
+  const double f = in.si ? kForceFactor : 1.0 / kForceFactor;
+  const double g = in.si ? 0.1 : 10.0;
   auto scale = [](std::string& text, double factor, auto write) {
     if (!IsNumberText(text)) return;
     text = write(ToFloat(static_cast<double>(Num(text)) * factor));
   };
-  auto shortest = [](float v) { return ShortestForm(v); };
   auto fmt = [](std::string_view pattern) {
     return [pattern](float v) { return FormatValue(v, pattern); };
   };
-  for (std::string* s : {&in.q1, &in.q2, &in.c, &in.qa_normal, &in.qa_seismic}) {
-    scale(*s, f, shortest);
-  }
-  scale(in.gamma, f, fmt(kFmt1));
-  for (std::string* s : {&in.sigma_sa, &in.sigma_saT, &in.es, &in.ec}) scale(*s, g, fmt(kFmt0));
-  // Converted to SI, Fc and the concrete stresses keep their boxes' decimals: τa 4 kg/cm2 is
-  // 0.4 N/mm2, not 0.
-  auto concrete = [&](std::string& s, std::string_view si_pattern) {
-    scale(s, g, fmt(in.si ? si_pattern : kFmt0));
+  // Loads: a value that is its SI display form up to the last digit of the CGS text (the rest
+  // of a round trip) takes that form; any other keeps the digits the conversion gives.
+  auto load = [&](std::string_view si_box, std::string_view si_plain) {
+    return [si = in.si, si_box, si_plain](float v) {
+      if (!si) return ShortestForm(v);
+      std::string boxed = FormatValue(v, si_box);
+      double back = ReadNumber(boxed);
+      if (std::fabs(back - v) <= 2e-6 * std::fabs(back)) return boxed;
+      return si_plain.empty() ? ShortestForm(v) : FormatValue(v, si_plain);
+    };
   };
-  concrete(in.fc, kFmt2);
-  concrete(in.sigma_ck, kFmt2);
-  concrete(in.sigma_cac, kFmt2);
-  concrete(in.sigma_cat, kFmt2);
-  concrete(in.tau_a, kFmt1);
-  in.gamma_c = in.si ? "24.0" : "2.4";
+  for (std::string* s : {&in.q1, &in.q2, &in.c, &in.qa_normal, &in.qa_seismic}) {
+    scale(*s, f, load(kFmt1, {}));
+  }
+  scale(in.gamma, f, load(kFmt2, kFmt1));
+  // Stresses: one decimal fewer in kg/cm2 than in N/mm2 holds every digit of the SI value.
+  auto stress = [&](std::string& s, std::string_view si_pattern, std::string_view cgs_pattern) {
+    scale(s, g, fmt(in.si ? si_pattern : cgs_pattern));
+  };
+  for (std::string* s : {&in.sigma_sa, &in.sigma_saT, &in.es, &in.ec}) stress(*s, kFmt0, kFmt0);
+  for (std::string* s : {&in.fc, &in.sigma_ck, &in.sigma_cac, &in.sigma_cat}) {
+    stress(*s, kFmt2, kFmt1);
+  }
+  stress(in.tau_a, kFmt1, kFmt0);
+  // γc converts with the factor 10 that the project page states (kN/m3 and t/m3).
+  scale(in.gamma_c, 1.0 / g,
+        [si = in.si](float v) { return si ? FormatValue(v, kFmt2) : ShortestForm(v); });
 }
 
 bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
@@ -415,12 +453,18 @@ bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
         return false;
       }
     }
-    if (!(Num(in.ec) > 0.0f)) {
+    // Both moduli are divided by (n = Es / Ec); the one message names them together.
+    if (!(Num(in.ec) > 0.0f) || !(Num(in.es) > 0.0f)) {
       sink.Inform(
           "鉄筋コンクリートのヤング係数に0が入力されています。\r\n"
           "鉄筋コンクリートのヤング係数には0以上の値を入力して下さい。");
       return false;
     }
+  }
+  const float phi = Num(in.phi);
+  if (!(phi > 0.0f && phi < 90.0f)) {
+    sink.Inform("内部摩擦角φの入力値が不正です｡φの入力範囲は０ ＜ φ ＜ ９０です｡");
+    return false;
   }
   // The kh box is disabled for the gravity and leaning walls, so their check takes kh = 0.
   float kh = cantilever ? Num(in.kh) : 0.0f;
@@ -439,7 +483,8 @@ bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
       ok = h > 0 && t1 >= 0 && t2 > 0 && t3 >= 0;
       break;
     case kLeaning:
-      ok = d[1] > 0 && h > 0 && b > 0 && l1 > 0 && t1 >= 0 && t2 > 0 && h > d[1];
+      // The wall body stands on B less L1: a base no wider than L1 leaves it no width.
+      ok = d[1] > 0 && h > 0 && b > 0 && l1 > 0 && t1 >= 0 && t2 > 0 && h > d[1] && b > l1;
       break;
     default: {
       float d01 = d[0] + d[1];
@@ -451,6 +496,36 @@ bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
   if (!ok) {
     sink.Inform("寸法の入力値が不正です。");
     return false;
+  }
+  // Inputs the calculations divide by or check against: a value of 0 or below gives a report
+  // of zero weights or a verdict against 0, so it is refused by the name of its box.
+  struct Required {
+    const std::string* text;
+    const char* name;
+  };
+  std::vector<Required> required = {
+      {&in.gamma, "単位重量γ"},
+      {&in.qa_normal, "地盤の許容支持力度qa(常時)"},
+      {&in.slide_normal, "滑動に対する安全率(常時)"},
+  };
+  if (cantilever) {
+    required.push_back({&in.qa_seismic, "地盤の許容支持力度qa(地震時)"});
+    required.push_back({&in.slide_seismic, "滑動に対する安全率(地震時)"});
+  }
+  required.push_back({&in.gamma_c, "ｺﾝｸﾘｰﾄ単位重量γc"});
+  if (in.family == kLeaning) {
+    required.push_back({&in.sigma_cac, "ｺﾝｸﾘｰﾄ許容圧縮応力度σcac"});
+    required.push_back({&in.tau_a, "ｺﾝｸﾘｰﾄ許容せん断応力度τa"});
+  }
+  if (cantilever) {
+    required.push_back({&in.sigma_sa, "A-A'配筋1(σsa)"});
+    required.push_back({&in.sigma_saT, "C-C'配筋1(σsa)"});
+  }
+  for (const Required& r : required) {
+    if (!(Num(*r.text) > 0.0f)) {
+      sink.Inform(std::string(r.name) + "の入力値が不正です");
+      return false;
+    }
   }
   return true;
 }

@@ -20,6 +20,8 @@ struct FamilyDimensions {
   std::array<float, 6> d{};  // D0..D4, D5 (shear-key depth)
   float b = 0;
   float beta = 0;  // β, degrees
+
+  bool operator==(const FamilyDimensions&) const = default;
 };
 
 // The standard dimensions of a family, with the shear-key width taken from T3.
@@ -77,7 +79,14 @@ struct WindowInputs {
   // Per-family memory of dimensions, and the family whose dimensions the boxes show.
   std::array<FamilyDimensions, 3> memory;
   int shown_family = 0;
+
+  bool operator==(const WindowInputs&) const = default;
 };
+
+// True when both hold the same project as the window shows it: every input, and every family's
+// dimensions as the shape page would show them. D3 (a repeat of D1) and the sketch's drawing
+// option are not part of the project.
+bool SameProject(const WindowInputs& a, const WindowInputs& b);
 
 // The inputs of an empty project before anything is loaded: zeros in the display formats, first
 // list entries, SI, the gravity family, the standard dimensions.

@@ -51,12 +51,14 @@ bool IsDecimalNumber(std::string_view s) {
 }  // namespace
 
 bool IsNumberText(std::string_view text) {
-  const std::string_view s = Stripped(text);
+  const std::string narrow = NarrowNumberText(text);
+  const std::string_view s = Stripped(narrow);
   return IsDecimalNumber(s) && std::isfinite(std::strtod(std::string(s).c_str(), nullptr));
 }
 
 float ReadSketchNumber(std::string_view text) {
-  const std::string_view s = Stripped(text);
+  const std::string narrow = NarrowNumberText(text);
+  const std::string_view s = Stripped(narrow);
   if (!IsDecimalNumber(s)) NotANumber(text);
   std::string number(s);
   errno = 0;

@@ -37,7 +37,8 @@ class SketchError : public std::runtime_error {
 inline constexpr std::string_view kSketchErrorMessage =
     "形状を描画中にエラーが発生しました｡\r\n不正な値が入力されていないか確認して下さい｡";
 
-// True when the whole text (blanks around it allowed) is one decimal number of finite value.
+// True when the whole text (blanks around it allowed, full-width forms read as ASCII) is one
+// decimal number of finite value.
 bool IsNumberText(std::string_view text);
 
 // Reads a box for drawing: the whole text must be one number (blanks around it allowed); an empty

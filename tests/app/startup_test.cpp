@@ -59,12 +59,22 @@ TEST(Startup, CreatesFoldersAndSetsImportModeWhenTheDatabaseIsMissing) {
 }
 
 TEST(Startup, FallsBackToThePerUserFolders) {
+  // Saved projects go to a visible folder in the documents, the working files stay hidden.
+  QTemporaryDir home;
+  const QByteArray old_home = qgetenv("HOME");
+  qputenv("HOME", home.path().toLocal8Bit());
   QStandardPaths::setTestModeEnabled(true);
   auto v = PrepareStartupValues(QStringLiteral("/"));
   ASSERT_TRUE(v);
   EXPECT_EQ(v->folders.data, PerUserFolders().data);
   EXPECT_TRUE(QFileInfo(v->folders.data).isDir());
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  EXPECT_TRUE(documents.startsWith(home.path()));
+  EXPECT_EQ(v->folders.saved_data, documents + QStringLiteral("/KTV-PN3/保存データ"));
+  EXPECT_TRUE(QFileInfo(v->folders.saved_data).isDir());
+  EXPECT_FALSE(v->folders.data.startsWith(documents));
   QStandardPaths::setTestModeEnabled(false);
+  qputenv("HOME", old_home);
 }
 
 TEST(WindowCaption, ByKindCode) {

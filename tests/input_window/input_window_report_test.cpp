@@ -4,10 +4,14 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "input_window/input_window.h"
 #include "input_window/report_connection.h"
@@ -29,12 +33,23 @@ class WindowReportTest : public ::testing::Test {
     window_.reset();
     install_.reset();
   }
-  InputWindow& Start(InputWindowHooks hooks) {
+  // The window of a gravity project that the report can be built from, its report through the
+  // preview window with `options`.
+  InputWindow& Start(const PreviewOptions& options) {
+    InputWindowHooks hooks;
+    UsePreviewWindow(hooks, install_->StartUp(), messages_, options);
     window_ =
         std::make_unique<InputWindow>(install_->StartUp(), messages_, dialogs_, std::move(hooks));
     window_->show();
     window_->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    Type("txt工事名", "擁壁G");
+    Type("txtFc", "18");
+    Type("txtγc", "23");
+    Type("txtq1", "10");
+    Type("txtγ", "18");
+    Type("txtqa_R(0)", "200");
+    Type("txtqa_R(1)", "1.5");
     return *window_;
   }
   InputWindow& W() { return *window_; }
@@ -82,13 +97,7 @@ TEST_F(WindowReportTest, PrintAndPreviewGoThroughThePreviewWindow) {
   } printer;
   PreviewOptions options = PreviewOptionsFor(install_->StartUp());
   options.printer = &printer;
-  InputWindowHooks hooks;
-  UsePreviewWindow(hooks, install_->StartUp(), messages_, options);
-  Start(hooks);
-  Type("txt工事名", "擁壁G");
-  Type("txtFc", "18");
-  Type("txtγc", "23");
-  Type("txtq1", "10");
+  Start(options);
 
   messages_.Answer({MessageAnswer::No});
   Trigger("Print");
@@ -114,6 +123,50 @@ TEST_F(WindowReportTest, PrintAndPreviewGoThroughThePreviewWindow) {
   EXPECT_TRUE(messages_.boxes.empty());
   EXPECT_TRUE(W().isEnabled());
   EXPECT_FALSE(W().PrintDirectly());
+}
+
+TEST_F(WindowReportTest, PdfSavedIsConfirmedWithTheFileName) {
+  PreviewOptions options = PreviewOptionsFor(install_->StartUp());
+  options.choose_pdf_path = PdfFileChooser(dialogs_);
+  Start(options);
+  const std::filesystem::path pdf = install_->SavedData() / "計算書";
+  const std::filesystem::path unwritable = install_->Root() / "無いフォルダ" / "計算書.pdf";
+  dialogs_.save_answers = {QString::fromStdString(pdf.string()),
+                           QString::fromStdString(unwritable.string())};
+  QStringList status_after;
+  auto* timer = new QTimer;
+  timer->setInterval(50);
+  QObject::connect(timer, &QTimer::timeout, [&, timer] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    timer->stop();
+    auto* status = dialog->findChild<QStatusBar*>();
+    auto* save = dialog->findChild<QPushButton*>(QStringLiteral("cmdPDF"));
+    for (int i = 0; i < 2 && status && save; ++i) {
+      status->clearMessage();
+      save->click();
+      QApplication::processEvents();
+      status_after << status->currentMessage();
+    }
+    dialog->close();
+    timer->deleteLater();
+  });
+  timer->start();
+  Trigger("Preview");
+  ASSERT_EQ(dialogs_.save_requests.size(), 2u);
+  const FileDialogRequest& asked = dialogs_.save_requests[0];
+  EXPECT_EQ(asked.title, QStringLiteral("計算書をPDFで保存する"));
+  EXPECT_EQ(asked.proposed_name, QStringLiteral("擁壁G.pdf"));
+  EXPECT_EQ(asked.initial_folder.toStdString(), install_->SavedData().string());
+  EXPECT_TRUE(asked.confirm_overwrite);
+  const QString written = QString::fromStdString(pdf.string()) + QStringLiteral(".pdf");
+  EXPECT_TRUE(QFileInfo::exists(written));
+  ASSERT_EQ(status_after.size(), 2);
+  EXPECT_EQ(status_after[0], PdfSavedText(written));
+  // A file that could not be written is not confirmed; the message says so instead.
+  EXPECT_EQ(status_after[1], QString());
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_NE(messages_.boxes[0].text.find("PDFファイルを保存できません。"), std::string::npos);
 }
 
 }  // namespace

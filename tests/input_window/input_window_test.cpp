@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <fstream>
 
 #include "app/errors.h"
@@ -79,6 +81,13 @@ class WindowTest : public ::testing::Test {
     } else {
       ADD_FAILURE() << "no toolbar command " << key;
     }
+  }
+  // The design conditions and materials a gravity report needs (a new project holds zeros).
+  void EnterUsableConditions() {
+    Type("txtγ", "18");
+    Type("txtqa_R(0)", "200");
+    Type("txtqa_R(1)", "1.5");
+    Type("txtγc", "23");
   }
   std::optional<ProjectNameRow> StoredName() {
     return ProjectDatabase::Open(install_->Working().string()).ReadProjectName();
@@ -183,12 +192,20 @@ TEST_F(WindowTest, SwitchingTheFamilyAndBackRestoresTheDimensions) {
   EXPECT_EQ(T("txtβ"), "26.57");
   EXPECT_EQ(T("txtD(4)"), "0");
 
+  // What was typed on the design-conditions page stays; the cantilever defaults fill only the
+  // boxes still at 0.
   Type("txtqa_R(0)", "200");
   Choose(W(), N("cboKeisiki"), kCantilever);
-  EXPECT_EQ(T("txtqa_R(0)"), "0.0");
-  EXPECT_EQ(T("txtqa_E(0)"), "0.0");
+  EXPECT_EQ(T("txtqa_R(0)"), "200.0");
+  EXPECT_EQ(T("txtqa_E(0)"), "300.0");
   EXPECT_EQ(T("txtqa_R(1)"), "1.5");
   EXPECT_EQ(T("txtqa_E(1)"), "1.2");
+  Type("txtqa_R(1)", "2.0");
+  Choose(W(), N("cboKeisiki"), kGravity);
+  EXPECT_EQ(T("txtqa_R(0)"), "200.0");
+  EXPECT_EQ(T("txtqa_R(1)"), "2.0");
+  Choose(W(), N("cboKeisiki"), kCantilever);
+  EXPECT_EQ(T("txtqa_R(1)"), "2.0");
   EXPECT_EQ(T("txtL(2)"), "2400");
   EXPECT_EQ(T("txtFK_L5"), "900");
   for (const char* on : {"txtkh", "txtqa_E(0)", "chk控え壁", "cboStl_Kind", "txtEs", "txtEc",
@@ -240,6 +257,24 @@ TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
   EXPECT_TRUE(reports.empty());
 
   Type("txtT(1)", "700");
+  // A new project's zeros in what the calculation divides by or checks against are refused one
+  // by one, by the name of the box.
+  const std::pair<const char*, const char*> refused[] = {
+      {"txtγ", "単位重量γ"},
+      {"txtqa_R(0)", "地盤の許容支持力度qa(常時)"},
+      {"txtqa_R(1)", "滑動に対する安全率(常時)"},
+      {"txtγc", "ｺﾝｸﾘｰﾄ単位重量γc"},
+  };
+  for (auto [box, name] : refused) {
+    Type(box, "0");
+    messages_.Clear();
+    Trigger("Print");
+    EXPECT_EQ(messages_.Texts(),
+              std::vector<std::string>{std::string(name) + "の入力値が不正です"});
+    EXPECT_FALSE(StoredName().has_value());
+    EXPECT_TRUE(reports.empty());
+    Type(box, "20");
+  }
   messages_.Clear();
   Trigger("Print");
   EXPECT_TRUE(messages_.boxes.empty());
@@ -267,6 +302,7 @@ TEST_F(WindowTest, TheReportSeesTheDatabaseOfTheWindowAndItsErrorsAreShown) {
   };
   Start(hooks);
   Type("txt工事名", "擁壁A");
+  EnterUsableConditions();
   Trigger("Preview");
   EXPECT_EQ(messages_.Texts(), std::vector<std::string>{"分母が0になります (H)"});
   EXPECT_TRUE(W().isEnabled());
@@ -279,7 +315,10 @@ TEST_F(WindowTest, SwitchingUnitsConvertsTheEnteredValues) {
   EXPECT_EQ(Find<QLabel>(W(), N("lblUnt"))->text(), N("CGS 単位"));
   EXPECT_EQ(W().StressUnitFactor(), 1.0f);
   EXPECT_EQ(W().UnitState(), 1);
-  EXPECT_EQ(T("txtγc"), "2.4");
+  EXPECT_EQ(T("txtγc"), "0");
+  // The moduli convert with the stresses' factor: their CGS numbers are kg/cm2.
+  EXPECT_EQ(Find<QLabel>(W(), N("lblEcUnt"))->text(), N("kg/cm2"));
+  EXPECT_EQ(Find<QLabel>(W(), N("lblEsUnt"))->text(), N("kg/cm2"));
   Choose(W(), N("cboKeisiki"), kCantilever);
   Type("txtq1", "1.0");
   Type("txtγ", "1.8");
@@ -295,11 +334,13 @@ TEST_F(WindowTest, SwitchingUnitsConvertsTheEnteredValues) {
   EXPECT_EQ(T("txtγ"), "17.7");
   EXPECT_EQ(T("txtσsa"), "160");
   EXPECT_EQ(T("txtτa"), "0.4");
-  EXPECT_EQ(T("txtγc"), "24.0");
+  EXPECT_EQ(T("txtγc"), "23.00");
   EXPECT_EQ(T("txtFc"), "24.00");
+  // The stresses are converted as shown, not derived again.
   EXPECT_EQ(T("txtσck"), "24.00");
   EXPECT_EQ(T("txtσcac"), "8.00");
-  EXPECT_EQ(T("txtσcat"), "0.74");
+  EXPECT_EQ(T("txtσcat"), "0.70");
+  EXPECT_EQ(Find<QLabel>(W(), N("lblEcUnt"))->text(), N("N/mm2"));
   EXPECT_EQ(Find<QLabel>(W(), N("lblσck"))->text(), N("σck N/mm2"));
   EXPECT_EQ(Find<QLabel>(W(), N("lblF"))->text(), N("F"));
   EXPECT_EQ(Find<QLabel>(W(), N("lblσsa"))->text(), N("σsa(N/mm2)"));
@@ -513,8 +554,10 @@ TEST_F(WindowTest, ACorruptFileChosenInOpenLeavesTheProjectUnchanged) {
   const fs::path bad = install_->SavedData() / "壊れた.mdb";
   std::ofstream(bad) << "this is not a project database";
   dialogs_.open_answers.push_back(QString::fromStdString(bad.string()));
+  messages_.Answer({MessageAnswer::No});  // the name typed is not saved to a file
   Trigger("Open");
-  ASSERT_EQ(messages_.boxes.size(), 1u);
+  ASSERT_EQ(messages_.boxes.size(), 2u);
+  messages_.boxes.erase(messages_.boxes.begin());
   EXPECT_EQ(messages_.boxes[0].icon, MessageIcon::Warning);
   EXPECT_NE(messages_.boxes[0].text.find("選択したファイルは擁壁計算のデータではありません。"),
             std::string::npos);
@@ -749,7 +792,7 @@ TEST_F(WindowTest, ImportModeTakesTheProjectFromTheRecordFile) {
   ExportOlderFormatRecord(other.string(), record);
   dialogs_.open_answers.push_back(QString::fromStdString(other.string()));
   Trigger("Open");
-  EXPECT_EQ(dialogs_.open_requests.back().filter, N("*.dat|*.dat|*.mdb|*.mdb"));
+  EXPECT_EQ(dialogs_.open_requests.back().filter, N("*.mdb|*.mdb|*.dat|*.dat"));
   EXPECT_TRUE(messages_.boxes.empty());
   EXPECT_EQ(T("txt工事名"), "別の工事");
   EXPECT_EQ(Find<QComboBox>(W(), N("cboKeisiki"))->currentIndex(), kGravity);
@@ -780,6 +823,133 @@ TEST_F(WindowTest, ImportModeWithoutARecordFileStartsWithAnEmptyProjectPage) {
   EXPECT_FALSE(Find<QCheckBox>(W(), N("chkPrnDateOk"))->isChecked());
 }
 
+TEST_F(WindowTest, OpenAsksFirstWhenTheWindowHoldsChangesAndTheTitleNamesTheFile) {
+  const std::string title = kFullTitle;
+  Start();
+  EXPECT_FALSE(W().HasUnsavedChanges());
+  Type("txt工事名", "擁壁P");
+  const QString file_p = QString::fromStdString((install_->SavedData() / "擁壁P.mdb").string());
+  const QString file_r = QString::fromStdString((install_->SavedData() / "擁壁R.mdb").string());
+  dialogs_.save_answers.push_back(file_p);
+  ASSERT_TRUE(W().SaveProject());
+  EXPECT_EQ(W().windowTitle().toStdString(), title + " - 擁壁P.mdb");
+  EXPECT_FALSE(W().HasUnsavedChanges());
+
+  // Cancel keeps the changes and opens no dialog.
+  Type("txtqa_R(0)", "150");
+  messages_.Answer({MessageAnswer::Cancel});
+  Trigger("Open");
+  ASSERT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(messages_.boxes[0].text, "データを初期化します｡現在のデータを保存しますか？");
+  EXPECT_EQ(messages_.boxes[0].buttons, MessageButtons::YesNoCancel);
+  EXPECT_EQ(messages_.boxes[0].icon, MessageIcon::Question);
+  EXPECT_TRUE(dialogs_.open_requests.empty());
+  EXPECT_EQ(T("txtqa_R(0)"), "150.0");
+  // No lets the changes go.
+  messages_.Clear();
+  messages_.Answer({MessageAnswer::No});
+  dialogs_.open_answers.push_back(file_p);
+  Trigger("Open");
+  EXPECT_EQ(messages_.boxes.size(), 1u);
+  EXPECT_EQ(T("txtqa_R(0)"), "0.0");
+  // Nothing changed since that Open: no question.
+  messages_.Clear();
+  dialogs_.open_answers.push_back(file_p);
+  Trigger("Open");
+  EXPECT_TRUE(messages_.boxes.empty());
+  EXPECT_EQ(dialogs_.open_requests.size(), 2u);
+  // Yes saves first; a save cancelled keeps the window as it is.
+  Type("txt工事名", "擁壁R");
+  messages_.Answer({MessageAnswer::Yes});
+  Trigger("Open");
+  EXPECT_EQ(dialogs_.open_requests.size(), 2u);
+  EXPECT_EQ(T("txt工事名"), "擁壁R");
+  messages_.Answer({MessageAnswer::Yes});
+  dialogs_.save_answers.push_back(file_r);
+  dialogs_.open_answers.push_back(file_p);
+  Trigger("Open");
+  EXPECT_EQ(ProjectDatabase::Open(file_r.toStdString()).ReadProjectName()->cname, "擁壁R");
+  EXPECT_EQ(T("txt工事名"), "擁壁P");
+  EXPECT_EQ(W().windowTitle().toStdString(), title + " - 擁壁P.mdb");
+  messages_.Answer({MessageAnswer::No});
+  Trigger("New");
+  EXPECT_EQ(W().windowTitle().toStdString(), title);
+}
+
+// What an input method commits: the text at once, not key by key.
+void Commit(QWidget& window, const char* name, const char* text) {
+  auto* box = Find<QLineEdit>(window, N(name));
+  if (!box) return;
+  box->setFocus(Qt::TabFocusReason);
+  box->selectAll();
+  QInputMethodEvent event;
+  event.setCommitString(N(text));
+  QApplication::sendEvent(box, &event);
+  box->clearFocus();
+}
+
+TEST_F(WindowTest, FullWidthNumbersFromAnInputMethodReadAsTyped) {
+  Start();
+  W().SelectPage(1);
+  const std::pair<const char*, const char*> cases[] = {
+      {"txtT(0)", "４００"}, {"txtH(0)", "２３００"}, {"txtβ", "２０．５"},
+      {"txtq1", "－１．５"}, {"txtφ", "３０"},        {"txtFc", "２４"},
+  };
+  for (auto [box, text] : cases) Commit(W(), box, text);
+  QTest::qWait(50);  // the sketch is drawn once the focus has settled
+  EXPECT_EQ(T("txtT(0)"), "400");
+  EXPECT_EQ(T("txtH(0)"), "2300");
+  EXPECT_EQ(T("txtβ"), "20.50");
+  EXPECT_EQ(T("txtq1"), "-1.5");
+  EXPECT_EQ(T("txtφ"), "30.0");
+  EXPECT_EQ(T("txtFc"), "24.00");
+  EXPECT_EQ(T("txtσcac"), "8.00");
+  EXPECT_TRUE(messages_.boxes.empty()) << messages_.boxes[0].text;
+  EXPECT_EQ(W().FamilyMemory()[kGravity].t[0], 400.0f);
+}
+
+TEST_F(WindowTest, SiToCgsAndBackGivesEveryConvertedBoxAsEntered) {
+  Start();
+  Choose(W(), N("cboKeisiki"), kCantilever);
+  const std::vector<std::pair<const char*, const char*>> entered = {
+      {"txtq1", "12.5"},       {"txtq2", "3.2"},    {"txtC", "10.0"},   {"txtqa_R(0)", "200.0"},
+      {"txtqa_E(0)", "300.0"}, {"txtγ", "18.05"},   {"txtFc", "20.55"}, {"txtσck", "20.55"},
+      {"txtσcac", "6.85"},     {"txtτa", "0.4"},    {"txtγc", "23.00"}, {"txtσsa", "180"},
+      {"txtσsaT", "160"},      {"txtEs", "200000"}, {"txtEc", "25000"},
+  };
+  for (auto [box, text] : entered) Type(box, text);
+  // σcat is not an input of the cantilever wall; it holds what a project loaded into it.
+  Find<QLineEdit>(W(), N("txtσcat"))->setText(N("0.72"));
+  Find<QRadioButton>(W(), N("opnUntCGS"))->click();
+  EXPECT_EQ(T("txtFc"), "205.5");
+  EXPECT_EQ(T("txtγc"), "2.3");
+  Find<QRadioButton>(W(), N("opnUntSI"))->click();
+  for (auto [box, text] : entered) EXPECT_EQ(T(box), text) << box;
+  EXPECT_EQ(T("txtσcat"), "0.72");
+}
+
+TEST_F(WindowTest, TheWindowFitsALaptopScreenWithItsStatusBar) {
+  Start();
+  // 1366 x 768 less a title bar and a desktop panel.
+  const QSize room(1366, 768 - 70);
+  const QSize smallest = W().minimumSizeHint().expandedTo(W().minimumSize());
+  EXPECT_LE(smallest.width(), room.width());
+  EXPECT_LE(smallest.height(), room.height());
+  W().resize(room);
+  for (int family : {kGravity, kCantilever}) {
+    Choose(W(), N("cboKeisiki"), family);
+    for (int page = 0; page < 4; ++page) {
+      W().SelectPage(page);
+      QTest::qWait(20);
+      auto* exit = Find<QPushButton>(W(), N("pnl終了"));
+      ASSERT_TRUE(exit);
+      EXPECT_TRUE(exit->isVisible());
+      const QRect at(exit->mapTo(&W(), QPoint(0, 0)), exit->size());
+      EXPECT_TRUE(W().rect().contains(at)) << page;
+    }
+  }
+}
+
 TEST(QtServices, MessageBoxesAnswerOverADisabledWindow) {
   testing::App();
   QWidget parent;
@@ -802,6 +972,30 @@ TEST(QtServices, MessageBoxesAnswerOverADisabledWindow) {
   EXPECT_EQ(text, N("一行目\n二行目"));
   EXPECT_EQ(QtFilterText(N("*.dat|*.dat|*.mdb|*.mdb")), N("*.dat (*.dat);;*.mdb (*.mdb)"));
   EXPECT_EQ(QtFilterText(N(" *.mdb|*.mdb")), N(" *.mdb (*.mdb)"));
+}
+
+TEST(QtServices, MessageBoxesAndFileDialogsSpeakJapanese) {
+  QApplication& app = testing::App();
+  ASSERT_TRUE(InstallQtJapaneseTranslation(app));
+  QStringList buttons;
+  QTimer::singleShot(50, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      for (auto* b : box->buttons()) buttons << b->text();
+      box->button(QMessageBox::Cancel)->click();
+    }
+  });
+  QtMessageSink sink;
+  sink.Show(MessageIcon::Question, MessageButtons::YesNoCancel, kFullTitle, "質問");
+  ASSERT_EQ(buttons.size(), 3);
+  EXPECT_TRUE(buttons.join(QLatin1Char(' ')).contains(N("はい")))
+      << buttons.join(' ').toStdString();
+  EXPECT_TRUE(buttons.join(QLatin1Char(' ')).contains(N("いいえ")));
+  EXPECT_TRUE(buttons.join(QLatin1Char(' ')).contains(N("キャンセル")));
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), N("開く(&O)"));
+  for (auto* t : app.findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(t);
+    delete t;
+  }
 }
 
 }  // namespace

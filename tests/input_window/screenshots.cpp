@@ -1,7 +1,9 @@
 // Saves a picture of every page of the window (for looking at the layout), in the folder given as
 // the first argument.
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QScrollArea>
 #include <QStyleFactory>
 #include <QTest>
 #include <cstdio>
@@ -36,8 +38,9 @@ int main(int argc, char** argv) {
       std::printf("%s\n", file.toLocal8Bit().constData());
     }
   }
-  // The smallest size the layouts allow, and a large one.
-  for (QSize size : {window.minimumSizeHint(), QSize(1500, 1000)}) {
+  // The smallest size the layouts allow, and the 1366 x 768 and 1600 x 1000 screens less a title
+  // bar and a desktop panel.
+  for (QSize size : {window.minimumSizeHint(), QSize(1366, 698), QSize(1600, 930)}) {
     window.resize(size);
     for (int page = 0; page < 4; ++page) {
       window.SelectPage(page);
@@ -46,8 +49,23 @@ int main(int argc, char** argv) {
           QStringLiteral("page%1_%2x%3.png").arg(page).arg(size.width()).arg(size.height()));
       window.grab().save(file);
       std::printf("%s\n", file.toLocal8Bit().constData());
+      if (auto* area = window.findChild<QScrollArea*>(QStringLiteral("scrInput(%1)").arg(page))) {
+        std::printf("  viewport %dx%d, page needs %dx%d\n", area->viewport()->width(),
+                    area->viewport()->height(), area->widget()->minimumSizeHint().width(),
+                    area->widget()->minimumSizeHint().height());
+      }
     }
   }
+  // A question box with Qt's Japanese buttons.
+  ktv::InstallQtJapaneseTranslation(app);
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(ktv::kFullTitle),
+                  QStringLiteral("データを初期化します｡現在のデータを保存しますか？"),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  box.show();
+  QTest::qWait(100);
+  QString box_file = QDir(out).filePath(QStringLiteral("question.png"));
+  box.grab().save(box_file);
+  std::printf("%s\n", box_file.toLocal8Bit().constData());
   std::printf("boxes: %zu\n", messages.boxes.size());
   for (auto& t : messages.Texts()) std::printf("  %s\n", t.c_str());
   return 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "app/standard_sizes.h"
@@ -258,23 +259,56 @@ TEST(FamilyMemory, SwitchingAwayAndBackRestoresTheDimensions) {
   EXPECT_EQ(in.t5, "300");
 }
 
-TEST(FamilyMemory, TheCantileverFamilyResetsTheStabilityLimits) {
+TEST(FamilyMemory, TheCantileverDefaultsFillOnlyUnsetStabilityLimits) {
+  struct Case {
+    std::array<const char*, 4> typed;  // qa 常時, qa 地震時, sliding 常時, 地震時
+    std::array<const char*, 4> on_cantilever;
+  };
+  const Case cases[] = {
+      {{"200.0", "300.0", "2.0", "1.8"}, {"200.0", "300.0", "2.0", "1.8"}},
+      {{"200.0", "0.0", "0", ""}, {"200.0", "300.0", "1.5", "1.2"}},
+      {{"", "0.0", "0.0", "0.0"}, {"0.0", "0.0", "1.5", "1.2"}},
+  };
+  for (const Case& c : cases) {
+    WindowInputs in = EmptyWindowInputs();
+    std::array<std::string*, 4> boxes = {&in.qa_normal, &in.qa_seismic, &in.slide_normal,
+                                         &in.slide_seismic};
+    for (int i = 0; i < 4; ++i) *boxes[i] = c.typed[i];
+    ChangeWallFamily(in, kLeaning);
+    ChangeWallFamily(in, kCantilever);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(*boxes[i], c.on_cantilever[i]) << c.typed[0] << i;
+    // Back to the gravity wall, the values stay as they are.
+    ChangeWallFamily(in, kGravity);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(*boxes[i], c.on_cantilever[i]) << c.typed[0] << i;
+  }
   WindowInputs in = EmptyWindowInputs();
-  in.qa_normal = "200.0";
-  in.qa_seismic = "300.0";
-  in.slide_normal = "2.0";
-  in.slide_seismic = "1.8";
-  ChangeWallFamily(in, kLeaning);
-  EXPECT_EQ(in.qa_normal, "200.0");
   ChangeWallFamily(in, kCantilever);
-  EXPECT_EQ(in.qa_normal, "0.0");
-  EXPECT_EQ(in.qa_seismic, "0.0");
-  EXPECT_EQ(in.slide_normal, "1.5");
-  EXPECT_EQ(in.slide_seismic, "1.2");
   EXPECT_EQ(in.l[2], "2400");
   EXPECT_EQ(in.t5, "400");
   EXPECT_EQ(in.l5, "900");
   EXPECT_EQ(in.d5, "900");
+}
+
+TEST(SameProject, IgnoresFormattingD3AndTheDrawingOption) {
+  WindowInputs a = EmptyWindowInputs();
+  WindowInputs b = a;
+  b.t[0] = "230.0";  // the same dimension, typed with a decimal
+  b.d[3] = "999";
+  b.sync_draw = !a.sync_draw;
+  EXPECT_TRUE(SameProject(a, b));
+  ChangeWallFamily(b, kLeaning);
+  ChangeWallFamily(b, kGravity);
+  EXPECT_TRUE(SameProject(a, b));
+  for (auto change : std::vector<std::function<void(WindowInputs&)>>{
+           [](WindowInputs& x) { x.t[0] = "231"; },
+           [](WindowInputs& x) { x.memory[kCantilever].h = 1234; },
+           [](WindowInputs& x) { x.qa_normal = "200.0"; },
+           [](WindowInputs& x) { x.project_name = "擁壁B"; },
+           [](WindowInputs& x) { x.bar_size[5] = 2; }}) {
+    WindowInputs c = a;
+    change(c);
+    EXPECT_FALSE(SameProject(a, c));
+  }
 }
 
 TEST(FamilyMemory, StandardSizesReplaceOnlyTheCurrentFamily) {
@@ -354,7 +388,7 @@ TEST(ConvertEnteredValues, CgsToSi) {
   EXPECT_EQ(in.es, "210");
   EXPECT_EQ(in.tau_a, "0.4");  // 4 kg/cm2 is 0.4 N/mm2, kept with the box's decimal
   EXPECT_EQ(in.fc, "24.00");
-  EXPECT_EQ(in.gamma_c, "24.0");
+  EXPECT_EQ(in.gamma_c, "23.00");     // factor 10, as the project page says
   EXPECT_EQ(in.kh, "0.2");            // not converted
   EXPECT_EQ(in.slide_normal, "1.5");  // not converted
 }
@@ -372,7 +406,49 @@ TEST(ConvertEnteredValues, SiToCgs) {
   EXPECT_EQ(in.qa_seismic, "30.59149");
   EXPECT_EQ(in.sigma_sa, "1600");
   EXPECT_EQ(in.tau_a, "5");  // whole kg/cm2 in CGS
-  EXPECT_EQ(in.gamma_c, "2.4");
+  EXPECT_EQ(in.gamma_c, "2.35");
+}
+
+// SI -> CGS -> SI gives back every converted box as entered in its SI display format.
+TEST(ConvertEnteredValues, SiToCgsAndBackKeepsEveryValue) {
+  struct Box {
+    std::string WindowInputs::*field;
+    std::vector<const char*> values;
+  };
+  const std::vector<const char*> loads = {"10.0",  "9.8",  "0.1",    "123.4",
+                                          "200.0", "-5.5", "12345.6"};
+  const std::vector<const char*> stresses2 = {"24.00", "20.55", "0.74", "8.33", "0.01", "60.00"};
+  const std::vector<const char*> whole = {"180", "200000", "25000", "7", "1"};
+  const Box boxes[] = {
+      {&WindowInputs::q1, loads},
+      {&WindowInputs::q2, loads},
+      {&WindowInputs::c, loads},
+      {&WindowInputs::qa_normal, loads},
+      {&WindowInputs::qa_seismic, loads},
+      {&WindowInputs::gamma, {"18.00", "18.05", "19.61", "0.01", "23.45"}},
+      {&WindowInputs::fc, stresses2},
+      {&WindowInputs::sigma_ck, stresses2},
+      {&WindowInputs::sigma_cac, stresses2},
+      {&WindowInputs::sigma_cat, stresses2},
+      {&WindowInputs::tau_a, {"0.4", "0.5", "1.3", "0.0"}},
+      {&WindowInputs::gamma_c, {"23.00", "24.50", "22.55", "0.01"}},
+      {&WindowInputs::sigma_sa, whole},
+      {&WindowInputs::sigma_saT, whole},
+      {&WindowInputs::es, whole},
+      {&WindowInputs::ec, whole},
+  };
+  for (const Box& box : boxes) {
+    for (const char* value : box.values) {
+      WindowInputs in = EmptyWindowInputs();
+      in.*box.field = value;
+      in.si = false;
+      ConvertEnteredValues(in);
+      const std::string cgs = in.*box.field;
+      in.si = true;
+      ConvertEnteredValues(in);
+      EXPECT_EQ(in.*box.field, value) << "via CGS " << cgs;
+    }
+  }
 }
 
 TEST(SoilClassDefaults, FollowTheClassAndTheUnitSystem) {
@@ -406,7 +482,18 @@ WindowInputs ValidProject(int family) {
   in.beta = "0.00";
   in.kh = family == kCantilever ? "0.20" : "0.00";
   in.ec = "25000";
+  in.es = "200000";
   for (int i = 0; i < 8; i += 2) in.ctc[i] = "200";
+  in.gamma = "18.00";
+  in.qa_normal = "200.0";
+  in.qa_seismic = "300.0";
+  in.slide_normal = "1.5";
+  in.slide_seismic = "1.2";
+  in.gamma_c = "23.00";
+  in.sigma_cac = "6.00";
+  in.tau_a = "0.4";
+  in.sigma_sa = "180";
+  in.sigma_saT = "180";
   return in;
 }
 
@@ -433,81 +520,154 @@ TEST_P(Validation, FirstFailureShowsItsMessage) {
 
 const char* const kDims = "寸法の入力値が不正です。";
 const char* const kSpacing = "@の入力値が不正です";
+const char* const kPhi = "内部摩擦角φの入力値が不正です｡φの入力範囲は０ ＜ φ ＜ ９０です｡";
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Validation,
-    ::testing::Values(
-        ValidationCase{"GravityValid", kGravity, [](WindowInputs&) {}, nullptr},
-        ValidationCase{"LeaningValid", kLeaning, [](WindowInputs&) {}, nullptr},
-        ValidationCase{"CantileverValid", kCantilever, [](WindowInputs&) {}, nullptr},
-        ValidationCase{"CantileverKhZero", kCantilever, [](WindowInputs& in) { in.kh = "0.00"; },
-                       "水平設計震度khの値が不正です"},
-        // A kh left over from a cantilever project does not count for a gravity wall.
-        ValidationCase{"GravityIgnoresKh", kGravity,
-                       [](WindowInputs& in) {
-                         in.kh = "0.20";
-                         in.beta = "20";
-                       },
-                       nullptr},
-        ValidationCase{"SecondArrangementNoneWithZeroSpacing", kCantilever,
-                       [](WindowInputs& in) {
-                         in.bar_size[1] = 0;
-                         in.ctc[1] = "0";
-                       },
-                       nullptr},
-        ValidationCase{"SecondArrangementChosenWithZeroSpacing", kCantilever,
-                       [](WindowInputs& in) {
-                         in.bar_size[3] = 1;
-                         in.ctc[3] = "0";
-                       },
-                       kSpacing},
-        ValidationCase{"FirstArrangementZeroSpacing", kCantilever,
-                       [](WindowInputs& in) { in.ctc[6] = "0"; }, kSpacing},
-        ValidationCase{"NegativeSpacing", kCantilever, [](WindowInputs& in) { in.ctc[0] = "-200"; },
-                       kSpacing},
-        ValidationCase{"EcZero", kCantilever, [](WindowInputs& in) { in.ec = "0"; },
-                       "鉄筋コンクリートのヤング係数に0が入力されています。\r\n"
-                       "鉄筋コンクリートのヤング係数には0以上の値を入力して下さい。"},
-        ValidationCase{"SeismicAngle", kCantilever,
-                       [](WindowInputs& in) {
-                         in.kh = "0.2";
-                         in.phi = "30";
-                         in.beta = "19";
-                       },
-                       "設計水平震度kh=0.2の場合θ=11.31°となり、β+θ<φでなければならない。\r\n"
-                       "したがってφ=30.00°だからβは18.00°以下でなければならない。"},
-        ValidationCase{"SeismicAngleJustPasses", kCantilever,
-                       [](WindowInputs& in) {
-                         in.kh = "0.2";
-                         in.beta = "18";
-                       },
-                       nullptr},
-        ValidationCase{"GravityBetaNotBelowPhi", kGravity, [](WindowInputs& in) { in.beta = "30"; },
-                       "設計水平震度kh=0の場合θ=0.00°となり、β+θ<φでなければならない。\r\n"
-                       "したがってφ=30.00°だからβは29.00°以下でなければならない。"},
-        ValidationCase{"GravityT2Zero", kGravity, [](WindowInputs& in) { in.t[1] = "0"; }, kDims},
-        ValidationCase{"GravityT3Negative", kGravity, [](WindowInputs& in) { in.t[2] = "-1"; },
-                       kDims},
-        ValidationCase{"GravityHZero", kGravity, [](WindowInputs& in) { in.h[0] = "abc"; }, kDims},
-        ValidationCase{"LeaningHNotAboveD1", kLeaning, [](WindowInputs& in) { in.h[0] = "1000"; },
-                       kDims},
-        ValidationCase{"LeaningBZero", kLeaning, [](WindowInputs& in) { in.b = "0"; }, kDims},
-        ValidationCase{"CantileverHBelowD0PlusD1", kCantilever,
-                       [](WindowInputs& in) {
-                         in.d[0] = "500";
-                         in.d[1] = "600";
-                         in.h[0] = "1000";
-                       },
-                       kDims},
-        ValidationCase{"CantileverHEqualsD0PlusD1", kCantilever,
-                       [](WindowInputs& in) { in.h[0] = "1100"; }, nullptr},
-        ValidationCase{"CantileverD2AboveD1", kCantilever,
-                       [](WindowInputs& in) { in.d[2] = "700"; }, kDims},
-        ValidationCase{"CantileverL2BelowT2", kCantilever,
-                       [](WindowInputs& in) { in.l[1] = "300"; }, kDims},
-        ValidationCase{"CantileverD3Zero", kCantilever, [](WindowInputs& in) { in.d[3] = "0"; },
-                       kDims}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, Validation,
+                         ::testing::
+                             Values(
+                                 ValidationCase{"GravityValid", kGravity, [](WindowInputs&) {},
+                                                nullptr},
+                                 ValidationCase{"LeaningValid", kLeaning, [](WindowInputs&) {},
+                                                nullptr},
+                                 ValidationCase{"CantileverValid", kCantilever,
+                                                [](WindowInputs&) {}, nullptr},
+                                 ValidationCase{"CantileverKhZero", kCantilever,
+                                                [](WindowInputs& in) { in.kh = "0.00"; },
+                                                "水平設計震度khの値が不正です"},
+                                 // A kh left over from a cantilever project does not count for a
+                                 // gravity wall.
+                                 ValidationCase{"GravityIgnoresKh", kGravity,
+                                                [](WindowInputs& in) {
+                                                  in.kh = "0.20";
+                                                  in.beta = "20";
+                                                },
+                                                nullptr},
+                                 ValidationCase{"SecondArrangementNoneWithZeroSpacing", kCantilever,
+                                                [](WindowInputs& in) {
+                                                  in.bar_size[1] = 0;
+                                                  in.ctc[1] = "0";
+                                                },
+                                                nullptr},
+                                 ValidationCase{"SecondArrangementChosenWithZeroSpacing",
+                                                kCantilever,
+                                                [](WindowInputs& in) {
+                                                  in.bar_size[3] = 1;
+                                                  in.ctc[3] = "0";
+                                                },
+                                                kSpacing},
+                                 ValidationCase{"FirstArrangementZeroSpacing", kCantilever,
+                                                [](WindowInputs& in) { in.ctc[6] = "0"; },
+                                                kSpacing},
+                                 ValidationCase{"NegativeSpacing", kCantilever,
+                                                [](WindowInputs& in) { in.ctc[0] = "-200"; },
+                                                kSpacing},
+                                 ValidationCase{
+                                     "EcZero", kCantilever, [](WindowInputs& in) { in.ec = "0"; },
+                                     "鉄筋コンクリートのヤング係数に0が入力されています。\r\n"
+                                     "鉄筋コンクリートのヤング係数には0以上の値を入力して下さい。"},
+                                 ValidationCase{
+                                     "SeismicAngle", kCantilever,
+                                     [](WindowInputs& in) {
+                                       in.kh = "0.2";
+                                       in.phi = "30";
+                                       in.beta = "19";
+                                     },
+                                     "設計水平震度kh=0.2の場合θ=11.31°となり、β+θ<"
+                                     "φでなければならない。\r\n"
+                                     "したがってφ=30.00°だからβは18.00°以下でなければならない。"},
+                                 ValidationCase{"SeismicAngleJustPasses", kCantilever,
+                                                [](WindowInputs& in) {
+                                                  in.kh = "0.2";
+                                                  in.beta = "18";
+                                                },
+                                                nullptr},
+                                 ValidationCase{
+                                     "GravityBetaNotBelowPhi", kGravity,
+                                     [](WindowInputs& in) { in.beta = "30"; },
+                                     "設計水平震度kh=0の場合θ=0.00°となり、β+θ<"
+                                     "φでなければならない。\r\n"
+                                     "したがってφ=30.00°だからβは29.00°以下でなければならない。"},
+                                 ValidationCase{"GravityT2Zero", kGravity,
+                                                [](WindowInputs& in) { in.t[1] = "0"; }, kDims},
+                                 ValidationCase{"GravityT3Negative", kGravity,
+                                                [](WindowInputs& in) { in.t[2] = "-1"; }, kDims},
+                                 ValidationCase{"GravityHZero", kGravity,
+                                                [](WindowInputs& in) { in.h[0] = "abc"; }, kDims},
+                                 ValidationCase{"LeaningHNotAboveD1", kLeaning,
+                                                [](WindowInputs& in) { in.h[0] = "1000"; }, kDims},
+                                 ValidationCase{"LeaningBZero", kLeaning,
+                                                [](WindowInputs& in) { in.b = "0"; }, kDims},
+                                 ValidationCase{"CantileverHBelowD0PlusD1", kCantilever,
+                                                [](WindowInputs& in) {
+                                                  in.d[0] = "500";
+                                                  in.d[1] = "600";
+                                                  in.h[0] = "1000";
+                                                },
+                                                kDims},
+                                 ValidationCase{"CantileverHEqualsD0PlusD1", kCantilever,
+                                                [](WindowInputs& in) { in.h[0] = "1100"; },
+                                                nullptr},
+                                 ValidationCase{"CantileverD2AboveD1", kCantilever,
+                                                [](WindowInputs& in) { in.d[2] = "700"; }, kDims},
+                                 ValidationCase{"CantileverL2BelowT2", kCantilever,
+                                                [](WindowInputs& in) { in.l[1] = "300"; }, kDims},
+                                 ValidationCase{"CantileverD3Zero", kCantilever,
+                                                [](WindowInputs& in) { in.d[3] = "0"; }, kDims},
+                                 // A leaning wall body stands on B less L1.
+                                 ValidationCase{"LeaningBEqualsL1", kLeaning,
+                                                [](WindowInputs& in) { in.b = in.l[0]; }, kDims},
+                                 ValidationCase{
+                                     "EsZero", kCantilever, [](WindowInputs& in) { in.es = "0"; },
+                                     "鉄筋コンクリートのヤング係数に0が入力されています。\r\n"
+                                     "鉄筋コンクリートのヤング係数には0以上の値を入力して下さい。"},
+                                 ValidationCase{"PhiZero", kGravity,
+                                                [](WindowInputs& in) { in.phi = "0"; }, kPhi},
+                                 ValidationCase{"Phi90", kLeaning,
+                                                [](WindowInputs& in) { in.phi = "90"; }, kPhi},
+                                 ValidationCase{"NewProjectMaterials", kGravity,
+                                                [](WindowInputs& in) {
+                                                  WindowInputs empty = EmptyWindowInputs();
+                                                  in.gamma_c = empty.gamma_c;
+                                                  in.qa_normal = empty.qa_normal;
+                                                },
+                                                "地盤の許容支持力度qa(常時)の入力値が不正です"},
+                                 ValidationCase{"GammaZero", kGravity,
+                                                [](WindowInputs& in) { in.gamma = "0.00"; },
+                                                "単位重量γの入力値が不正です"},
+                                 ValidationCase{"SlidingFactorNegative", kLeaning,
+                                                [](WindowInputs& in) { in.slide_normal = "-1.5"; },
+                                                "滑動に対する安全率(常時)の入力値が不正です"},
+                                 ValidationCase{"GammaCZero", kGravity,
+                                                [](WindowInputs& in) { in.gamma_c = "0.00"; },
+                                                "ｺﾝｸﾘｰﾄ単位重量γcの入力値が不正です"},
+                                 // Seismic limits and the family's own allowable stresses count
+                                 // only where they are used.
+                                 ValidationCase{"GravityIgnoresUnusedLimits", kGravity,
+                                                [](WindowInputs& in) {
+                                                  in.qa_seismic = in.slide_seismic = in.sigma_cac =
+                                                      in.tau_a = "0.0";
+                                                  in.sigma_sa = in.sigma_saT = in.es = "0";
+                                                },
+                                                nullptr},
+                                 ValidationCase{"LeaningSigmaCacZero", kLeaning,
+                                                [](WindowInputs& in) { in.sigma_cac = "0.00"; },
+                                                "ｺﾝｸﾘｰﾄ許容圧縮応力度σcacの入力値が不正です"},
+                                 ValidationCase{"LeaningTauAZero", kLeaning,
+                                                [](WindowInputs& in) { in.tau_a = "0.0"; },
+                                                "ｺﾝｸﾘｰﾄ許容せん断応力度τaの入力値が不正です"},
+                                 ValidationCase{"CantileverSeismicQaZero", kCantilever,
+                                                [](WindowInputs& in) { in.qa_seismic = "0.0"; },
+                                                "地盤の許容支持力度qa(地震時)の入力値が不正です"},
+                                 ValidationCase{"CantileverSeismicSlidingZero", kCantilever,
+                                                [](WindowInputs& in) { in.slide_seismic = "0.0"; },
+                                                "滑動に対する安全率(地震時)の入力値が不正です"},
+                                 ValidationCase{"CantileverSigmaSaZero", kCantilever,
+                                                [](WindowInputs& in) { in.sigma_sa = "0"; },
+                                                "A-A'配筋1(σsa)の入力値が不正です"},
+                                 ValidationCase{"CantileverSigmaSaTZero", kCantilever,
+                                                [](WindowInputs& in) { in.sigma_saT = "0"; },
+                                                "C-C'配筋1(σsa)の入力値が不正です"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CheckBetaRange, ZeroTo360) {
   RecordingMessageSink sink;
@@ -533,6 +693,24 @@ TEST(TextRules, NumbersAndFormats) {
   EXPECT_EQ(ApplyFormat("2.345", InputFormat::F2), "2.35");
   EXPECT_EQ(ApplyFormat("1e39", InputFormat::F0).size(), 39u);  // held at the float limit
   EXPECT_EQ(ApplyFormat("free text", InputFormat::None), "free text");
+}
+
+// Numbers typed through a Japanese input method read as their ASCII forms.
+TEST(TextRules, FullWidthFormsReadAsAscii) {
+  struct Case {
+    const char* typed;
+    const char* f1;
+  };
+  for (const Case& c : {Case{"４００", "400.0"}, Case{"－１２．５", "-12.5"}, Case{"−３", "-3.0"},
+                        Case{"ー３", "-3.0"}, Case{"＋２", "2.0"}, Case{"　１．５　", "1.5"},
+                        Case{"１Ｅ２", "100.0"}, Case{"1２.5", "12.5"}}) {
+    EXPECT_TRUE(IsNumberText(c.typed)) << c.typed;
+    EXPECT_EQ(ApplyFormat(c.typed, InputFormat::F1), c.f1) << c.typed;
+  }
+  // Other full-width characters are no part of a number.
+  EXPECT_FALSE(IsNumberText("４００ｍｍ"));
+  EXPECT_EQ(ApplyFormat("４００ｍｍ", InputFormat::F0), "400");
+  EXPECT_EQ(ApplyFormat("ｘ４", InputFormat::F0), "0");
 }
 
 TEST(TextRules, ProposedFileName) {

@@ -466,11 +466,13 @@ TEST(ReadSketchNumber, AcceptsOnlyWholeNumbers) {
     float value;
   };
   for (const Good& g : {Good{"230", 230}, Good{" -1.5 ", -1.5f}, Good{"+7", 7}, Good{"1e3", 1000},
-                        Good{".5", 0.5f}, Good{"29.05", 29.05f}, Good{"0", 0}}) {
+                        Good{".5", 0.5f}, Good{"29.05", 29.05f}, Good{"0", 0},
+                        // as a Japanese input method types them
+                        Good{"５", 5}, Good{"－１．５", -1.5f}}) {
     EXPECT_EQ(ReadSketchNumber(g.text), g.value) << g.text;
   }
   for (const char* bad : {"", "   ", "abc", "12abc", "1.2.3", "-", ".", "1e", "1e+", "1e999",
-                          "1,000", "0x10", "５"}) {
+                          "1,000", "0x10", "５ｍ"}) {
     EXPECT_THROW(ReadSketchNumber(bad), SketchError) << bad;
   }
 }
