@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "families/family_table.h"
 #include "input_window/input_window.h"
 #include "input_window/report_connection.h"
 #include "report/preview_print.h"
@@ -83,7 +84,8 @@ TEST_F(WindowReportTest, PrintAndPreviewGoThroughThePreviewWindow) {
   PreviewOptions options = PreviewOptionsFor(install_->StartUp());
   options.printer = &printer;
   InputWindowHooks hooks;
-  UsePreviewWindow(hooks, install_->StartUp(), messages_, options);
+  UsePreviewWindow(hooks, install_->StartUp(), messages_, ProgramFamilies().ReportEntries(),
+                   options);
   Start(hooks);
   Type("txt工事名", "擁壁G");
   Type("txtFc", "18");
