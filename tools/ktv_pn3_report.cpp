@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "report/family_entries.h"
+#include "families/family_table.h"
 #include "report_tool.h"
 
 namespace {
@@ -26,5 +26,5 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(QtMessages);
   QGuiApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
-  return ktv::RunReportTool(args, std::cout, std::cerr, ktv::FamilyReportEntries());
+  return ktv::RunReportTool(args, std::cout, std::cerr, ktv::ProgramFamilies().ReportEntries());
 }

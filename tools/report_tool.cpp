@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QTemporaryDir>
-#include <charconv>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -13,7 +12,6 @@
 #include "app/messages.h"
 #include "app/standard_sizes.h"
 #include "app/units.h"
-#include "families/gravity/gravity_reader.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
 #include "report/report_build.h"
@@ -143,28 +141,28 @@ int StoredFamily(const ProjectDatabase& db) {
   return kGravity;
 }
 
-// JSON numbers: the shortest decimal that reads back as the same float.
-std::string Num(float v) {
-  char buf[32];
-  auto res = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, res.ptr);
-}
-
-class JsonObject {
- public:
-  JsonObject& Add(const char* key, float v) { return Raw(key, Num(v)); }
-  JsonObject& Add(const char* key, bool v) { return Raw(key, v ? "true" : "false"); }
-  JsonObject& Add(const char* key, const char* v) { return Raw(key, std::string("\"") + v + "\""); }
-  JsonObject& Verdict(const char* key, bool ok) { return Add(key, ok ? "OK" : "NG"); }
-  JsonObject& Raw(const char* key, const std::string& json) {
-    s_ += (s_.empty() ? "" : ", ") + std::string("\"") + key + "\": " + json;
-    return *this;
+// The window's per-family memory as a project file holds it: each stored shape in millimetres,
+// the standard dimensions of a family without a stored shape. (The file keeps no shear key.)
+std::array<FamilyDimensions, kWallFamilyCount> StoredDimensions(const ProjectDatabase& db) {
+  std::array<FamilyDimensions, kWallFamilyCount> all{};
+  for (int f = 0; f < kWallFamilyCount; ++f) {
+    FamilyDimensions& m = all[f];
+    m = StandardDimensions(f);
+    const std::optional<ShapeRow> row = db.ReadShape(f);
+    if (!row) continue;
+    m = FamilyDimensions{};
+    auto mm = [](float metres) { return StoreFloat(static_cast<double>(metres) * 1000.0); };
+    for (int i = 0; i < 3; ++i) {
+      m.t[i] = mm(row->t[i]);
+      m.l[i] = mm(row->l[i]);
+    }
+    m.h = mm(row->h);
+    for (int i = 0; i < 5; ++i) m.d[i] = mm(row->d[i]);
+    m.b = mm(row->b);
+    m.beta = row->beta;
   }
-  std::string Str() const { return "{" + s_ + "}"; }
-
- private:
-  std::string s_;
-};
+  return all;
+}
 
 }  // namespace
 
@@ -176,7 +174,7 @@ as the preview does) in the project's unit system, without a window. The project
 from a private copy and never changed.
 
   -o, --output FILE  the report as PDF (A4)
-  --json FILE        every input and computed value of the calculation (gravity wall)
+  --json FILE        every input and computed value of the calculation
   --text FILE        the text of the pages ("=== page N ===" before each page)
                      (FILE "-" of --json and --text is the standard output)
   -h, --help         this text
@@ -199,100 +197,6 @@ N/mm2 or kg/cm2; other values in the project's units):
   verdicts: overturning sliding bearing body_stress ("OK" or "NG"),
           within_middle_third tension (true or false)
 )";
-}
-
-std::string GravityJson(const GravityInputs& in, const GravityCalculation& calc) {
-  const float factor = StressUnitFactor(in.is_si);
-  auto shown = [&](float stress) {
-    return static_cast<float>(static_cast<double>(stress) / factor);
-  };
-  const GravityEarthPressure& p = calc.earth;
-  const SelfWeightTable& w = calc.results.self_weight;
-  const ResultantAndChecks& r = calc.results.checks;
-  const BodyStress& s = calc.results.body;
-
-  JsonObject inputs;
-  inputs.Add("gamma_c", in.gamma_c)
-      .Add("sigma_ck", shown(in.sigma_ck))
-      .Add("sigma_cac", shown(in.sigma_cac))
-      .Add("sigma_cat", shown(in.sigma_cat))
-      .Add("gamma", in.gamma)
-      .Add("phi_deg", in.phi)
-      .Add("c", in.c)
-      .Add("tan_phi_b", in.tan_phi_b)
-      .Add("q", in.q)
-      .Add("qa", in.qa)
-      .Add("Fsa", in.fsa)
-      .Add("H", in.h)
-      .Add("T00", in.t00)
-      .Add("T01", in.t01)
-      .Add("T02", in.t02)
-      .Add("beta_deg", in.beta);
-  JsonObject earth;
-  earth.Add("phi_rad", p.phi_r)
-      .Add("beta_rad", p.beta_r)
-      .Add("alpha_rad", p.alpha)
-      .Add("alpha_deg", RadToDeg(p.alpha))
-      .Add("delta_rad", p.delta)
-      .Add("theta_rad", p.theta)
-      .Add("Ka", p.ka)
-      .Add("Ka_error", p.ka_failed)
-      .Add("PHA", p.pha)
-      .Add("PVA", p.pva)
-      .Add("PHq", p.phq)
-      .Add("PVq", p.pvq)
-      .Add("PH", p.ph)
-      .Add("PV", p.pv);
-  std::string parts = "[";
-  for (int i = 0; i < w.count; ++i) {
-    const SelfWeightRow& row = w.rows[i];
-    JsonObject part;
-    part.Add("part", row.name)
-        .Add("A", row.a)
-        .Add("gamma_c", row.gamma_c)
-        .Add("V", row.v)
-        .Add("x", row.x)
-        .Add("M", row.m);
-    parts += (i ? ", " : "") + part.Str();
-  }
-  parts += "]";
-  JsonObject weight;
-  weight.Raw("parts", parts).Add("sum_A", w.sum_a).Add("sum_V_w", w.sum_v).Add("sum_M_w", w.sum_m);
-  JsonObject stability;
-  stability.Add("B", r.b)
-      .Add("sum_V", r.sum_v)
-      .Add("sum_H", r.sum_h)
-      .Add("xP", r.xp)
-      .Add("yP", r.yp)
-      .Add("xP_PV", r.m_pv)
-      .Add("yP_PH", r.m_ph)
-      .Add("Mr", r.mr)
-      .Add("M", r.m)
-      .Add("d", r.d)
-      .Add("e", r.e)
-      .Add("B6", r.b6)
-      .Add("Fs", r.fs)
-      .Add("q1", r.q1)
-      .Add("q2", r.q2);
-  JsonObject body;
-  body.Add("sigma_c1", shown(s.sigma_c1)).Add("sigma_c2", shown(s.sigma_c2));
-  JsonObject verdicts;
-  verdicts.Verdict("overturning", r.overturning_ok)
-      .Verdict("sliding", r.sliding_ok)
-      .Verdict("bearing", r.bearing_ok)
-      .Verdict("body_stress", s.ok)
-      .Add("within_middle_third", r.within_middle_third)
-      .Add("tension", s.tension);
-  JsonObject all;
-  all.Add("family", "gravity")
-      .Add("units", in.is_si ? "SI" : "CGS")
-      .Raw("inputs", inputs.Str())
-      .Raw("earth_pressure", earth.Str())
-      .Raw("self_weight", weight.Str())
-      .Raw("stability", stability.Str())
-      .Raw("body_stress", body.Str())
-      .Raw("verdicts", verdicts.Str());
-  return all.Str() + "\n";
 }
 
 int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -340,37 +244,44 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
   QTemporaryDir work;
   if (!work.isValid()) return fail(kExitOutput, "cannot create a temporary folder");
   const std::string working = (work.path() + "/Data.mdb").toStdString();
-  int family = kGravity;
+  int code = kGravity;
+  ReportContext context;
   try {
     CheckProjectFile(o.project);
     CopyDatabaseFile(o.project, working);
-    family = StoredFamily(ProjectDatabase::Open(working));
+    const ProjectDatabase db = ProjectDatabase::Open(working);
+    code = StoredFamily(db);
+    context.dimensions = StoredDimensions(db);
   } catch (const std::exception& e) {
     return fail(kExitProject, e.what());
   }
-  if (family < 0 || family >= kWallFamilyCount) {
+  const std::optional<WallFamily> family = WallFamilyFromCode(code);
+  if (!family) {
     return fail(kExitNotBuilt,
-                o.project + ": the stored wall family " + std::to_string(family) + " is unknown");
+                o.project + ": the stored wall family " + std::to_string(code) + " is unknown");
   }
-  if (!entries[family]) {
-    return fail(kExitNotBuilt,
-                o.project + ": the report of the wall family " + std::to_string(family) + " (" +
-                    std::string(OlderFormatFamilyName(family)) + ") is not built yet");
-  }
-  if (!o.json.empty() && family != kGravity) {
-    return fail(kExitUsage, "--json is available for the gravity wall (重力式) only");
+  if (!entries[code]) {
+    return fail(kExitNotBuilt, o.project + ": the report of the wall family " +
+                                   std::to_string(code) + " (" +
+                                   std::string(NamesOf(*family).list_name) + ") is not built yet");
   }
 
   RecordingMessageSink sink;
-  ReportContext context;
   context.working_database_path = working;
   context.read_copy_database_path = (work.path() + "/Data3.mdb").toStdString();
   context.sink = &sink;
+  // tbl鉄筋 keeps no chkhAA: the intermediate stem section is left unchecked.
+  context.design_section_aa = false;
   ReportWriter writer;
-  const ReportBuildResult result = BuildReport(writer, family, context, entries);
+  const ReportBuildResult result = BuildReport(writer, *family, context, entries);
   std::string messages;
   for (const auto& m : sink.shown) messages += m.text + "; ";
   if (!result.complete) return fail(kExitBuild, messages + result.error);
+  if (!o.json.empty() && result.results_json.empty()) {
+    return fail(kExitUsage, "--json: the report of the wall family " + std::to_string(code) + " (" +
+                                std::string(NamesOf(*family).list_name) +
+                                ") gives no results as JSON");
+  }
   for (const auto& m : sink.shown) err << kName << ": message: " << OneLine(m.text) << "\n";
 
   try {
@@ -379,10 +290,7 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
                   [&](const std::string& tmp) { WritePdf(writer, QString::fromStdString(tmp)); });
     }
     if (!o.text.empty()) WriteTextFile(o.text, DocumentText(writer), out);
-    if (!o.json.empty()) {
-      const GravityInputs in = ReadGravityInputs(ProjectDatabase::Open(working));
-      WriteTextFile(o.json, GravityJson(in, ComputeGravity(in)), out);
-    }
+    if (!o.json.empty()) WriteTextFile(o.json, result.results_json, out);
   } catch (const std::exception& e) {
     return fail(kExitOutput, e.what());
   }

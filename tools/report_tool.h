@@ -1,12 +1,11 @@
 #pragma once
 // The batch report command: a project file in, the calculation report out as PDF, plain text
-// and (gravity wall) the calculation values as JSON, without a window.
+// and the calculation values as JSON, without a window.
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "families/gravity/gravity_calculation.h"
-#include "report/family_entries.h"
+#include "report/report_context.h"
 
 namespace ktv {
 
@@ -25,9 +24,5 @@ std::string ReportToolUsage();
 // each, prefixed with "ktv-pn3-report: "; --help goes to out. A QGuiApplication must exist.
 int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                   const FamilyEntryTable& entries);
-
-// Every input and computed value of a gravity calculation as a JSON object (ASCII keys, see
-// ReportToolUsage). Stresses are in the units of the project (N/mm2 or kg/cm2).
-std::string GravityJson(const GravityInputs& in, const GravityCalculation& calc);
 
 }  // namespace ktv

@@ -10,6 +10,7 @@
 
 #include "app/messages.h"
 #include "app/standard_sizes.h"
+#include "families/family_table.h"
 #include "families/gravity/gravity_calculation.h"
 #include "report/report_build.h"
 #include "report/report_render.h"
@@ -57,7 +58,8 @@ void BM_GravityReportToPdf(benchmark::State& state) {
   ctx.working_database_path = db;
   for (auto _ : state) {
     ktv::ReportWriter w;
-    const ktv::ReportBuildResult r = ktv::BuildReport(w, ktv::kGravity, ctx);
+    const ktv::ReportBuildResult r =
+        ktv::BuildReport(w, ktv::WallFamily::Gravity, ctx, ktv::ProgramFamilies().ReportEntries());
     if (!r.complete) {
       state.SkipWithError(r.error.c_str());
       break;
@@ -76,7 +78,8 @@ void BM_GravityReportBuild(benchmark::State& state) {
   ctx.working_database_path = db;
   for (auto _ : state) {
     ktv::ReportWriter w;
-    const ktv::ReportBuildResult r = ktv::BuildReport(w, ktv::kGravity, ctx);
+    const ktv::ReportBuildResult r =
+        ktv::BuildReport(w, ktv::WallFamily::Gravity, ctx, ktv::ProgramFamilies().ReportEntries());
     if (!r.complete) {
       state.SkipWithError(r.error.c_str());
       break;

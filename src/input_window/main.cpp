@@ -14,6 +14,7 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "families/family_table.h"
 #include "input_window/input_window.h"
 #include "input_window/older_record_mapping.h"
 #include "input_window/report_connection.h"
@@ -115,8 +116,12 @@ int main(int argc, char** argv) {
   ktv::QtFileDialogs dialogs;
   ktv::InputWindowHooks hooks;
   ktv::UseOlderFormatRecordFile(hooks);
-  ktv::UsePreviewWindow(hooks, *values, messages, dialogs);
+  const ktv::FamilyTable& families = ktv::ProgramFamilies();
+  ktv::UsePreviewWindow(hooks, *values, messages, dialogs, families.ReportEntries());
   ktv::InputWindow window(*values, messages, dialogs, std::move(hooks));
+  for (ktv::WallFamily f : ktv::kWallFamilies) {
+    if (families.Of(f).sketch) window.Sketch()->SetDrawer(ktv::CodeOf(f), families.Of(f).sketch);
+  }
   messages.SetParent(&window);
   dialogs.SetParent(&window);
   window.show();

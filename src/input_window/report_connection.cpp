@@ -63,18 +63,37 @@ std::function<std::optional<QString>(QWidget* parent, const QString& proposed)> 
 }
 
 void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages,
-                      FileDialogs& dialogs) {
+                      FileDialogs& dialogs, const FamilyEntryTable& entries) {
   PreviewOptions options = PreviewOptionsFor(startup);
   options.choose_pdf_path = PdfFileChooser(dialogs);
-  UsePreviewWindow(hooks, startup, messages, std::move(options));
+  UsePreviewWindow(hooks, startup, messages, entries, std::move(options));
 }
 
 void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages,
-                      PreviewOptions options) {
+                      const FamilyEntryTable& entries, PreviewOptions options) {
+  options.entries = &entries;
   hooks.run_report = [startup, &messages, options](const ReportRequest& request) {
-    RunReportCommand(request.window, request.print_directly, request.wall_family,
-                     ReportContextFor(startup, &messages), messages, options);
+    const std::optional<WallFamily> family = WallFamilyFromCode(request.wall_family);
+    if (!family) {
+      messages.Inform("擁壁の種類が選択されていません。");
+      return;
+    }
+    RunReportCommand(request.window, request.print_directly, *family,
+                     ReportContextOf(request, startup, &messages), messages, options);
   };
+}
+
+ReportContext ReportContextOf(const ReportRequest& request, const StartupValues& startup,
+                              MessageSink* messages) {
+  ReportContext context = ReportContextFor(startup, messages);
+  if (request.inputs) {
+    // The boxes of the shown family are newer than its memory.
+    WindowInputs inputs = *request.inputs;
+    SaveShownDimensions(inputs);
+    context.dimensions = inputs.memory;
+    context.design_section_aa = inputs.design_aa;
+  }
+  return context;
 }
 
 }  // namespace ktv

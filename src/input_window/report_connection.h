@@ -10,12 +10,18 @@
 namespace ktv {
 
 // Sets hooks.run_report to the report command of the preview window, with the program's report
-// context and `options` (by default those of the start-up values, with the PDF file asked for
-// through `dialogs`). `messages` and `dialogs` must outlive the window.
+// context, the family entries (the program's family table) and `options` (by default those of
+// the start-up values, with the PDF file asked for through `dialogs`). `messages`, `dialogs` and
+// `entries` must outlive the window.
 void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages,
-                      FileDialogs& dialogs);
+                      FileDialogs& dialogs, const FamilyEntryTable& entries);
 void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, MessageSink& messages,
-                      PreviewOptions options);
+                      const FamilyEntryTable& entries, PreviewOptions options);
+
+// The report context of a request: the start-up databases and the window's facts (the
+// per-family memory with the shown family's boxes, the chkhAA check box).
+ReportContext ReportContextOf(const ReportRequest& request, const StartupValues& startup,
+                              MessageSink* messages);
 
 // The file chooser of "PDF保存": the save dialog of `dialogs`, which asks before replacing a file.
 // Once the preview has written the file, its status bar names it.

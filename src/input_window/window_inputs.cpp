@@ -61,19 +61,6 @@ std::string TrimBlanks(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-FamilyDimensions StandardDimensions(int family) {
-  const StandardSizes& s = StandardSizesOf(family);
-  FamilyDimensions d;
-  d.t = s.t;
-  d.t[3] = s.t[2];  // the shear-key width shown for the standard shape is T3
-  d.l = s.l;
-  d.h = s.h;
-  d.d = s.d;
-  d.b = s.b;
-  d.beta = s.beta;
-  return d;
-}
-
 WindowInputs EmptyWindowInputs() {
   WindowInputs in;
   in.h[1] = "0";

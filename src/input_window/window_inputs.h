@@ -6,26 +6,12 @@
 #include <string>
 
 #include "app/messages.h"
+#include "app/standard_sizes.h"
 #include "sketch/sketch_common.h"  // IsNumberText and CheckBetaRange, shared with the sketches
 
 namespace ktv {
 
 class ProjectDatabase;
-
-// Dimensions of one wall family as the shape page shows them: millimetres and degrees.
-struct FamilyDimensions {
-  std::array<float, 4> t{};  // T1, T2, T3, T5 (shear-key width)
-  std::array<float, 4> l{};  // L1, L2, L3, L5 (shear-key length)
-  float h = 0;               // H (H0 on the page)
-  std::array<float, 6> d{};  // D0..D4, D5 (shear-key depth)
-  float b = 0;
-  float beta = 0;  // β, degrees
-
-  bool operator==(const FamilyDimensions&) const = default;
-};
-
-// The standard dimensions of a family, with the shear-key width taken from T3.
-FamilyDimensions StandardDimensions(int family);
 
 inline constexpr int kShapePage = 1;
 

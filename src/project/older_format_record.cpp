@@ -13,6 +13,7 @@
 
 #include "app/catalogue.h"
 #include "app/format.h"
+#include "app/wall_family.h"
 #include "earth_pressure/earth_pressure.h"
 
 namespace ktv {
@@ -458,18 +459,7 @@ std::string SystemMessage(const std::error_code& ec) { return ec.message(); }
 
 std::string_view OlderFormatUnitName(bool si) { return si ? "SI単位" : "CGS単位"; }
 
-std::string_view OlderFormatFamilyName(int wall_family) {
-  switch (wall_family) {
-    case kGravity:
-      return "重力式";
-    case kLeaning:
-      return "もたれ式";
-    case kCantilever:
-      return "逆T形、L形、逆L形";
-    default:
-      return {};
-  }
-}
+std::string_view OlderFormatFamilyName(int wall_family) { return FamilyListName(wall_family); }
 
 namespace {
 constexpr std::chrono::sys_days kDateEpoch =

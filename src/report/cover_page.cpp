@@ -26,20 +26,7 @@ void Centred(ReportWriter& w, const std::string& text) {
 
 }  // namespace
 
-std::string CoverFamilyTitle(int wall_family) {
-  switch (wall_family) {
-    case kGravity:
-      return "重力式擁壁";
-    case kLeaning:
-      return "もたれ式擁壁";
-    case kCantilever:
-      return "逆Ｔ形擁壁";
-    default:
-      return {};
-  }
-}
-
-void WriteCoverPage(ReportWriter& w, const CoverData& data, int wall_family) {
+void WriteCoverPage(ReportWriter& w, const CoverData& data, WallFamily wall_family) {
   const std::string office = data.office_name + kIdeographicSpace;
   const std::string date = data.date_text + kIdeographicSpace;
 
@@ -47,7 +34,7 @@ void WriteCoverPage(ReportWriter& w, const CoverData& data, int wall_family) {
   w.SetY(6000);
   if (!BlankAfterTrim(data.project_name)) Centred(w, "工事名：" + data.project_name);
   w.Paragraph("");
-  std::string title = CoverFamilyTitle(wall_family);
+  std::string title(NamesOf(wall_family).cover_title);
   if (!title.empty()) Centred(w, title);
 
   w.SetY(14500);

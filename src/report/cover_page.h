@@ -2,6 +2,8 @@
 // The cover page (page 0) of every report.
 #include <string>
 
+#include "app/wall_family.h"
+
 namespace ktv {
 
 class ReportWriter;
@@ -15,10 +17,7 @@ struct CoverData {
   bool print_date = true;         // settings Settings/PrnDateOk
 };
 
-// Title of a wall family on the cover; empty for an unknown family.
-std::string CoverFamilyTitle(int wall_family);
-
 // Writes the cover onto the current page of the writer (header and footer are the caller's).
-void WriteCoverPage(ReportWriter& writer, const CoverData& data, int wall_family);
+void WriteCoverPage(ReportWriter& writer, const CoverData& data, WallFamily wall_family);
 
 }  // namespace ktv

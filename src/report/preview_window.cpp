@@ -151,7 +151,7 @@ PreviewOptions PreviewOptionsFor(const StartupValues& startup) {
 
 // ---------------------------------------------------------------------------------------------
 
-PreviewWindow::PreviewWindow(bool print_directly, int wall_family, ReportContext context,
+PreviewWindow::PreviewWindow(bool print_directly, WallFamily wall_family, ReportContext context,
                              MessageSink& sink, PreviewOptions options, QWidget* parent)
     : QDialog(parent),
       print_directly_(print_directly),
@@ -317,7 +317,8 @@ PreviewWindow::LoadResult PreviewWindow::BuildReport() {
   view_->SetZoom(StoredZoom());
   if (print_directly_ && !ConfirmPrint()) return *(loaded_ = LoadResult::Cancelled);
 
-  const FamilyEntryTable& entries = options_.entries ? *options_.entries : FamilyReportEntries();
+  static const FamilyEntryTable kNone{};
+  const FamilyEntryTable& entries = options_.entries ? *options_.entries : kNone;
   ReportBuildResult built;
   {
     Hourglass hourglass;
@@ -526,7 +527,7 @@ class DisabledWhileRunning {
 
 }  // namespace
 
-void RunReportCommand(QWidget* parent, bool print_directly, int wall_family,
+void RunReportCommand(QWidget* parent, bool print_directly, WallFamily wall_family,
                       const ReportContext& context, MessageSink& sink,
                       const PreviewOptions& options) {
   try {

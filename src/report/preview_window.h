@@ -10,7 +10,6 @@
 
 #include "app/messages.h"
 #include "app/startup.h"
-#include "report/family_entries.h"
 #include "report/report_context.h"
 #include "report/report_writer.h"
 
@@ -39,7 +38,7 @@ inline constexpr double kZoomStep = 15;
 struct PreviewOptions {
   // Where Print sends the document; null: the default printer.
   ReportPrinter* printer = nullptr;
-  // The family entries; null: FamilyReportEntries().
+  // The family entries (the program's family table); null: no family has a report.
   const FamilyEntryTable* entries = nullptr;
   // Asks for the file of "PDF保存" (proposed is a full path); nothing when cancelled. Empty: a
   // save dialog that asks before replacing a file.
@@ -54,7 +53,7 @@ struct PreviewOptions {
 // values.
 ReportContext ReportContextFor(const StartupValues& startup, MessageSink* sink);
 // The options of the program: the start-up font sizes, PDFs proposed in the saved-data folder,
-// the default printer and the program's family entries.
+// the default printer; the caller adds the family entries.
 PreviewOptions PreviewOptionsFor(const StartupValues& startup);
 
 class PreviewWindow : public QDialog {
@@ -69,8 +68,8 @@ class PreviewWindow : public QDialog {
     Ready,      // preview mode: the document is built and the window wants to be shown
   };
 
-  PreviewWindow(bool print_directly, int wall_family, ReportContext context, MessageSink& sink,
-                PreviewOptions options = {}, QWidget* parent = nullptr);
+  PreviewWindow(bool print_directly, WallFamily wall_family, ReportContext context,
+                MessageSink& sink, PreviewOptions options = {}, QWidget* parent = nullptr);
   ~PreviewWindow() override;
 
   // The load of the window: caption, page setup, the print question in print mode, the whole
@@ -120,7 +119,7 @@ class PreviewWindow : public QDialog {
   int Twips(int twips) const;
 
   bool print_directly_;
-  int wall_family_;
+  WallFamily wall_family_;
   ReportContext context_;
   MessageSink& sink_;
   PreviewOptions options_;
@@ -144,7 +143,7 @@ class PreviewWindow : public QDialog {
 // ConfirmPrint first and prints to the default printer (or options.printer) without showing the
 // window. Returns when done, with the parent's enabled state and the pointer as they were.
 // Every error is shown through the sink; nothing is thrown.
-void RunReportCommand(QWidget* parent, bool print_directly, int wall_family,
+void RunReportCommand(QWidget* parent, bool print_directly, WallFamily wall_family,
                       const ReportContext& context, MessageSink& sink,
                       const PreviewOptions& options = {});
 

@@ -53,10 +53,20 @@ CoverData ReadCoverData(const std::string& working_database_path) {
   return data;
 }
 
-ReportBuildResult BuildReport(ReportWriter& writer, int wall_family, const ReportContext& context,
-                              const FamilyEntryTable& entries) {
+std::string MissingReportMessage(WallFamily wall_family) {
+  return std::string(NamesOf(wall_family).cover_title) + "の計算書は作成できません。";
+}
+
+ReportBuildResult BuildReport(ReportWriter& writer, WallFamily wall_family,
+                              const ReportContext& context, const FamilyEntryTable& entries) {
   ReportBuildResult result;
   try {
+    // Checked first: a cover followed by an empty page must not pass for a report.
+    const FamilyReportEntry& entry = entries[CodeOf(wall_family)];
+    if (!entry) throw ReportError(MissingReportMessage(wall_family));
+    std::string results;
+    ReportContext run = context;
+    run.results_json = &results;
     ApplyPageSetup(writer, kPageSetupDocument, "", "");
     writer.BeginDocument();
     CoverData cover = ReadCoverData(context.working_database_path);
@@ -65,10 +75,10 @@ ReportBuildResult BuildReport(ReportWriter& writer, int wall_family, const Repor
     WriteCoverPage(writer, cover, wall_family);
     writer.NewPage();
     ApplyPageSetup(writer, kPageSetupReport, cover.project_name, cover.title);
-    if (wall_family >= 0 && wall_family < kWallFamilyCount && entries[wall_family]) {
-      entries[wall_family](writer, context);
-    }
+    entry(writer, run);
     writer.EndDocument();
+    if (context.results_json) *context.results_json = results;
+    result.results_json = std::move(results);
   } catch (const std::exception& e) {
     writer.Discard();
     result.error = e.what();
@@ -76,7 +86,7 @@ ReportBuildResult BuildReport(ReportWriter& writer, int wall_family, const Repor
     return result;
   } catch (...) {
     writer.Discard();
-    result.error = "The report could not be built";
+    result.error = "計算書を作成できませんでした。";
     result.failure = std::current_exception();
     return result;
   }

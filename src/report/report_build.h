@@ -4,7 +4,6 @@
 #include <string>
 
 #include "report/cover_page.h"
-#include "report/family_entries.h"
 #include "report/report_context.h"
 
 namespace ktv {
@@ -32,13 +31,19 @@ struct ReportBuildResult {
   std::string error;
   std::exception_ptr failure;
   std::string project_name;  // of the cover and the header
+  std::string results_json;  // the family's results, from the same calculation
   int page_count = 0;        // pages including the cover
   int report_pages = 0;      // "全ページ数": pages without the cover
 };
 
-// Builds the whole document into the writer. Errors of the build (calculation, database, writer)
-// never escape: the result carries the message and the writer is left empty.
-ReportBuildResult BuildReport(ReportWriter& writer, int wall_family, const ReportContext& context,
-                              const FamilyEntryTable& entries = FamilyReportEntries());
+// Builds the whole document into the writer. Errors of the build (calculation, database, writer,
+// a family without an entry) never escape: the result carries the message and the writer is
+// left empty. The entry's results land in result.results_json (and in *context.results_json
+// when the caller gave one).
+ReportBuildResult BuildReport(ReportWriter& writer, WallFamily wall_family,
+                              const ReportContext& context, const FamilyEntryTable& entries);
+
+// The message of a family whose report does not exist.
+std::string MissingReportMessage(WallFamily wall_family);
 
 }  // namespace ktv

@@ -49,21 +49,45 @@ TEST(ShowBarProperties, LabelsAndSpacingState) {
 }
 
 TEST(StandardSizes, Families) {
-  const auto& g = StandardSizesOf(kGravity);
+  const FamilyDimensions g = StandardDimensions(kGravity);
   EXPECT_EQ(g.t[0], 230);
   EXPECT_EQ(g.t[1], 700);
   EXPECT_EQ(g.t[2], 690);
   EXPECT_EQ(g.h, 2300);
   EXPECT_EQ(g.beta, 29.05f);
-  const auto& l = StandardSizesOf(kLeaning);
+  const FamilyDimensions l = StandardDimensions(kLeaning);
   EXPECT_EQ(l.t[0], 3000);
   EXPECT_EQ(l.l[0], 850);
   EXPECT_EQ(l.d[1], 1000);
   EXPECT_EQ(l.b, 2400);
-  const auto& c = StandardSizesOf(kCantilever);
+  const FamilyDimensions c = StandardDimensions(kCantilever);
   EXPECT_EQ(c.l[3], 900);
   EXPECT_EQ(c.d[5], 900);
-  EXPECT_EQ(c.t[3], 0);
+  EXPECT_EQ(c.t[3], 400);  // the shear-key width of a standard shape is its T3
+  EXPECT_EQ(StandardDimensions(7).h, g.h);
+}
+
+TEST(WallFamilies, CodesParseOnceAndNameEachFamily) {
+  struct Case {
+    int code;
+    const char* list_name;
+    const char* cover_title;
+  };
+  const Case cases[] = {{0, "重力式", "重力式擁壁"},
+                        {1, "もたれ式", "もたれ式擁壁"},
+                        {2, "逆T形、L形、逆L形", "逆Ｔ形擁壁"}};
+  for (const Case& c : cases) {
+    const auto family = WallFamilyFromCode(c.code);
+    ASSERT_TRUE(family);
+    EXPECT_EQ(CodeOf(*family), c.code);
+    EXPECT_EQ(NamesOf(*family).list_name, c.list_name);
+    EXPECT_EQ(NamesOf(*family).cover_title, c.cover_title);
+    EXPECT_EQ(FamilyListName(c.code), c.list_name);
+  }
+  for (int code : {-1, 3, 32767}) {
+    EXPECT_FALSE(WallFamilyFromCode(code)) << code;
+    EXPECT_EQ(FamilyListName(code), "") << code;
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "families/family_table.h"
 #include "input_window/input_window.h"
 #include "input_window/report_connection.h"
 #include "report/preview_print.h"
@@ -37,7 +38,8 @@ class WindowReportTest : public ::testing::Test {
   // preview window with `options`.
   InputWindow& Start(const PreviewOptions& options) {
     InputWindowHooks hooks;
-    UsePreviewWindow(hooks, install_->StartUp(), messages_, options);
+    UsePreviewWindow(hooks, install_->StartUp(), messages_, ProgramFamilies().ReportEntries(),
+                     options);
     window_ =
         std::make_unique<InputWindow>(install_->StartUp(), messages_, dialogs_, std::move(hooks));
     window_->show();

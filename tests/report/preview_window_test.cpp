@@ -32,7 +32,7 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "app/startup.h"
-#include "families/gravity/gravity_report.h"
+#include "families/family_table.h"
 #include "gravity_fixture.h"
 #include "project/project_database.h"
 #include "report/preview_print.h"
@@ -163,7 +163,7 @@ class Preview : public ::testing::Test {
       proposed_pdf_ = proposed;
       return pdf_answer_;
     };
-    auto w = std::make_unique<PreviewWindow>(print, 0, context_, sink_, options);
+    auto w = std::make_unique<PreviewWindow>(print, WallFamily::Gravity, context_, sink_, options);
     w->resize(1200, 900);
     load_ = w->BuildReport();
     return w;
@@ -202,7 +202,7 @@ void RunShown(QWidget* parent, bool print, const ReportContext& ctx, MessageSink
     modal->findChild<QPushButton*>("cmdClose")->click();
   });
   timer.start();
-  RunReportCommand(parent, print, 0, ctx, sink, options);
+  RunReportCommand(parent, print, WallFamily::Gravity, ctx, sink, options);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -223,16 +223,19 @@ TEST_F(Preview, OpensOnTheCoverWithTheReportPageCount) {
   }
 }
 
-TEST_F(Preview, UnknownFamilyShowsTheCoverAndOneEmptyPage) {
-  entries_ = Table(PagesEntry(3));
+TEST_F(Preview, AFamilyWithoutAReportFailsWithItsMessage) {
+  entries_ = Table(PagesEntry(3));  // the gravity wall only
   PreviewOptions options;
   options.entries = &entries_;
-  PreviewWindow w(false, 7, context_, sink_, options);
-  ASSERT_EQ(w.BuildReport(), Load::Ready);
-  EXPECT_EQ(Text(w, "lblAP"), "1");
-  // Loading builds once: a second call does not build another document.
-  EXPECT_EQ(w.BuildReport(), Load::Ready);
-  EXPECT_EQ(w.Document().PageCount(), 2);
+  PreviewWindow w(false, WallFamily::Leaning, context_, sink_, options);
+  ASSERT_EQ(w.BuildReport(), Load::Failed);
+  ASSERT_EQ(sink_.shown.size(), 1u);
+  EXPECT_NE(sink_.shown[0].text.find(MissingReportMessage(WallFamily::Leaning)), std::string::npos)
+      << sink_.shown[0].text;
+  // Loading builds once: a second call neither builds nor shows the message again.
+  EXPECT_EQ(w.BuildReport(), Load::Failed);
+  EXPECT_EQ(sink_.shown.size(), 1u);
+  EXPECT_EQ(w.Document().PageCount(), 0);
 }
 
 TEST_F(Preview, ProgramOptionsBringTheStartupFontSizesAndTheSavedDataFolder) {
@@ -256,7 +259,7 @@ TEST_F(Preview, ProgramOptionsBringTheStartupFontSizesAndTheSavedDataFolder) {
   ReportContext context = ReportContextFor(startup, &sink_);
   EXPECT_EQ(context.working_database_path, db_path_);
   EXPECT_EQ(context.sink, &sink_);
-  PreviewWindow w(false, 0, context, sink_, options);
+  PreviewWindow w(false, WallFamily::Gravity, context, sink_, options);
   ASSERT_EQ(w.BuildReport(), Load::Ready);
   std::map<std::string, double> sizes;
   for (const PageItem& item : w.Document().Pages()[1].items) {
@@ -269,15 +272,13 @@ TEST_F(Preview, ProgramOptionsBringTheStartupFontSizesAndTheSavedDataFolder) {
 }
 
 // The program's own entry once the family table names it.
-FamilyEntryTable GravityEntries() {
-  if (FamilyReportEntries()[kGravity]) return FamilyReportEntries();
-  return Table(BuildGravityDocument);
-}
+FamilyEntryTable GravityEntries() { return ProgramFamilies().ReportEntries(); }
 
 TEST_F(Preview, StandardGravityWallShowsTheWholeReport) {
   WriteStandardGravityProject(db_path_, true);
   ReportWriter reference;
-  ReportBuildResult expected = BuildReport(reference, 0, context_, GravityEntries());
+  ReportBuildResult expected =
+      BuildReport(reference, WallFamily::Gravity, context_, GravityEntries());
   ASSERT_TRUE(expected.complete) << expected.error;
   ASSERT_GT(expected.page_count, 2);
 
@@ -289,11 +290,12 @@ TEST_F(Preview, StandardGravityWallShowsTheWholeReport) {
   EXPECT_TRUE(sink_.shown.empty());
 
   // The input window's command with the program's own entries.
-  ASSERT_TRUE(FamilyReportEntries()[kGravity]) << "the gravity entry is in the family table";
   QWidget parent;
   bool seen = false;
+  PreviewOptions program;
+  program.entries = &ProgramFamilies().ReportEntries();
   RunShown(
-      &parent, false, context_, sink_, PreviewOptions{},
+      &parent, false, context_, sink_, program,
       [&](PreviewWindow& shown) {
         EXPECT_EQ(Text(shown, "lblAP"), QString::number(expected.page_count - 1));
         EXPECT_EQ(Text(shown, "lblCP"), "0");
@@ -811,7 +813,7 @@ TEST_F(Preview, PrintCommandAnsweredNoLeavesEverythingAsItWas) {
   options.entries = &entries_;
   options.printer = &printer;
   sink_.answer = MessageAnswer::No;
-  RunReportCommand(&parent, true, 0, context_, sink_, options);
+  RunReportCommand(&parent, true, WallFamily::Gravity, context_, sink_, options);
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(printer.calls, 0);
   EXPECT_EQ(sink_.shown.size(), 1u);

@@ -8,10 +8,10 @@
 #include "app/errors.h"
 #include "app/messages.h"
 #include "app/settings.h"
+#include "page_inspect.h"
 #include "project/project_database.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
-#include "page_inspect.h"
 
 namespace ktv {
 namespace {
@@ -44,7 +44,8 @@ class ReportBuild : public ::testing::Test {
   ReportContext context_;
 };
 
-FamilyEntryTable OneEntry(int family, FamilyReportEntry entry) {
+FamilyEntryTable OneEntry(
+    int family, FamilyReportEntry entry = [](ReportWriter&, const ReportContext&) {}) {
   FamilyEntryTable t{};
   t[family] = std::move(entry);
   return t;
@@ -52,17 +53,17 @@ FamilyEntryTable OneEntry(int family, FamilyReportEntry entry) {
 
 TEST_F(ReportBuild, CoverThenHeaderedReportPagesNumberedFromOne) {
   Store(kKeyOfficeName, QString::fromUtf8("設計室"));
-  const ReportContext* seen = nullptr;
+  std::string seen;  // the database the entry was given
   auto entries = OneEntry(0, [&](ReportWriter& w, const ReportContext& c) {
-    seen = &c;
+    seen = c.working_database_path;
     w.Paragraph("重力式擁壁の設計計算");
     w.NewPage();
     w.Paragraph("p2");
   });
   ReportWriter w;
-  ReportBuildResult r = BuildReport(w, 0, context_, entries);
+  ReportBuildResult r = BuildReport(w, WallFamily::Gravity, context_, entries);
   ASSERT_TRUE(r.complete) << r.error;
-  EXPECT_EQ(seen, &context_);
+  EXPECT_EQ(seen, context_.working_database_path);
   EXPECT_EQ(r.page_count, 3);
   EXPECT_EQ(r.report_pages, 2);
   EXPECT_EQ(r.project_name, "市道１号線擁壁工事");
@@ -103,7 +104,7 @@ TEST_F(ReportBuild, CoverSwitchesComeFromTheSettings) {
   EXPECT_TRUE(ReadCoverData(db_path_).print_office_name);
   ReportWriter w;
   Store(kKeyPrintOfficeName, 0);
-  ASSERT_TRUE(BuildReport(w, 0, context_, FamilyEntryTable{}).complete);
+  ASSERT_TRUE(BuildReport(w, WallFamily::Gravity, context_, OneEntry(0)).complete);
   for (const TextRun& r : BodyRuns(w.Pages()[0])) EXPECT_LT(r.y, 14500) << r.text;
 }
 
@@ -130,7 +131,7 @@ TEST_F(ReportBuild, AnUnreadableDatabaseLeavesTheCoverFieldsBlank) {
     ReportContext c = context_;
     c.working_database_path = path;
     ReportWriter w;
-    ReportBuildResult r = BuildReport(w, 0, c, FamilyEntryTable{});
+    ReportBuildResult r = BuildReport(w, WallFamily::Gravity, c, OneEntry(0));
     EXPECT_TRUE(r.complete) << r.error;
     EXPECT_EQ(w.Pages().at(1).header, std::string("工事名：||") + kFullTitle);
   }
@@ -139,15 +140,32 @@ TEST_F(ReportBuild, AnUnreadableDatabaseLeavesTheCoverFieldsBlank) {
   EXPECT_EQ(ReadCoverData(db_path_).project_name, "");
 }
 
-TEST_F(ReportBuild, AnUnknownOrMissingFamilyWritesNothingAfterTheCover) {
-  for (int family : {0, 2, 7, -1}) {
+TEST_F(ReportBuild, AFamilyWithoutAnEntryIsAnErrorNotACoverAndAnEmptyPage) {
+  // Only the leaning wall has an entry here.
+  const FamilyEntryTable entries = OneEntry(1);
+  for (WallFamily family : {WallFamily::Gravity, WallFamily::Cantilever}) {
     ReportWriter w;
-    ReportBuildResult r = BuildReport(w, family, context_, FamilyEntryTable{});
-    ASSERT_TRUE(r.complete) << r.error;
-    EXPECT_EQ(r.page_count, 2) << family;
-    EXPECT_EQ(r.report_pages, 1);
-    EXPECT_TRUE(BodyRuns(w.Pages()[1]).empty());
+    ReportBuildResult r = BuildReport(w, family, context_, entries);
+    EXPECT_FALSE(r.complete);
+    EXPECT_EQ(r.error, MissingReportMessage(family));
+    EXPECT_TRUE(w.Pages().empty());
+    EXPECT_EQ(r.page_count, 0);
   }
+  EXPECT_EQ(MissingReportMessage(WallFamily::Cantilever), "逆Ｔ形擁壁の計算書は作成できません。");
+}
+
+TEST_F(ReportBuild, TheEntrysResultsReachTheCaller) {
+  std::string mine;
+  ReportContext c = context_;
+  c.results_json = &mine;
+  ReportWriter w;
+  const ReportBuildResult r =
+      BuildReport(w, WallFamily::Leaning, c, OneEntry(1, [](ReportWriter&, const ReportContext& x) {
+                    if (x.results_json) *x.results_json = "{\"family\": \"leaning\"}";
+                  }));
+  ASSERT_TRUE(r.complete) << r.error;
+  EXPECT_EQ(r.results_json, "{\"family\": \"leaning\"}");
+  EXPECT_EQ(mine, r.results_json);
 }
 
 TEST_F(ReportBuild, ACalculationErrorEndsTheBuildWithItsMessageAndNoDocument) {
@@ -157,7 +175,7 @@ TEST_F(ReportBuild, ACalculationErrorEndsTheBuildWithItsMessageAndNoDocument) {
     throw CalculationError("底版幅 B が 0 のため計算できません");
   });
   ReportWriter w;
-  ReportBuildResult r = BuildReport(w, 1, context_, entries);
+  ReportBuildResult r = BuildReport(w, WallFamily::Leaning, context_, entries);
   EXPECT_FALSE(r.complete);
   EXPECT_EQ(r.error, "底版幅 B が 0 のため計算できません");
   ASSERT_TRUE(r.failure);
@@ -167,7 +185,7 @@ TEST_F(ReportBuild, ACalculationErrorEndsTheBuildWithItsMessageAndNoDocument) {
   EXPECT_EQ(r.page_count, 0);
   EXPECT_FALSE(w.IsDocumentOpen());
   // The same writer builds the next report cleanly.
-  ReportBuildResult again = BuildReport(w, 1, context_, FamilyEntryTable{});
+  ReportBuildResult again = BuildReport(w, WallFamily::Leaning, context_, OneEntry(1));
   EXPECT_TRUE(again.complete);
   EXPECT_EQ(again.page_count, 2);
 }
@@ -195,7 +213,7 @@ TEST_F(ReportBuild, WriterErrorsOfAFamilyAlsoEndTheBuild) {
   };
   for (const Case& c : cases) {
     ReportWriter w;
-    ReportBuildResult r = BuildReport(w, 2, context_, OneEntry(2, c.entry));
+    ReportBuildResult r = BuildReport(w, WallFamily::Cantilever, context_, OneEntry(2, c.entry));
     EXPECT_FALSE(r.complete);
     EXPECT_NE(r.error.find(c.in_message), std::string::npos) << r.error;
     EXPECT_TRUE(w.Pages().empty());

@@ -14,11 +14,11 @@
 
 #include "app/format.h"
 #include "app/settings.h"
+#include "page_inspect.h"
 #include "project/project_database.h"
 #include "report/report_build.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
-#include "page_inspect.h"
 
 namespace ktv {
 namespace {
@@ -268,7 +268,9 @@ TEST(ReportDemo, DocumentRendersToPdfAndPngWithRealText) {
   FamilyEntryTable entries{};
   entries[kGravity] = DemoChapters;
   ReportWriter w;
-  ReportBuildResult r = BuildReport(w, kGravity, ReportContext{db, "", nullptr}, entries);
+  ReportContext context;
+  context.working_database_path = db;
+  ReportBuildResult r = BuildReport(w, WallFamily::Gravity, context, entries);
   ASSERT_TRUE(r.complete) << r.error;
   ASSERT_EQ(r.page_count, 4) << DocumentText(w);
   EXPECT_EQ(r.report_pages, 3);

@@ -14,7 +14,7 @@ namespace ktv::test {
 
 // The wall page of a new project with the gravity family.
 inline SketchInputs StandardGravityInputs() {
-  const StandardSizes& s = StandardSizesOf(kGravity);
+  const FamilyDimensions s = StandardDimensions(kGravity);
   SketchInputs in;
   in.family = kGravity;
   for (int i = 0; i < 3; ++i) in.t[i] = FormatValue(s.t[i], kFmt0);

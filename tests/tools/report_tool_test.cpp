@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/standard_sizes.h"
+#include "families/family_table.h"
 #include "gravity_fixture.h"
 #include "project/project_database.h"
 #include "report/report_writer.h"
@@ -47,7 +48,9 @@ ToolRun Tool(const std::vector<std::string>& args, const FamilyEntryTable& entri
   const int status = RunReportTool(args, out, err, entries);
   return {status, out.str(), err.str()};
 }
-ToolRun Tool(const std::vector<std::string>& args) { return Tool(args, FamilyReportEntries()); }
+ToolRun Tool(const std::vector<std::string>& args) {
+  return Tool(args, ProgramFamilies().ReportEntries());
+}
 
 // A project copied from a fixture and changed.
 std::string Project(const std::string& name, bool si,
@@ -213,7 +216,7 @@ TEST(ReportTool, FailuresGiveTheirStatusAndOneLine) {
   }
 }
 
-TEST(ReportTool, JsonIsForTheGravityWallOnly) {
+TEST(ReportTool, JsonIsWhatTheFamilyEntryGives) {
   const std::string leaning = Project("leaning.mdb", true, [](ProjectDatabase& db) {
     db.Write(UnitRow{"SI 単位", kLeaning});
   });
@@ -221,7 +224,8 @@ TEST(ReportTool, JsonIsForTheGravityWallOnly) {
   entries[kLeaning] = [](ReportWriter& w, const ReportContext&) { w.Paragraph("もたれ式"); };
   const ToolRun json = Tool({leaning, "--json", kOut + "/leaning.json"}, entries);
   EXPECT_EQ(json.status, kExitUsage);
-  EXPECT_NE(json.err.find("--json is available for the gravity wall"), std::string::npos);
+  EXPECT_NE(json.err.find("(もたれ式) gives no results as JSON"), std::string::npos) << json.err;
+  EXPECT_FALSE(std::filesystem::exists(kOut + "/leaning.json"));
   // The stored family decides which entry builds the report.
   const ToolRun text = Tool({leaning, "--text", "-"}, entries);
   ASSERT_EQ(text.status, kExitOk) << text.err;

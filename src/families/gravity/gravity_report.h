@@ -8,9 +8,10 @@ namespace ktv {
 
 class ReportWriter;
 
-// Family entry: opens the working database of the context, reads and computes the gravity wall
-// and writes the chapters into the writer. A CalculationError or ProjectError ends the build
-// before anything of the chapters is written.
+// Family entry: opens the working database of the context, reads and computes the gravity wall,
+// writes the chapters into the writer and stores the results (GravityJson) in
+// context.results_json when given. A CalculationError or ProjectError ends the build before
+// anything of the chapters is written.
 void BuildGravityDocument(ReportWriter& writer, const ReportContext& context);
 
 // Writes the chapters of a finished calculation (the entry's second half).

@@ -19,6 +19,8 @@
 #include "app/format.h"
 #include "app/messages.h"
 #include "app/standard_sizes.h"
+#include "families/family_table.h"
+#include "families/gravity/gravity_json.h"
 #include "families/gravity/gravity_reader.h"
 #include "golden.h"
 #include "gravity_fixture.h"
@@ -93,7 +95,7 @@ ReportBuildResult Build(ReportWriter& w, const std::string& db, MessageSink* sin
   ReportContext ctx;
   ctx.working_database_path = db;
   ctx.sink = sink;
-  return BuildReport(w, kGravity, ctx, FamilyReportEntries());
+  return BuildReport(w, WallFamily::Gravity, ctx, ProgramFamilies().ReportEntries());
 }
 
 // ---- the standard wall, both unit systems ----------------------------------------------------
@@ -318,12 +320,27 @@ TEST_P(StandardWallReport, PagesCarryTheExactTextsTablesAndPictures) {
 INSTANTIATE_TEST_SUITE_P(Units, StandardWallReport, testing::ValuesIn(StandardCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+GravityInputs StandardInputs();
+
 TEST(GravityReportEntry, IsTheFamilyEntryOfTheGravityWall) {
-  ASSERT_TRUE(FamilyReportEntries()[kGravity]);
+  ASSERT_TRUE(ProgramFamilies().Of(WallFamily::Gravity).report);
   ReportWriter w;
   const ReportBuildResult r = Build(w, Copy(kStandardGravitySI, "entry.mdb"));
   ASSERT_TRUE(r.complete) << r.error;
   EXPECT_EQ(r.report_pages, 4);
+  // The results come from the run that wrote the chapters.
+  const GravityInputs in = StandardInputs();
+  EXPECT_EQ(r.results_json, GravityJson(in, ComputeGravity(in)));
+  // The families whose reports are not written yet end with a message, not with a cover.
+  for (WallFamily f : {WallFamily::Leaning, WallFamily::Cantilever}) {
+    ReportWriter other;
+    ReportContext ctx;
+    ctx.working_database_path = Copy(kStandardGravitySI, "other.mdb");
+    const ReportBuildResult missing = BuildReport(other, f, ctx, ProgramFamilies().ReportEntries());
+    EXPECT_FALSE(missing.complete);
+    EXPECT_EQ(missing.error, MissingReportMessage(f));
+    EXPECT_TRUE(other.Pages().empty());
+  }
 }
 
 TEST(GravityFixture, CommittedFilesAreWhatTheGeneratorWrites) {

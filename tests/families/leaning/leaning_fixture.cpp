@@ -28,7 +28,7 @@ void WriteStandardLeaningProject(const std::string& path, bool si) {
   // Every family's table holds its standard shape in metres, as the window writes them; the
   // reserved fields are empty for the current family only.
   for (int family = 0; family < kWallFamilyCount; ++family) {
-    const StandardSizes& s = StandardSizesOf(family);
+    const FamilyDimensions s = StandardDimensions(family);
     ShapeRow row;
     for (int i = 0; i < 3; ++i) {
       row.t[i] = static_cast<float>(s.t[i] * 0.001);

@@ -1,0 +1,20 @@
+#include "families/family_table.h"
+
+#include "families/gravity/gravity_report.h"
+#include "sketch/gravity_sketch.h"
+
+namespace ktv {
+
+FamilyTable::FamilyTable() {
+  parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, DrawGravitySketch};
+  parts_[CodeOf(WallFamily::Leaning)] = {};
+  parts_[CodeOf(WallFamily::Cantilever)] = {};
+  for (WallFamily f : kWallFamilies) entries_[CodeOf(f)] = parts_[CodeOf(f)].report;
+}
+
+const FamilyTable& ProgramFamilies() {
+  static const FamilyTable table;
+  return table;
+}
+
+}  // namespace ktv

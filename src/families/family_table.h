@@ -1,0 +1,41 @@
+#pragma once
+// The family table: what each wall family plugs into the program. It is the one place that lists
+// the families' parts; main and the batch command hand it to the report build, the preview window
+// and the sketch panel, so that nothing below names a family's code.
+//
+// A family plugs in with one entry in kParts (family_table.cpp):
+//   - report: the entry that reads the project, computes and writes the chapters (on the chapter
+//     kit, report/chapter_kit.h), and stores the results as JSON in context.results_json (its
+//     producer lives beside the family's results type, e.g. families/gravity/gravity_json.h);
+//   - sketch: the section sketch of the wall page (on the sketch kit, sketch/sketch_kit.h).
+// Its names are in app/wall_family.cpp and its standard sizes in app/standard_sizes.cpp. A family
+// without a report entry gets a clear message instead of a report.
+#include <array>
+
+#include "app/wall_family.h"
+#include "report/report_context.h"
+#include "sketch/sketch_panel.h"
+
+namespace ktv {
+
+struct FamilyParts {
+  FamilyReportEntry report;  // empty: the family's report does not exist yet
+  SketchDrawer sketch;       // empty: the sketch panel draws nothing for the family
+};
+
+class FamilyTable {
+ public:
+  FamilyTable();
+  const FamilyParts& Of(WallFamily family) const { return parts_[CodeOf(family)]; }
+  // The report entries by family code, for BuildReport and the preview window.
+  const FamilyEntryTable& ReportEntries() const { return entries_; }
+
+ private:
+  std::array<FamilyParts, kWallFamilyCount> parts_;
+  FamilyEntryTable entries_;
+};
+
+// The program's families.
+const FamilyTable& ProgramFamilies();
+
+}  // namespace ktv
