@@ -81,6 +81,7 @@ void BM_LayOutAndWritePdf(benchmark::State& state) {
     WriteChapters(w, static_cast<int>(state.range(0)));
     ktv::WritePdf(w, path);
   }
+  state.counters["pdf_bytes"] = static_cast<double>(QFile(path).size());
   QFile::remove(path);
 }
 BENCHMARK(BM_LayOutAndWritePdf)->Arg(10)->Arg(40)->Unit(benchmark::kMillisecond);

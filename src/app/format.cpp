@@ -1,7 +1,8 @@
 #include "app/format.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -266,33 +267,94 @@ double PowerOfTen(int n) {
   return n >= 0 && n <= 22 ? kExact[n] : std::pow(10.0, n);
 }
 
+__extension__ typedef unsigned __int128 Wide;  // GCC and Clang
+
+// 5^0 … 5^32: enough for any float with up to 22 printed decimals.
+constexpr std::array<Wide, 33> kPow5 = [] {
+  std::array<Wide, 33> p{};
+  p[0] = 1;
+  for (size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
+  return p;
+}();
+
+// 7 significant digits of |value| = m · 2^e2 (m < 2^24), rounded as the C library prints them
+// (to nearest, a tie to the even digit): |value| ≈ digits · 10^(exp10 - 6), digits < 10^7 or,
+// when the rounding carries, exactly 10^7.
+struct SevenDigits {
+  int64_t digits;
+  int exp10;
+};
+
+// The digits for a guess of the decimal exponent; exp10 moves by one when the guess was off.
+SevenDigits RoundToSevenDigits(uint32_t m, int e2, int exp10) {
+  for (;;) {
+    // m · 2^e2 · 10^s = m · 5^s · 2^(e2 + s) = q + r / den.
+    const int s = 6 - exp10;
+    const int t = e2 + s;
+    Wide q = 0, r = 0, den = 1;
+    if (s >= 0) {
+      // The usual case, values below 10^7: den is a power of two.
+      const Wide num = m * kPow5[s];
+      if (t >= 0) {
+        q = num << t;
+      } else {
+        den = Wide(1) << -t;
+        q = num >> -t;
+        r = num & (den - 1);
+      }
+    } else {
+      Wide num = m;
+      den = kPow5[-s];
+      if (t >= 0) {
+        num <<= t;
+      } else {
+        den <<= -t;
+      }
+      q = num / den;
+      r = num % den;
+    }
+    if (q < 1000000) {
+      --exp10;
+      continue;
+    }
+    if (q >= 10000000) {
+      ++exp10;
+      continue;
+    }
+    if (2 * r > den || (2 * r == den && (q & 1) != 0)) ++q;
+    return {static_cast<int64_t>(q), exp10};
+  }
+}
+
 }  // namespace
 
 double AsPrinted(float value, int decimals) {
-  if (!std::isfinite(value)) return 0.0;
-  char buf[32];
-  const double magnitude = std::fabs(static_cast<double>(value));
-  const auto res =
-      std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 6);
-  // buf: "d.dddddde±xx", so |value| = digits · 10^k with the float's 7 significant digits.
-  int64_t digits = buf[0] - '0';
-  for (int i = 2; i < 8; ++i) digits = digits * 10 + (buf[i] - '0');
-  int exp10 = 0;
-  std::from_chars(buf + 10, res.ptr, exp10);
-  if (buf[9] == '-') exp10 = -exp10;
-  const int k = exp10 - 6;         // power of ten of the last digit
+  if (!std::isfinite(value) || value == 0) return 0.0;
+  decimals = std::clamp(decimals, 0, 22);
+  int e2 = 0;
+  const double fraction = std::frexp(std::fabs(static_cast<double>(value)), &e2);
+  const auto m = static_cast<uint32_t>(std::ldexp(fraction, 24));  // exact: 24 bits at most
+  e2 -= 24;
+  // 2^(e2 + 23) <= |value| < 2^(e2 + 24): the decimal exponent is guess or guess + 1.
+  const int guess = static_cast<int>(std::floor((e2 + 23) * 0.30102999566398120));
+  if (guess + 1 < -1 - decimals) return 0.0;  // below half the last printed decimal
+  const SevenDigits seven = RoundToSevenDigits(m, e2, guess);
+  const int64_t digits = seven.digits;
+  const int k = seven.exp10 - 6;   // power of ten of the last digit
   const int drop = -decimals - k;  // digits below the last printed decimal
   double rounded = 0;
   if (k >= 0) {
-    rounded = static_cast<double>(digits) * PowerOfTen(k);
+    // digits · 10^k = digits · 5^k · 2^k: one rounding, as reading the printed integer gives.
+    rounded = std::ldexp(static_cast<double>(static_cast<Wide>(digits) * kPow5[k]), k);
   } else if (drop <= 0) {
     rounded = static_cast<double>(digits) / PowerOfTen(-k);
-  } else if (drop <= 7) {
+  } else if (drop <= 8) {
     int64_t scale = 1;
     for (int i = 1; i < drop; ++i) scale *= 10;
     const int64_t kept = digits / scale;  // the kept digits and the first dropped one
     rounded = static_cast<double>(kept / 10 + (kept % 10 >= 5 ? 1 : 0)) / PowerOfTen(decimals);
   }
+  if (rounded == 0) return 0.0;
   return value < 0 ? -rounded : rounded;
 }
 

@@ -43,9 +43,9 @@ inline constexpr float kPi = 3.1415925f;
 float DegToRad(float degrees);
 float RadToDeg(float radians);
 
-// A value printed with `decimals` decimals ("0.000" by default) and read back as a number, exactly
-// as FormatValue would print it, without building the text. Table totals are sums of these. A
-// value that is not finite reads as 0 (the calculations stop on such values anyway).
+// A value printed with `decimals` decimals ("0.000" by default; 0 to 22) and read back as a
+// number, exactly as FormatValue would print it, without building the text. Table totals are sums
+// of these. A value that is not finite reads as 0 (the calculations stop on such values anyway).
 double AsPrinted(float value, int decimals = 3);
 
 // Stores one double-precision step as a 32-bit float; a finite value beyond the float range

@@ -1,7 +1,9 @@
 #pragma once
 // The typeset formula pictures of the calculation report, identified by key ("1_3_9"). They are
-// vector pictures compiled into the program; each is drawn at its natural size, in which one em of
-// the formula matches the 9-pt report font. Lengths are twips (15 twips per pixel at 96 dpi).
+// compiled into the program as a glyph font and the placement of its glyphs, and drawn as glyph
+// runs (in a PDF an embedded font subset, a few bytes per glyph); each is drawn at its natural
+// size, in which one em of the formula matches the 9-pt report font. Lengths are twips (15 twips
+// per pixel at 96 dpi). Drawing needs a running QGuiApplication; sizes do not.
 //
 // Vertical alignment: the middle of the "=" (the math axis) lies on the vertical middle of every
 // picture, so a value written next to it, centred on the picture's middle line, stands on the
@@ -35,7 +37,7 @@ bool HasFormulaPicture(std::string_view key);
 QSizeF FormulaPictureSize(std::string_view key);
 
 // Draws the picture scaled into target (the painter's coordinates, for example twips on the page);
-// throws FormulaPictureError naming an unknown key.
+// throws FormulaPictureError naming an unknown key, or when no QGuiApplication runs.
 void DrawFormulaPicture(QPainter& p, std::string_view key, const QRectF& target);
 
 // The bar of the empty fraction of the slab pictures ("1_6_70", "1_6_75", ...), above and below

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace ktv {
 namespace {
@@ -31,6 +37,59 @@ TEST(FormatValue, SingleValuesRoundHalfAwayFromZeroAfterSevenDigits) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(FormatValue(c.value, c.pattern), c.expected) << c.value << " " << c.pattern;
+  }
+}
+
+// The printed text of value with `decimals` decimals, read back.
+double PrintedAndRead(float value, int decimals) {
+  const std::string pattern = decimals == 0 ? "0" : "0." + std::string(decimals, '0');
+  return ReadNumber(FormatValue(value, pattern));
+}
+
+TEST(AsPrinted, EqualsThePrintedTextReadBack) {
+  // Every magnitude of the float range (random bit patterns), the values whose seventh digit is
+  // a tie (integers ending in 5 above 10^6 and halves above 10^6), the ulps around printed
+  // halves, and each float next to a power of ten.
+  std::vector<float> values = {0.0f,
+                               -0.0f,
+                               1.0005f,
+                               -0.0005f,
+                               0.0015f,
+                               2.5f,
+                               1234567.5f,
+                               12345675.0f,
+                               16777215.0f,
+                               std::numeric_limits<float>::max(),
+                               std::numeric_limits<float>::min(),
+                               std::numeric_limits<float>::denorm_min()};
+  std::mt19937 rng(16);
+  std::uniform_int_distribution<uint32_t> bits;
+  for (int i = 0; i < 60000; ++i) {
+    const float v = std::bit_cast<float>(bits(rng));
+    if (std::isfinite(v)) values.push_back(v);
+  }
+  for (int i = 0; i < 3000; ++i) {
+    values.push_back(static_cast<float>(1000000 + 2 * i) + 0.5f);
+    values.push_back(static_cast<float>(10000005 + 10 * i));
+    const float half = static_cast<float>(i) / 1000.0f + 0.0005f;
+    values.push_back(std::nextafter(half, 0.0f));
+    values.push_back(std::nextafter(half, 1.0f));
+  }
+  for (float p = 1e-30f; p < 1e30f; p *= 10.0f) {
+    values.push_back(std::nextafter(p, 0.0f));
+    values.push_back(std::nextafter(p, 1e38f));
+  }
+  for (size_t i = 0; i < values.size(); ++i) {
+    for (const float v : {values[i], -values[i]}) {
+      const int decimals = static_cast<int>(i % 6);
+      ASSERT_EQ(AsPrinted(v, decimals), PrintedAndRead(v, decimals))
+          << std::hexfloat << v << " with " << decimals << " decimals";
+    }
+  }
+  for (const float v :
+       {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+        std::numeric_limits<float>::quiet_NaN()}) {
+    EXPECT_EQ(AsPrinted(v), 0.0);
   }
 }
 

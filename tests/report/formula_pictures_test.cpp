@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
@@ -47,12 +48,16 @@ TEST(FormulaPictureKeys, AreTheReportsPicturesInListOrder) {
 
 TEST(FormulaPictureKeys, ResourcesHoldExactlyOnePicturePerKey) {
   FormulaPictureSize("1_3_1");  // registers the resources
-  QStringList files = QDir(":/formula_pictures").entryList(QDir::Files, QDir::Name);
-  std::set<std::string> expected;
-  for (const std::string& key : FormulaPictureKeys()) expected.insert(key + ".svg");
-  std::set<std::string> found;
-  for (const QString& f : files) found.insert(f.toStdString());
-  EXPECT_EQ(found, expected);
+  const QStringList files = QDir(":/formula_pictures").entryList(QDir::Files, QDir::Name);
+  EXPECT_EQ(files, QStringList({"formula_glyphs.ttf", "pictures.txt"}));
+  QFile list(":/formula_pictures/pictures.txt");
+  ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+  std::multiset<std::string> found;
+  for (const QByteArray& line : list.readAll().split('\n')) {
+    if (line.startsWith("picture ")) found.insert(line.split(' ').value(1).toStdString());
+  }
+  const std::vector<std::string> keys = FormulaPictureKeys();
+  EXPECT_EQ(found, std::multiset<std::string>(keys.begin(), keys.end()));
 }
 
 TEST(FormulaPictureKeys, UnknownKeysAreErrorsNamingTheKey) {

@@ -1,13 +1,15 @@
 #!/usr/bin/env node
-// Renders formulas.txt into resources/formula_pictures/<key>.svg and writes the resource list
-// src/report/formula_pictures.qrc. Run once after changing formulas.txt:
+// Typesets formulas.txt with MathJax and writes, into resources/formula_pictures/,
+//   formula_glyphs.ttf  every glyph outline the formulas use, once, as a TrueType font;
+//   pictures.txt        each picture as the glyphs of that font and the rules it places;
+// and the resource list src/report/formula_pictures.qrc. Run once after changing formulas.txt:
 //
-//   cd tools/formula_pictures && npm install && node render.js
+//   cd tools/formula_pictures && npm ci && node render.js
 //
-// The SVGs are written for QtSvg (SVG Tiny 1.2): every glyph is a path (no <text>, so no font is
-// needed at run time), no nested <svg>, no style sheets, black fill without strokes. The size is
-// given in whole pixels at 96 dpi with one em of the formula equal to the 9-pt report font
-// (12 px), so the natural size in twips is 15 times the pixel size.
+// A picture set from an embedded font costs a PDF a few bytes per glyph, where outlines drawn as
+// paths cost hundreds. Nothing depends on the fonts of the machine that draws the report. The
+// size is given in whole pixels at 96 dpi with one em of the formula equal to the 9-pt report
+// font (12 px); pictures.txt holds twips, 15 per pixel.
 
 'use strict';
 
@@ -18,6 +20,7 @@ const {TeX} = require('mathjax-full/js/input/tex.js');
 const {SVG} = require('mathjax-full/js/output/svg.js');
 const {liteAdaptor} = require('mathjax-full/js/adaptors/liteAdaptor.js');
 const {RegisterHTMLHandler} = require('mathjax-full/js/handlers/html.js');
+const svg2ttf = require('svg2ttf');
 require('mathjax-full/js/input/tex/base/BaseConfiguration.js');
 require('mathjax-full/js/input/tex/ams/AmsConfiguration.js');
 require('mathjax-full/js/input/tex/newcommand/NewcommandConfiguration.js');
@@ -27,10 +30,15 @@ const kRepo = path.resolve(__dirname, '..', '..');
 const kSource = path.join(__dirname, 'formulas.txt');
 const kOutDir = path.join(kRepo, 'resources', 'formula_pictures');
 const kQrc = path.join(kRepo, 'src', 'report', 'formula_pictures.qrc');
+const kFontFile = 'formula_glyphs.ttf';
+const kPicturesFile = 'pictures.txt';
+const kFontFamily = 'KTV Formula Glyphs';  // the program looks the font up by this name
+const kFirstCodePoint = 0xE000;
 
 // MathJax lays out in units of 1/1000 em.
 const kPxPerEm = 12;  // 9 pt at 96 dpi
 const kPxPerUnit = kPxPerEm / 1000;
+const kTwipsPerPx = 15;
 const kAxis = 250;  // height of the math axis above the baseline (TeX fonts)
 const kPadTop = 50, kPadBottom = 50, kPadLeft = 60;
 const kPadRightAfterEquals = 300;  // a thick space before the value written after "="
@@ -106,56 +114,71 @@ function Apply(m, x, y) {
   return [m[0] * x + m[2] * y + m[4], m[1] * x + m[3] * y + m[5]];
 }
 
-function Fixed(v) {
-  const s = (Math.round(v * 1000) / 1000).toString();
+function Fixed(v, places = 3) {
+  const scale = 10 ** places;
+  const s = (Math.round(v * scale) / scale).toString();
   return s === '-0' ? '0' : s;
-}
-
-function Escape(text) {
-  return text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
 }
 
 function Elements(node) {
   return node.children.filter((c) => c.kind !== '#text' && c.kind !== '#comment');
 }
 
-// Writes one MathJax node as clean SVG Tiny; refuses anything QtSvg would not draw faithfully.
-function Serialize(node, key, ids, out, depth) {
+// The glyphs of all pictures, each outline once, in order of first use. A glyph is named by its
+// character in the private use area of the glyph font, from U+E000 on.
+class GlyphSet {
+  constructor() {
+    this.byPath = new Map();
+    this.glyphs = [];
+  }
+  Index(d) {
+    let index = this.byPath.get(d);
+    if (index === undefined) {
+      index = this.glyphs.length;
+      this.byPath.set(d, index);
+      this.glyphs.push(d);
+    }
+    return index;
+  }
+}
+
+// Collects what one MathJax node draws, in the coordinates of the root viewBox: glyph outlines
+// (font units, y up) with the matrix that places them, and filled rectangles. Refuses anything that
+// would not be drawn faithfully (text, which would need the machine's fonts; nested svg).
+function Collect(node, matrix, key, defs, items) {
   const a = node.attributes;
-  const indent = '  '.repeat(depth);
   switch (node.kind) {
     case 'g': {
-      const transform = a.transform ? ` transform="${a.transform}"` : '';
-      const kids = Elements(node);
-      if (kids.length === 0) return;
-      out.push(`${indent}<g${transform}>`);
-      kids.forEach((k) => Serialize(k, key, ids, out, depth + 1));
-      out.push(`${indent}</g>`);
+      const m = Multiply(matrix, ParseTransform(a.transform));
+      Elements(node).forEach((k) => Collect(k, m, key, defs, items));
       return;
     }
+    case 'defs':
+      return;  // glyphs are drawn where they are used
     case 'path':
       if (a.d === undefined) throw new Error(`${key}: path without data`);
       if (a.d === '') return;  // glyphs without ink (spaces, invisible operators)
-      out.push(`${indent}<path${a.id ? ` id="${ids.get(a.id)}"` : ''}` +
-               `${a.transform ? ` transform="${a.transform}"` : ''} d="${a.d}"/>`);
+      items.push({glyph: a.d, matrix: Multiply(matrix, ParseTransform(a.transform))});
       return;
     case 'use': {
       const href = (a['xlink:href'] || a.href || '').replace(/^#/, '');
-      if (!ids.has(href)) throw new Error(`${key}: reference to a missing glyph ${href}`);
-      if (ids.get(href) === null) return;  // a glyph without ink
-      const transform = a.transform ? ` transform="${a.transform}"` : '';
-      out.push(`${indent}<use xlink:href="#${ids.get(href)}"${transform}/>`);
+      if (!defs.has(href)) throw new Error(`${key}: reference to a missing glyph ${href}`);
+      const d = defs.get(href);
+      if (d === '') return;  // a glyph without ink
+      let m = Multiply(matrix, ParseTransform(a.transform));
+      m = Multiply(m, [1, 0, 0, 1, Number(a.x || 0), Number(a.y || 0)]);
+      items.push({glyph: d, matrix: m});
       return;
     }
-    case 'rect':
-      out.push(`${indent}<rect x="${a.x || 0}" y="${a.y || 0}" width="${a.width}" ` +
-               `height="${a.height}"/>`);
+    case 'rect': {
+      const m = Multiply(matrix, ParseTransform(a.transform));
+      if (m[1] !== 0 || m[2] !== 0) throw new Error(`${key}: a rotated rectangle`);
+      const x = Number(a.x || 0), y = Number(a.y || 0);
+      const p = Apply(m, x, y), q = Apply(m, x + Number(a.width), y + Number(a.height));
+      items.push({rect: {x: Math.min(p[0], q[0]), y: Math.min(p[1], q[1]),
+                         width: Math.abs(q[0] - p[0]), height: Math.abs(q[1] - p[1])}});
       return;
-    case 'defs':
-      out.push(`${indent}<defs>`);
-      Elements(node).forEach((k) => Serialize(k, key, ids, out, depth + 1));
-      out.push(`${indent}</defs>`);
-      return;
+    }
     default:
       throw new Error(`${key}: MathJax produced <${node.kind}>, which the pictures must not ` +
                       `contain (unknown character or unsupported construct)`);
@@ -189,7 +212,7 @@ function FractionBar(svg, key) {
   };
 }
 
-function Render(doc, adaptor, entry) {
+function Render(doc, adaptor, entry, glyphs) {
   const container = doc.convert(entry.tex, {display: entry.display, em: 16, ex: 8});
   const svg = adaptor.firstChild(container);
   if (!svg || svg.kind !== 'svg') throw new Error(`${entry.key}: no svg output`);
@@ -223,35 +246,42 @@ function Render(doc, adaptor, entry) {
   let bar = null;
   if (entry.bar) bar = FractionBar(svg, entry.key);
 
-  const out = [];
-  out.push('<?xml version="1.0" encoding="UTF-8"?>');
-  out.push('<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" ' +
-           'version="1.2" baseProfile="tiny" ' +
-           `width="${widthPx}px" height="${heightPx}px" ` +
-           `viewBox="${Fixed(left)} ${Fixed(top)} ${Fixed(widthUnits)} ${Fixed(heightUnits)}">`);
-  out.push(`  <title>${entry.key}</title>`);
-  out.push(`  <desc>${Escape(entry.tex)}</desc>`);
-  // Glyph ids numbered per picture (MathJax's ids count conversions), null for glyphs without
-  // ink, which are left out together with their references.
-  const ids = new Map();
+  const defs = new Map();
   FindAll(svg, (n) => n.kind === 'path' && n.attributes.id !== undefined).forEach((n) => {
-    ids.set(n.attributes.id, n.attributes.d ? `glyph${ids.size + 1}` : null);
+    defs.set(n.attributes.id, n.attributes.d || '');
   });
-  const body = [];
-  Elements(svg).forEach((child) => Serialize(child, entry.key, ids, body, 1));
-  // The root group of MathJax carries stroke/fill "currentColor": make the fill plain black and
-  // drop the stroke, which QtSvg would draw as a one-pixel cosmetic outline.
-  out.push('  <g fill="#000000" stroke="none">');
-  body.forEach((line) => out.push('  ' + line));
-  out.push('  </g>');
-  if (bar) {
-    // A transparent copy of the bar at the top level, so that the program can find its position
-    // (QtSvg reports an element's bounds without the transforms of its parents).
-    out.push(`  <rect id="fraction-bar" x="${Fixed(bar.x)}" y="${Fixed(bar.y)}" ` +
-             `width="${Fixed(bar.width)}" height="${Fixed(bar.height)}" fill="none"/>`);
+  const items = [];
+  Elements(svg).forEach((child) => Collect(child, [1, 0, 0, 1, 0, 0], entry.key, defs, items));
+
+  // Twips from the picture's top-left corner: 12 px per em, 15 twips per pixel.
+  const k = kPxPerUnit * kTwipsPerPx;
+  const out = [`picture ${entry.key} ${widthPx * kTwipsPerPx} ${heightPx * kTwipsPerPx}`,
+               `tex ${entry.tex}`];
+  for (const item of items) {
+    if (item.rect) {
+      const r = item.rect;
+      out.push(`rule ${Fixed((r.x - left) * k, 2)} ${Fixed((r.y - top) * k, 2)} ` +
+               `${Fixed(r.width * k, 2)} ${Fixed(r.height * k, 2)}`);
+      continue;
+    }
+    // The outline is in font units with y up, placed by m into the viewBox (y down); the glyph
+    // font draws it at 1 em = 180 twips, y down, so what is left is the linear part below.
+    const m = item.matrix;
+    const linear = [m[0], -m[2], m[1], -m[3]];  // x' = l0 x + l1 y, y' = l2 x + l3 y
+    const origin = `${Fixed((m[4] - left) * k, 2)} ${Fixed((m[5] - top) * k, 2)}`;
+    const index = glyphs.Index(item.glyph);
+    if (linear[1] === 0 && linear[2] === 0 && linear[0] === linear[3]) {
+      out.push(`glyph ${index} ${origin} ${Fixed(linear[0], 4)}`);
+    } else {
+      out.push(`glyph ${index} ${origin} ${linear.map((v) => Fixed(v, 4)).join(' ')}`);
+    }
   }
-  out.push('</svg>');
-  return {svg: out.join('\n') + '\n', widthPx, heightPx};
+  if (bar) {
+    // The bar of the empty fraction, above and below which the report writes two numbers.
+    out.push(`bar ${Fixed((bar.x - left) * k, 2)} ${Fixed((bar.y - top) * k, 2)} ` +
+             `${Fixed(bar.width * k, 2)} ${Fixed(bar.height * k, 2)}`);
+  }
+  return {lines: out, widthPx, heightPx};
 }
 
 function Main() {
@@ -266,23 +296,63 @@ function Main() {
   const output = new SVG({fontCache: 'local'});
   const doc = mathjax.document('', {InputJax: tex, OutputJax: output});
 
-  fs.mkdirSync(kOutDir, {recursive: true});
-  for (const name of fs.readdirSync(kOutDir)) {
-    if (name.endsWith('.svg')) fs.unlinkSync(path.join(kOutDir, name));
-  }
-  const qrc = ['<!DOCTYPE RCC>', '<!-- Written by tools/formula_pictures/render.js -->',
-               '<RCC version="1.0">', '  <qresource prefix="/formula_pictures">'];
+  const glyphs = new GlyphSet();
+  const pictures = [
+    '# Written by tools/formula_pictures/render.js from formulas.txt; do not edit.',
+    '# Lengths in twips from the top-left corner of the picture, y downwards.',
+    '#   picture KEY WIDTH HEIGHT    starts a picture',
+    '#   tex TEX                     the formula (for the reader)',
+    `#   glyph N X Y S               glyph U+E000+N of ${kFontFile} at 1 em = 180 twips, its`,
+    '#                               origin at (X, Y), scaled by S;',
+    '#   glyph N X Y A B C D         or transformed by x\' = A x + B y, y\' = C x + D y',
+    '#   rule X Y W H                a filled rectangle (fraction bars, radical vinculums)',
+    '#   bar X Y W H                 where the report writes two numbers above and below',
+  ];
   for (const entry of entries) {
-    const result = Render(doc, adaptor, entry);
-    fs.writeFileSync(path.join(kOutDir, `${entry.key}.svg`), result.svg);
-    qrc.push(`    <file alias="${entry.key}.svg">../../resources/formula_pictures/` +
-             `${entry.key}.svg</file>`);
+    const result = Render(doc, adaptor, entry, glyphs);
+    pictures.push(...result.lines);
     console.log(`${entry.key.padEnd(9)} ${String(result.widthPx).padStart(4)} x ` +
                 `${String(result.heightPx).padStart(3)} px`);
   }
+
+  fs.mkdirSync(kOutDir, {recursive: true});
+  for (const name of fs.readdirSync(kOutDir)) fs.unlinkSync(path.join(kOutDir, name));
+  fs.writeFileSync(path.join(kOutDir, kPicturesFile), pictures.join('\n') + '\n');
+  fs.writeFileSync(path.join(kOutDir, kFontFile), GlyphFont(glyphs));
+  const qrc = ['<!DOCTYPE RCC>', '<!-- Written by tools/formula_pictures/render.js -->',
+               '<RCC version="1.0">', '  <qresource prefix="/formula_pictures">'];
+  for (const name of [kFontFile, kPicturesFile]) {
+    qrc.push(`    <file alias="${name}">../../resources/formula_pictures/${name}</file>`);
+  }
   qrc.push('  </qresource>', '</RCC>');
   fs.writeFileSync(kQrc, qrc.join('\n') + '\n');
-  console.log(`${entries.length} pictures written to ${path.relative(kRepo, kOutDir)}`);
+  console.log(`${entries.length} pictures with ${glyphs.glyphs.length} glyphs written to ` +
+              `${path.relative(kRepo, kOutDir)}`);
+}
+
+// The glyph outlines as a TrueType font: MathJax's outlines are quadratic curves in units of
+// 1/1000 em, which TrueType holds as they are. The advance widths are not used (every glyph is
+// placed by pictures.txt). The creation time is fixed, so an unchanged set gives the same file.
+function GlyphFont(glyphs) {
+  const svg = [
+    '<svg xmlns="http://www.w3.org/2000/svg"><defs>',
+    '<font id="KTVFormulaGlyphs" horiz-adv-x="1000">',
+    `<font-face font-family="${kFontFamily}" units-per-em="1000" ascent="1000" descent="-500"/>`,
+    '<missing-glyph horiz-adv-x="500" d=""/>',
+  ];
+  glyphs.glyphs.forEach((d, i) => {
+    const code = (kFirstCodePoint + i).toString(16).toUpperCase();
+    svg.push(`<glyph glyph-name="g${i}" unicode="&#x${code};" horiz-adv-x="1000" d="${d}"/>`);
+  });
+  svg.push('</font></defs></svg>');
+  const ttf = svg2ttf(svg.join('\n'), {
+    ts: 0,
+    version: '1.0',
+    copyright: 'Glyph outlines of the MathJax TeX fonts, Apache License 2.0',
+    description: 'The glyphs of the KTV-PN3 report formulas',
+    url: 'https://www.mathjax.org/',
+  });
+  return Buffer.from(ttf.buffer);
 }
 
 Main();
