@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QTemporaryDir>
-#include <charconv>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +9,9 @@
 #include <sstream>
 
 #include "app/format.h"
+#include "app/json_number.h"
 #include "app/messages.h"
+#include "app/safe_text.h"
 #include "app/standard_sizes.h"
 #include "app/units.h"
 #include "families/gravity/gravity_reader.h"
@@ -33,13 +34,9 @@ struct Options {
   bool help = false;
 };
 
-// One line: messages never carry their own line breaks into the output.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  return text;
-}
+// One line: messages never carry their own line breaks, control bytes or invalid UTF-8 (from a
+// damaged file) into the output.
+std::string OneLine(const std::string& text) { return OneLineText(text); }
 
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& error) {
   Options o;
@@ -135,24 +132,9 @@ void WriteTextFile(const std::string& path, const std::string& content, std::ost
   });
 }
 
-// The stored wall family: Kisk of the unit table, as the window reads it; the project table's
-// 形状 when the unit table is empty; the gravity wall for an empty project.
-int StoredFamily(const ProjectDatabase& db) {
-  if (auto unit = db.ReadUnit()) return unit->kisk;
-  if (auto name = db.ReadProjectName()) return name->shape;
-  return kGravity;
-}
-
-// JSON numbers: the shortest decimal that reads back as the same float.
-std::string Num(float v) {
-  char buf[32];
-  auto res = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, res.ptr);
-}
-
 class JsonObject {
  public:
-  JsonObject& Add(const char* key, float v) { return Raw(key, Num(v)); }
+  JsonObject& Add(const char* key, float v) { return Raw(key, JsonNumber(v, key)); }
   JsonObject& Add(const char* key, bool v) { return Raw(key, v ? "true" : "false"); }
   JsonObject& Add(const char* key, const char* v) { return Raw(key, std::string("\"") + v + "\""); }
   JsonObject& Verdict(const char* key, bool ok) { return Add(key, ok ? "OK" : "NG"); }
@@ -296,8 +278,16 @@ std::string GravityJson(const GravityInputs& in, const GravityCalculation& calc)
 }
 
 int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const FamilyEntryTable& entries) {
-  auto fail = [&](int status, const std::string& message) {
+                  const FamilyEntryTable& entries, TemporaryFiles* temporaries) {
+  // Messages name the user's file, never the private copy read in its place.
+  std::vector<std::pair<std::string, std::string>> shown_as;
+  auto fail = [&](int status, std::string message) {
+    for (const auto& [path, shown] : shown_as) {
+      for (size_t at = message.find(path); at != std::string::npos;
+           at = message.find(path, at + shown.size())) {
+        message.replace(at, path.size(), shown);
+      }
+    }
     err << kName << ": " << OneLine(message) << "\n";
     return status;
   };
@@ -334,17 +324,26 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
     if (fs::is_directory(*output, ec)) {
       return fail(kExitOutput, *output + ": is a folder, not a file");
     }
+    const fs::file_status st = fs::status(*output, ec);
+    if (temporaries && (!fs::exists(st) || fs::is_regular_file(st))) {
+      temporaries->Add((fs::exists(st) ? fs::canonical(*output, ec).string() : *output) + ".tmp");
+    }
   }
 
   // The build reads a private copy: the project file stays untouched whatever happens.
   QTemporaryDir work;
   if (!work.isValid()) return fail(kExitOutput, "cannot create a temporary folder");
+  if (temporaries) temporaries->Add(work.path().toStdString());
   const std::string working = (work.path() + "/Data.mdb").toStdString();
+  shown_as = {{working, o.project}, {(work.path() + "/Data3.mdb").toStdString(), o.project}};
   int family = kGravity;
   try {
+    // Read-only check and copy: the user's file, its journal and its WAL stay as they are.
     CheckProjectFile(o.project);
-    CopyDatabaseFile(o.project, working);
-    family = StoredFamily(ProjectDatabase::Open(working));
+    CopyProjectFile(o.project, working);
+    family = StoredWallFamily(ProjectDatabase::Open(working));
+  } catch (const UnknownFamilyError& e) {
+    return fail(kExitNotBuilt, e.what());
   } catch (const std::exception& e) {
     return fail(kExitProject, e.what());
   }
@@ -371,6 +370,16 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
   std::string messages;
   for (const auto& m : sink.shown) messages += m.text + "; ";
   if (!result.complete) return fail(kExitBuild, messages + result.error);
+  // Every output is made before any is written, so that a refused value writes nothing.
+  std::string json;
+  try {
+    if (!o.json.empty()) {
+      const GravityInputs in = ReadGravityInputs(ProjectDatabase::Open(working));
+      json = GravityJson(in, ComputeGravity(in));
+    }
+  } catch (const std::exception& e) {
+    return fail(kExitBuild, e.what());
+  }
   for (const auto& m : sink.shown) err << kName << ": message: " << OneLine(m.text) << "\n";
 
   try {
@@ -379,10 +388,7 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
                   [&](const std::string& tmp) { WritePdf(writer, QString::fromStdString(tmp)); });
     }
     if (!o.text.empty()) WriteTextFile(o.text, DocumentText(writer), out);
-    if (!o.json.empty()) {
-      const GravityInputs in = ReadGravityInputs(ProjectDatabase::Open(working));
-      WriteTextFile(o.json, GravityJson(in, ComputeGravity(in)), out);
-    }
+    if (!o.json.empty()) WriteTextFile(o.json, json, out);
   } catch (const std::exception& e) {
     return fail(kExitOutput, e.what());
   }

@@ -7,6 +7,7 @@
 
 #include "families/gravity/gravity_calculation.h"
 #include "report/family_entries.h"
+#include "temp_files.h"
 
 namespace ktv {
 
@@ -23,8 +24,9 @@ std::string ReportToolUsage();
 
 // Runs the command with its arguments (without the program name). Messages go to err, one line
 // each, prefixed with "ktv-pn3-report: "; --help goes to out. A QGuiApplication must exist.
+// The private copy and the outputs' temporary files are added to temporaries when given.
 int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const FamilyEntryTable& entries);
+                  const FamilyEntryTable& entries, TemporaryFiles* temporaries = nullptr);
 
 // Every input and computed value of a gravity calculation as a JSON object (ASCII keys, see
 // ReportToolUsage). Stresses are in the units of the project (N/mm2 or kg/cm2).
