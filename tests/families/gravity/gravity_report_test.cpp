@@ -1,6 +1,7 @@
 #include "families/gravity/gravity_report.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QString>
@@ -430,7 +431,8 @@ TEST(GravityReader, AnEmptyTableIsNamed) {
 // ---- verdict lines and the mended sentences ---------------------------------------------------
 
 GravityInputs StandardInputs() {
-  return ReadGravityInputs(ProjectDatabase::Open(Copy(kStandardGravitySI, "inputs.mdb")));
+  return ReadGravityInputs(ProjectDatabase::Open(
+      Copy(kStandardGravitySI, "inputs_" + std::to_string(getpid()) + ".mdb")));
 }
 
 Runs ChapterRuns(const GravityInputs& in, const GravityCalculation& calc) {
