@@ -416,5 +416,20 @@ TEST(LeaningReportFailures, EndTheBuildWithAMessageAndNoPages) {
   }
 }
 
+TEST(LeaningReportFailures, AValueBeyondItsLimitsIsRefusedByTheReader) {
+  const std::string path = Copy(kStandardLeaningSI, "limits.mdb");
+  {
+    ProjectDatabase db = ProjectDatabase::Open(path);
+    ShapeRow s = *db.ReadShape(kLeaning);
+    s.h = 5000;  // metres
+    db.WriteShape(kLeaning, s);
+  }
+  ReportWriter w;
+  const ReportBuildResult r = Build(w, path);
+  EXPECT_FALSE(r.complete);
+  EXPECT_NE(r.error.find("tbl形状サイズ_もたれ式.H"), std::string::npos) << r.error;
+  EXPECT_TRUE(w.Pages().empty());
+}
+
 }  // namespace
 }  // namespace ktv
