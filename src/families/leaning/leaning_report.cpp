@@ -442,6 +442,19 @@ void TriangleLabel(ReportWriter& w, const std::array<QPointF, 3>& t, const std::
   w.DrawLabel(lx, c.y() - w.TextHeight(text) / 2, text);
 }
 
+// A dimension labelled with a symbol; a symbol wider than its span stands beside the span, so
+// that it does not cover the extension lines.
+void SymbolDimension(ReportWriter& w, double x0, double y1, double x8, double y2,
+                     const std::string& symbol) {
+  const double tw = w.TextWidth(symbol);
+  if (tw + 60 <= std::fabs(x8 - x0)) {
+    w.DrawDimensionH(x0, y1, x8, y2, 0, symbol);
+    return;
+  }
+  w.DrawDimensionH(x0, y1, x8, y2, 0, std::string_view());
+  w.DrawLabel(std::max(x0, x8) + 80, y2 - w.TextHeight(symbol) / 2, symbol);
+}
+
 }  // namespace
 
 void DrawLeaningShapeFigure(ReportWriter& w, double x, double y, double height,
@@ -521,7 +534,8 @@ void DrawLeaningReactionFigure(ReportWriter& w, double x, double y, double heigh
   const double right = w.TextWidth(q2_text) + 120;
   const double width = w.PageWidth() - w.MarginRight() - x;
   const double h = in.h, d1 = in.d1;
-  const double dots = 35 + 40;  // the dimension dots and the gap below the diagram
+  // The gap below the diagram, the dimension dots and a symbol beside the last row.
+  const double dots = 40 + std::max(35.0, th / 2);
   const double across =
       std::max(static_cast<double>(in.b), static_cast<double>(in.l1) + in.t1 + in.t2);
   // Above the section room for the section mark, below it the diagram and three rows of
@@ -580,12 +594,14 @@ void DrawLeaningReactionFigure(ReportWriter& w, double x, double y, double heigh
   const double resultant = xt + s.d * u;
   const double bottom = top + std::max({dt, dh, 0.0}) + 40;
   const double row = th + 100;
-  w.DrawDimensionH(xt, bottom, centre, bottom + row, 0, "B/2");
-  w.DrawDimensionH(xt, bottom, resultant, bottom + 2 * row, 0, "d");
-  w.DrawDimensionH(centre, bottom, resultant, bottom + 3 * row, 0, "e");
+  // Each row's extension lines start at the row above, so that none runs through a label.
+  SymbolDimension(w, xt, bottom, resultant, bottom + row, "d");
+  SymbolDimension(w, xt, bottom + row, centre, bottom + 2 * row, "B/2");
+  SymbolDimension(w, centre, bottom + 2 * row, resultant, bottom + 3 * row, "e");
   const double a_centre = c.x() + wa.b_a / 2.0 * u;
   const double a_resultant = c.x() + wa.d * u;
-  w.DrawDimensionH(a_centre, c.y(), a_resultant, c.y() - 0.6 * u, 0, "xa");
+  // In the slab below the A-A line: above it the front face would run through the label.
+  SymbolDimension(w, a_centre, c.y(), a_resultant, c.y() + th + 100, "xa");
 }
 
 void WriteLeaningChapters(ReportWriter& writer, const LeaningInputs& in,
