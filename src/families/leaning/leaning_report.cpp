@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/errors.h"
@@ -377,6 +378,12 @@ double Direction(QPointF from, QPointF to) {
 // "1：…" along a face, centred on its middle, set off from it on the side `side` (+1 left of the
 // direction from foot to top, −1 right of it).
 void SlopeAlong(ReportWriter& w, QPointF foot, QPointF top, double ratio, int side) {
+  // A face leaning forward runs up to the left: the text is written from its top down, so that
+  // it never stands upside down.
+  if (Direction(foot, top) > kPiD / 2) {
+    std::swap(foot, top);
+    side = -side;
+  }
   const std::string text = SlopeText(ratio);
   const double theta = Direction(foot, top);
   const double length = std::hypot(top.x() - foot.x(), top.y() - foot.y());
