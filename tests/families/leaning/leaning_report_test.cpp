@@ -21,6 +21,7 @@
 #include "families/leaning/leaning_reader.h"
 #include "golden.h"
 #include "leaning_fixture.h"
+#include "page_inspect.h"
 #include "project/project_database.h"
 #include "report/report_build.h"
 #include "report/report_render.h"
@@ -30,6 +31,8 @@ namespace ktv {
 namespace {
 
 using Runs = std::vector<std::string>;
+using testing_util::Overlap;
+using testing_util::RunBox;
 
 const std::string kOut = KTV_LEANING_OUTPUT_DIR;
 const std::string kData = KTV_LEANING_DATA_DIR;
@@ -251,43 +254,6 @@ TEST(LeaningVerdictLines, SignedValuesAndSoilNames) {
 }
 
 // ---- figures ----------------------------------------------------------------------------------
-
-struct Box {
-  std::array<QPointF, 4> corners;
-};
-
-Box RunBox(const TextRun& r) {
-  const double a = r.angle / 10.0 * std::numbers::pi / 180.0;
-  const QPointF along(std::cos(a), -std::sin(a));
-  const QPointF down(std::sin(a), std::cos(a));
-  const QPointF p(r.x, r.y);
-  return {{p, p + r.width * along, p + r.width * along + r.height * down, p + r.height * down}};
-}
-
-// Separating axes of two convex quadrilaterals, shrunk by a margin: true when they overlap.
-bool Overlap(const Box& a, const Box& b, double margin = 15) {
-  for (const Box* box : {&a, &b}) {
-    for (int i = 0; i < 4; ++i) {
-      const QPointF e = box->corners[(i + 1) % 4] - box->corners[i];
-      const QPointF n(-e.y(), e.x());
-      const double len = std::hypot(n.x(), n.y());
-      if (len == 0) continue;
-      auto project = [&](const Box& q) {
-        double lo = 1e300, hi = -1e300;
-        for (const QPointF& c : q.corners) {
-          const double v = (c.x() * n.x() + c.y() * n.y()) / len;
-          lo = std::min(lo, v);
-          hi = std::max(hi, v);
-        }
-        return std::pair(lo + margin, hi - margin);
-      };
-      const auto [alo, ahi] = project(a);
-      const auto [blo, bhi] = project(b);
-      if (ahi <= blo || bhi <= alo) return false;
-    }
-  }
-  return true;
-}
 
 // The labels of one figure drawn alone on a page, and every point it draws.
 struct Drawn {
