@@ -186,6 +186,9 @@ N/mm2 or kg/cm2; other values in the project's units):
   body_stress: sigma_c1 sigma_c2
   verdicts: overturning sliding bearing body_stress ("OK" or "NG"),
           within_middle_third tension (true or false)
+  family "leaning": inputs, geometry, earth_pressure, self_weight, stability, section_aa,
+          section_bb (q_toe q_heel qB S M sigma sigma_shown tau tau_shown) and verdicts
+          (listed in the README)
 )";
 }
 

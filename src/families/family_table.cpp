@@ -1,13 +1,14 @@
 #include "families/family_table.h"
 
 #include "families/gravity/gravity_report.h"
+#include "families/leaning/leaning_report.h"
 #include "sketch/gravity_sketch.h"
 
 namespace ktv {
 
 FamilyTable::FamilyTable() {
   parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, DrawGravitySketch};
-  parts_[CodeOf(WallFamily::Leaning)] = {};
+  parts_[CodeOf(WallFamily::Leaning)] = {BuildLeaningDocument, {}};
   parts_[CodeOf(WallFamily::Cantilever)] = {};
   for (WallFamily f : kWallFamilies) entries_[CodeOf(f)] = parts_[CodeOf(f)].report;
 }

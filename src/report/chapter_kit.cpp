@@ -92,7 +92,10 @@ void Chapter::FormulaLine(std::string_view file, std::string_view value) {
   BelowPicture();
 }
 
-PartTotals WritePartsTable(Chapter& ch, std::span<const PartRow> rows, bool print_area_total) {
+namespace {
+
+// The table up to its total row; returns the sums of the printed cells.
+PartTotals WritePartRows(Chapter& ch, std::span<const PartRow> rows) {
   ReportWriter& w = ch.w();
   const int count = static_cast<int>(rows.size());
   const int total_row = count + 2;
@@ -131,11 +134,30 @@ PartTotals WritePartsTable(Chapter& ch, std::span<const PartRow> rows, bool prin
     totals.m += ReadNumber(w.GetCellText(row, 6));
   }
   w.SetCellText(total_row, 1, "計");
+  return totals;
+}
+
+}  // namespace
+
+PartTotals WritePartsTable(Chapter& ch, std::span<const PartRow> rows, bool print_area_total) {
+  ReportWriter& w = ch.w();
+  const PartTotals totals = WritePartRows(ch, rows);
+  const int total_row = static_cast<int>(rows.size()) + 2;
   if (print_area_total) w.SetCellText(total_row, 2, Fixed(totals.a, 3));
   w.SetCellText(total_row, 4, Fixed(totals.v, 3));
   w.SetCellText(total_row, 6, Fixed(totals.m, 3));
   w.EndTable();
   return totals;
+}
+
+void WritePartsTable(Chapter& ch, std::span<const PartRow> rows, const PartSums& sums) {
+  ReportWriter& w = ch.w();
+  WritePartRows(ch, rows);
+  const int total_row = static_cast<int>(rows.size()) + 2;
+  w.SetCellText(total_row, 2, Fixed(sums.a, 3));
+  w.SetCellText(total_row, 4, Fixed(sums.v, 3));
+  w.SetCellText(total_row, 6, Fixed(sums.m, 3));
+  w.EndTable();
 }
 
 void WriteLoadsAndMoments(Chapter& ch, const LoadsAndMoments& t) {

@@ -123,6 +123,16 @@ struct PartTotals {
 // when print_area_total). Returns the totals as read back from the printed cells.
 PartTotals WritePartsTable(Chapter& ch, std::span<const PartRow> rows, bool print_area_total);
 
+// Totals that a calculation formed from the unrounded parts and computes with, printed as they
+// are instead of read back from the cells.
+struct PartSums {
+  float a = 0;
+  float v = 0;
+  float m = 0;
+};
+// The same table with the given totals in the row "計" (ΣA, ΣV and ΣM).
+void WritePartsTable(Chapter& ch, std::span<const PartRow> rows, const PartSums& sums);
+
 // ---- loads and moments side by side -----------------------------------------------------------
 
 struct LoadsAndMoments {

@@ -138,6 +138,26 @@ TEST(PartsTable, TotalsAreTheSumsOfThePrintedCells) {
   }
 }
 
+TEST(PartsTable, GivenTotalsArePrintedAsGivenNotReadBack) {
+  // The printed cells add up to 0.088, 2.002 and 0.653; the calculation's own sums differ.
+  const PartRow rows[] = {{"W1", 0.0435f, 23.0f, 1.0005f, 0.1534f, 0.15345f},
+                          {"W2", 0.0435f, 23.0f, 1.0005f, 0.5f, 0.50025f}};
+  ReportWriter w;
+  Begin(w);
+  Chapter ch(w, false);
+  WritePartsTable(ch, rows, PartSums{0.087f, 2.001f, 0.6537f});
+  w.EndDocument();
+  auto cells = CellTexts(w.Pages()[0], 0);
+  EXPECT_EQ(cells[Cell(1, 4)], "鉛直力V( t)");
+  EXPECT_EQ(cells[Cell(3, 1)], "W2");
+  EXPECT_EQ(cells[Cell(4, 1)], "計");
+  EXPECT_EQ(cells[Cell(4, 2)], "0.087");
+  EXPECT_EQ(cells[Cell(4, 3)], "");
+  EXPECT_EQ(cells[Cell(4, 4)], "2.001");
+  EXPECT_EQ(cells[Cell(4, 5)], "");
+  EXPECT_EQ(cells[Cell(4, 6)], "0.654");
+}
+
 TEST(LoadsAndMomentsTables, StandSideBySideWithTheLineBetween) {
   struct Case {
     double width, line;

@@ -1,7 +1,13 @@
 #pragma once
 // Helpers for looking at laid-out pages.
+#include <QPointF>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "report/report_writer.h"
@@ -31,6 +37,44 @@ inline std::optional<TextRun> FindRun(const std::vector<TextRun>& runs, const st
     if (r.text == text) return r;
   }
   return std::nullopt;
+}
+
+// The box of a text run as laid out: anchored at its top-left corner, turned counter-clockwise.
+struct Box {
+  std::array<QPointF, 4> corners;
+};
+
+inline Box RunBox(const TextRun& r) {
+  const double a = r.angle / 10.0 * std::numbers::pi / 180.0;
+  const QPointF along(std::cos(a), -std::sin(a));
+  const QPointF down(std::sin(a), std::cos(a));
+  const QPointF p(r.x, r.y);
+  return {{p, p + r.width * along, p + r.width * along + r.height * down, p + r.height * down}};
+}
+
+// Separating axes of two convex quadrilaterals, shrunk by a margin: true when they overlap.
+inline bool Overlap(const Box& a, const Box& b, double margin = 15) {
+  for (const Box* box : {&a, &b}) {
+    for (int i = 0; i < 4; ++i) {
+      const QPointF e = box->corners[(i + 1) % 4] - box->corners[i];
+      const QPointF n(-e.y(), e.x());
+      const double len = std::hypot(n.x(), n.y());
+      if (len == 0) continue;
+      auto project = [&](const Box& q) {
+        double lo = 1e300, hi = -1e300;
+        for (const QPointF& c : q.corners) {
+          const double v = (c.x() * n.x() + c.y() * n.y()) / len;
+          lo = std::min(lo, v);
+          hi = std::max(hi, v);
+        }
+        return std::pair(lo + margin, hi - margin);
+      };
+      const auto [alo, ahi] = project(a);
+      const auto [blo, bhi] = project(b);
+      if (ahi <= blo || bhi <= alo) return false;
+    }
+  }
+  return true;
 }
 
 // A writer with the page setup done and the document begun.

@@ -311,6 +311,21 @@ TEST(ReportTool, AProjectInWalModeIsReportedWithItsCommittedValuesAndLeftAsItWas
   EXPECT_EQ(ReadAll(project + "-wal"), wal);
 }
 
+TEST(ReportTool, BuildsTheLeaningWallWithItsValues) {
+  for (const char* fixture : {"standard_leaning_si.mdb", "standard_leaning_cgs.mdb"}) {
+    SCOPED_TRACE(fixture);
+    const std::string json = kOut + "/leaning_values.json";
+    const ToolRun r =
+        Tool({std::string(KTV_LEANING_DATA_DIR) + "/" + fixture, "--text", "-", "--json", json});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    // The cover and six report pages; the dimensions of the figures are the stored sizes in mm.
+    EXPECT_NE(r.out.find("=== page 6 ==="), std::string::npos);
+    EXPECT_EQ(r.out.find("=== page 7 ==="), std::string::npos);
+    EXPECT_NE(r.out.find("\n2400\n"), std::string::npos);
+    EXPECT_NE(ReadAll(json).find("\"family\": \"leaning\""), std::string::npos) << ReadAll(json);
+  }
+}
+
 TEST(ReportTool, JsonIsWhatTheFamilyEntryGives) {
   const std::string leaning = Project("leaning.mdb", true, [](ProjectDatabase& db) {
     db.Write(UnitRow{"SI 単位", kLeaning});

@@ -6,6 +6,7 @@
 #include "app/format.h"
 #include "app/standard_sizes.h"
 #include "app/units.h"
+#include "project/input_limits.h"
 
 namespace ktv {
 namespace {
@@ -30,6 +31,7 @@ int SoilKind(const std::string& ut_kind) {
 }  // namespace
 
 LeaningInputs ReadLeaningInputs(const ProjectDatabase& db) {
+  CheckInputLimits(db, kLeaning);
   const ConcreteRow concrete = Require(db.ReadConcrete(), db, kTableConcrete);
   const SoilRow soil = Require(db.ReadSoil(), db, kTableSoil);
   const FoundationRow foundation = Require(db.ReadFoundation(), db, kTableFoundation);

@@ -7,7 +7,8 @@ namespace ktv {
 
 // Reads the concrete, soil, foundation and leaning shape tables and the unit system, and scales the
 // allowable stresses (σck, σcac, σcat, τa) by StressUnitFactor. A table without a row is a
-// ProjectError naming it.
+// ProjectError naming it, and so is a value beyond the limits of physical meaning
+// (CheckInputLimits).
 LeaningInputs ReadLeaningInputs(const ProjectDatabase& db);
 
 }  // namespace ktv
