@@ -1,7 +1,9 @@
 #include "families/family_table.h"
 
 #include "families/gravity/gravity_report.h"
+#include "sketch/cantilever_sketch.h"
 #include "sketch/gravity_sketch.h"
+#include "sketch/leaning_sketch.h"
 
 namespace ktv {
 
@@ -9,6 +11,8 @@ FamilyTable::FamilyTable() {
   parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, DrawGravitySketch};
   parts_[CodeOf(WallFamily::Leaning)] = {};
   parts_[CodeOf(WallFamily::Cantilever)] = {};
+  parts_[CodeOf(WallFamily::Leaning)].sketch = DrawLeaningSketch;
+  parts_[CodeOf(WallFamily::Cantilever)].sketch = DrawCantileverSketch;
   for (WallFamily f : kWallFamilies) entries_[CodeOf(f)] = parts_[CodeOf(f)].report;
 }
 

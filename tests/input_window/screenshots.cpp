@@ -8,8 +8,10 @@
 #include <QTest>
 #include <cstdio>
 
+#include "families/family_table.h"
 #include "gtest/gtest.h"
 #include "input_window/input_window.h"
+#include "sketch/sketch_panel.h"
 #include "window_test_support.h"
 
 int main(int argc, char** argv) {
@@ -25,8 +27,21 @@ int main(int argc, char** argv) {
   ScriptedMessages messages;
   ScriptedDialogs dialogs;
   ktv::InputWindow window(install.Values(), messages, dialogs);
+  const ktv::FamilyTable& families = ktv::ProgramFamilies();
+  for (ktv::WallFamily f : ktv::kWallFamilies) {
+    if (families.Of(f).sketch) window.Sketch()->SetDrawer(ktv::CodeOf(f), families.Of(f).sketch);
+  }
   window.show();
   QTest::qWait(200);
+  // The wall page of every family with its standard section.
+  for (int family : {0, 1, 2}) {
+    Choose(window, QStringLiteral("cboKeisiki"), family);
+    window.SelectPage(1);
+    QTest::qWait(100);
+    QString file = QDir(out).filePath(QStringLiteral("wall_page_family%1.png").arg(family));
+    window.grab().save(file);
+    std::printf("%s\n", file.toLocal8Bit().constData());
+  }
   for (int family : {0, 2}) {
     Choose(window, QStringLiteral("cboKeisiki"), family);
     for (int page = 0; page < 4; ++page) {
