@@ -21,7 +21,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <algorithm>
 #include <fstream>
+#include <vector>
 
 #include "app/errors.h"
 #include "app/settings.h"
@@ -265,6 +267,51 @@ TEST_F(WindowTest, TheFamilyListOpensWithOneClickAfterADimensionWasEdited) {
   EXPECT_TRUE(heel_symbol) << "the cantilever section is drawn";
   EXPECT_TRUE(W().isEnabled());
   EXPECT_TRUE(messages_.boxes.empty());
+}
+
+// Every family's section is on the wall page, and the scale buttons, "再描画" and "標準図" act on
+// the family shown.
+TEST_F(WindowTest, TheSketchButtonsWorkForEveryFamily) {
+  Start();
+  const FamilyTable& families = ProgramFamilies();
+  for (WallFamily f : kWallFamilies) W().Sketch()->SetDrawer(CodeOf(f), families.Of(f).sketch);
+  W().SelectPage(1);
+  auto section = [&] {
+    for (const SketchPrimitive& p : W().Sketch()->View()->Canvas().Primitives()) {
+      if (p.kind == PrimitiveKind::Polygon && p.state.fill_color == kSketchWindowFace) {
+        return p.points;
+      }
+    }
+    return std::vector<SketchPoint>{};
+  };
+  auto height = [](const std::vector<SketchPoint>& points) {
+    auto [low, high] = std::minmax_element(points.begin(), points.end(),
+                                           [](SketchPoint a, SketchPoint b) { return a.y < b.y; });
+    return high->y - low->y;
+  };
+  auto click = [&](const char* name) { Find<QPushButton>(W(), N(name))->click(); };
+  for (WallFamily f : kWallFamilies) {
+    SCOPED_TRACE(NamesOf(f).key);
+    Choose(W(), N("cboKeisiki"), CodeOf(f));
+    const std::vector<SketchPoint> standard = section();
+    ASSERT_FALSE(standard.empty());
+    click("cmdScaleUp");
+    EXPECT_GT(height(section()), height(standard));
+    click("cmdSScale");
+    EXPECT_EQ(section(), standard);
+
+    W().Sketch()->SetSyncDraw(false);
+    Type("txtT(1)", "1234");
+    QTest::qWait(20);
+    EXPECT_EQ(section(), standard) << "not drawn on leaving while the option is off";
+    click("cmdDraw");
+    EXPECT_NE(section(), standard);
+    W().Sketch()->SetSyncDraw(true);
+    messages_.Answer({MessageAnswer::Yes});
+    click("cmdSDraw");
+    EXPECT_EQ(section(), standard);
+  }
+  EXPECT_EQ(messages_.boxes.size(), 3u) << "the three questions of 標準図";
 }
 
 TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
