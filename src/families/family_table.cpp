@@ -2,7 +2,9 @@
 
 #include "families/gravity/gravity_report.h"
 #include "families/leaning/leaning_report.h"
+#include "sketch/cantilever_sketch.h"
 #include "sketch/gravity_sketch.h"
+#include "sketch/leaning_sketch.h"
 
 namespace ktv {
 
@@ -10,6 +12,8 @@ FamilyTable::FamilyTable() {
   parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, DrawGravitySketch};
   parts_[CodeOf(WallFamily::Leaning)] = {BuildLeaningDocument, {}};
   parts_[CodeOf(WallFamily::Cantilever)] = {};
+  parts_[CodeOf(WallFamily::Leaning)].sketch = DrawLeaningSketch;
+  parts_[CodeOf(WallFamily::Cantilever)].sketch = DrawCantileverSketch;
   for (WallFamily f : kWallFamilies) entries_[CodeOf(f)] = parts_[CodeOf(f)].report;
 }
 

@@ -363,14 +363,9 @@ void InputWindow::OnBoxLeft(QLineEdit* box) {
   box->setModified(false);
   if (box == project_name_) RefreshProjectNameBanner();
   if (rule.shape) {
-    // Drawn once the focus has settled on the next input, which then keeps it.
+    // Drawn once the focus has settled on the next input, which keeps it, open list included.
     QMetaObject::invokeMethod(
-        this,
-        [this] {
-          CommandGuard guard(this);
-          sketch_->ShapeInputLeft();
-        },
-        Qt::QueuedConnection);
+        this, [this] { sketch_->ShapeInputLeft(); }, Qt::QueuedConnection);
   }
 }
 
@@ -694,10 +689,7 @@ void InputWindow::RunReport(bool print_directly, const WindowInputs& inputs) {
   }
 }
 
-void InputWindow::RedrawSketch() {
-  CommandGuard guard(this);
-  sketch_->DrawSketch();
-}
+void InputWindow::RedrawSketch() { sketch_->DrawSketch(); }
 
 bool InputWindow::ExitProgram() {
   CopyD1ToD3();

@@ -124,6 +124,7 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
     in.sigma_saT = F(row->sigma_saT, kFmt0);
     in.es = F(row->es, kFmt0);
     in.h_aa = F(ToMm(row->hAA), kFmt0);
+    in.design_aa = row->design_section_aa;
     in.dt = {F(row->dt0, kFmt1), F(row->dt1, kFmt1)};
   }
   ClampBarLists(in);
@@ -207,6 +208,7 @@ void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db) {
   rebar.dt0 = Num(in.dt[0]);
   rebar.dt1 = Num(in.dt[1]);
   rebar.hAA = ToM(Num(in.h_aa));
+  rebar.design_section_aa = in.design_aa;
   for (int i = 0; i < 8; ++i) {
     rebar.size[i] = ToInt16(in.bar_size[i]);
     rebar.ctc[i] = RoundToInt16(Num(in.ctc[i]));

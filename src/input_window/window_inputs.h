@@ -57,7 +57,7 @@ struct WindowInputs {
   std::string es;                                                      // txtEs
   std::string sigma_sa, sigma_saT;  // txtσsa (A-A'), txtσsaT (C-C')
   std::array<std::string, 2> dt;    // txtdt(0) A-A', txtdt(1) C-C', cm
-  bool design_aa = false;           // chkhAA (window only)
+  bool design_aa = false;           // chkhAA
   std::string h_aa;                 // txthAA, mm
   std::array<int, 8> bar_size{};    // list index of cboStl_Size(0..7)
   std::array<std::string, 8> ctc;   // txtctc(0..7), mm
@@ -87,7 +87,7 @@ struct CoverSettings {
 
 // Loads every page from the database (empty tables give the defaults) and the cover settings.
 // The inputs that a project file does not hold (H1, W0, the shear-key and counterfort options,
-// T6, L6, Bs, chkhAA) start from their defaults, so that nothing of the previously shown project
+// T6, L6, Bs) start from their defaults, so that nothing of the previously shown project
 // stays behind. Throws ProjectError.
 WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& cover);
 

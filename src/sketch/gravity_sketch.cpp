@@ -19,7 +19,7 @@ struct GravityLayout {
   SketchPoint p0, p1, p2, p3, q;
   float yd, xh;
   float beta;  // radians
-  SketchPoint u, n;
+  SlopeFrame slope;
 };
 
 GravityLayout ComputeLayout(const SketchInputs& in, float size_value, float scale_offset) {
@@ -30,13 +30,8 @@ GravityLayout ComputeLayout(const SketchInputs& in, float size_value, float scal
   g.t2_mm = ReadSketchNumber(in.t[1]);
   g.t3_mm = ReadSketchNumber(in.t[2]);
   const float beta_deg = ReadSketchNumber(in.beta);
-  // Read like the other boxes although nothing is drawn from them: a bad text is still an error.
-  ReadSketchNumber(in.w0);
-  if (in.shear_key) {
-    ReadSketchNumber(in.fk_l5);
-    ReadSketchNumber(in.fk_d5);
-    ReadSketchNumber(in.fk_t5);
-  }
+  ReadUnusedBoxes({&in.w0});
+  if (in.shear_key) ReadUnusedBoxes({&in.fk_l5, &in.fk_d5, &in.fk_t5});
 
   const float hm = static_cast<float>(static_cast<double>(g.h_mm) * 0.001);
   const float bm = static_cast<float>((static_cast<double>(g.t1_mm) + g.t2_mm + g.t3_mm) * 0.001);
@@ -72,19 +67,8 @@ GravityLayout ComputeLayout(const SketchInputs& in, float size_value, float scal
   g.xh = Coordinate(g.p2.x + 4.0 * g.k / 3.0);
 
   g.beta = DegToRad(beta_deg);
-  const double cb = std::cos(static_cast<double>(g.beta));
-  const double sb = std::sin(static_cast<double>(g.beta));
-  g.u = {static_cast<float>(cb), static_cast<float>(sb)};
-  g.n = {static_cast<float>(-sb), static_cast<float>(cb)};
+  g.slope = SlopeOf(g.beta);
   return g;
-}
-
-// p + a·d1 + b·d2
-SketchPoint Offset(SketchPoint p, float a, SketchPoint d1, float b = 0, SketchPoint d2 = {}) {
-  return {Coordinate(static_cast<double>(p.x) + static_cast<double>(a) * d1.x +
-                     static_cast<double>(b) * d2.x),
-          Coordinate(static_cast<double>(p.y) + static_cast<double>(a) * d1.y +
-                     static_cast<double>(b) * d2.y)};
 }
 
 void Draw(SketchCanvas& vd, const GravityLayout& g) {
@@ -123,10 +107,9 @@ void Draw(SketchCanvas& vd, const GravityLayout& g) {
   vd.SetFillColor(kSketchGreen);
   vd.SetFillStyle(FillStyle::Solid);
   vd.SetPenColor(kSketchBlue);
-  vd.DrawPolygon({Offset(q, 35, g.n), Offset(q, k, g.u, 35, g.n), Offset(q, k, g.u, 80, g.n),
-                  Offset(q, 80, g.n)});
+  vd.DrawPolygon(SurchargeBand(q, k, g.slope));
 
-  const SketchPoint surface_end = Offset(q, k, g.u);
+  const SketchPoint surface_end = Along(q, k, g.slope.u);
   vd.SetPenColor(kSketchBlue);
   vd.SetPenWidth(0);
   vd.DrawLine(q.x, q.y, surface_end.x, surface_end.y);
@@ -155,7 +138,8 @@ void Draw(SketchCanvas& vd, const GravityLayout& g) {
   const double half_beta = g.beta / 2.0;
   Symbol(vd, "β", q.x + (k / 3.0) * std::cos(half_beta) + 40,
          q.y + (k / 3.0) * std::sin(half_beta) + 40);
-  Symbol(vd, "q1", q.x + 0.5 * k * g.u.x - 165.0 * g.u.y, q.y + 0.5 * k * g.u.y + 165.0 * g.u.x);
+  const SketchPoint& u = g.slope.u;
+  Symbol(vd, "q1", q.x + 0.5 * k * u.x - 165.0 * u.y, q.y + 0.5 * k * u.y + 165.0 * u.x);
   Symbol(vd, "W0", p1.x - 90.0, p1.y + 105.0);
   Symbol(vd, "H1", g.xh - 65.0, (p1.y + static_cast<double>(p3.y) - 25) / 2);
 }

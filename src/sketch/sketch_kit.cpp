@@ -1,5 +1,7 @@
 #include "sketch/sketch_kit.h"
 
+#include <cmath>
+
 namespace ktv {
 
 float Coordinate(double value) { return CheckedValue(value, "a sketch coordinate"); }
@@ -12,6 +14,26 @@ float SketchScale(float size_value, float family_constant, float zoom_offset, fl
 float ScaledLength(float millimetres, float s) {
   const float metres = static_cast<float>(static_cast<double>(millimetres) * 0.001);
   return Coordinate(static_cast<double>(metres) * s);
+}
+
+SketchPoint Along(SketchPoint p, double a, SketchPoint d1, double b, SketchPoint d2) {
+  return {Coordinate(p.x + a * d1.x + b * d2.x), Coordinate(p.y + a * d1.y + b * d2.y)};
+}
+
+SlopeFrame SlopeOf(float beta_radians) {
+  const double c = std::cos(static_cast<double>(beta_radians));
+  const double s = std::sin(static_cast<double>(beta_radians));
+  return {{static_cast<float>(c), static_cast<float>(s)},
+          {static_cast<float>(-s), static_cast<float>(c)}};
+}
+
+std::vector<SketchPoint> SurchargeBand(SketchPoint start, float length, const SlopeFrame& slope) {
+  return {Along(start, kBandNear, slope.n), Along(start, length, slope.u, kBandNear, slope.n),
+          Along(start, length, slope.u, kBandFar, slope.n), Along(start, kBandFar, slope.n)};
+}
+
+void ReadUnusedBoxes(std::initializer_list<const std::string*> texts) {
+  for (const std::string* text : texts) ReadSketchNumber(*text);
 }
 
 void UseSymbolFont(SketchCanvas& vd) {

@@ -20,6 +20,9 @@
 //               });
 //   }
 #include <exception>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "app/messages.h"
 #include "sketch/sketch_canvas.h"
@@ -37,6 +40,25 @@ float SketchScale(float size_value, float family_constant, float zoom_offset, fl
 
 // A length entered in millimetres, in drawing units at the scale s.
 float ScaledLength(float millimetres, float s);
+
+// p + a·d1 + b·d2, checked.
+SketchPoint Along(SketchPoint p, double a, SketchPoint d1, double b = 0, SketchPoint d2 = {});
+
+// The directions of a backfill surface rising at β: u along it, n its upward normal.
+struct SlopeFrame {
+  SketchPoint u;
+  SketchPoint n;
+};
+SlopeFrame SlopeOf(float beta_radians);
+
+// The surcharge band over a backfill surface: from `start` along the surface for `length`, 35 to
+// 80 units above it (vertices in drawing order, not closed).
+inline constexpr float kBandNear = 35;
+inline constexpr float kBandFar = 80;
+std::vector<SketchPoint> SurchargeBand(SketchPoint start, float length, const SlopeFrame& slope);
+
+// Reads boxes that feed no length of a sketch: a text that is not a number is still an error.
+void ReadUnusedBoxes(std::initializer_list<const std::string*> texts);
 
 // The symbols' font: character set 128 (Shift-JIS), text size 65.
 inline constexpr int kSymbolCharset = 128;

@@ -14,8 +14,8 @@
 namespace ktv {
 namespace {
 
-// Holds the drawing's messages until the window is enabled again, so that the message box does not
-// open over a disabled window.
+// Holds the drawing's messages until the drawing is finished, so that the message box opens over
+// the whole sketch as far as it was drawn.
 class DeferredSink : public MessageSink {
  public:
   explicit DeferredSink(MessageSink& target) : target_(target) {}
@@ -150,11 +150,10 @@ float* SketchPanel::CurrentOffset() {
 
 void SketchPanel::DrawSketch() {
   if (drawing_) return;
+  // The drawing runs to its end before any other event is handled, so it needs no disabled
+  // window; disabling it would take the focus and close an open list (the family list the user
+  // has just clicked after leaving a dimension).
   drawing_ = true;
-  QWidget* window = this->window();
-  const bool window_was_enabled = window->isEnabled();
-  window->setEnabled(false);
-
   DeferredSink deferred(sink_);
   const SketchInputs inputs = CurrentInputs();
   const int family = inputs.family;
@@ -165,7 +164,6 @@ void SketchPanel::DrawSketch() {
     view_->Canvas().Clear();
   }
 
-  window->setEnabled(window_was_enabled);
   drawing_ = false;
   deferred.Replay();
   emit sketchDrawn();

@@ -60,7 +60,8 @@ class SketchPanel : public QWidget {
   SketchView* View() const { return view_; }
 
  public slots:
-  // Draws the current family's sketch, with the window disabled meanwhile.
+  // Draws the current family's sketch. The focus and any open list stay as they are; a message of
+  // the drawing is shown once it has finished.
   void DrawSketch();
   // "再描画" is enabled exactly while "入力値をすぐに図に反映する" is unchecked.
   void ToggleSyncDraw();

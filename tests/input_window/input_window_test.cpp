@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,14 +21,18 @@
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <algorithm>
 #include <fstream>
+#include <vector>
 
 #include "app/errors.h"
 #include "app/settings.h"
+#include "families/family_table.h"
 #include "input_window/older_record_mapping.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
 #include "sketch/sketch_panel.h"
+#include "sketch/sketch_view.h"
 #include "window_test_support.h"
 
 namespace ktv {
@@ -223,6 +228,90 @@ TEST_F(WindowTest, SwitchingTheFamilyAndBackRestoresTheDimensions) {
   EXPECT_TRUE(Enabled("txtSW_Bs"));
   EXPECT_TRUE(Enabled("OptH1Top"));
   EXPECT_TRUE(Enabled("txtFK_D5"));
+}
+
+// Leaving a dimension by clicking the family list redraws the sketch but leaves the list alone:
+// the one click opens it, and the family picked from it is drawn.
+TEST_F(WindowTest, TheFamilyListOpensWithOneClickAfterADimensionWasEdited) {
+  Start();
+  const FamilyTable& families = ProgramFamilies();
+  for (WallFamily f : kWallFamilies) W().Sketch()->SetDrawer(CodeOf(f), families.Of(f).sketch);
+  W().SelectPage(1);
+  int draws = 0;
+  QObject::connect(W().Sketch(), &SketchPanel::sketchDrawn, [&] { ++draws; });
+  auto* t1 = Find<QLineEdit>(W(), N("txtT(0)"));
+  auto* list = Find<QComboBox>(W(), N("cboKeisiki"));
+  ASSERT_TRUE(t1 && list);
+  t1->setFocus(Qt::TabFocusReason);
+  t1->selectAll();
+  QTest::keyClicks(t1, "250");
+
+  QTest::mouseClick(list, Qt::LeftButton);
+  QTest::qWait(50);  // the redraw queued by leaving T1
+  EXPECT_EQ(draws, 1);
+  EXPECT_EQ(T("txtT(0)"), "250");
+  ASSERT_TRUE(list->view()->isVisible()) << "the list stays open";
+  EXPECT_TRUE(messages_.boxes.empty());
+
+  QTest::keyClick(list->view(), Qt::Key_Down);
+  QTest::keyClick(list->view(), Qt::Key_Down);
+  QTest::keyClick(list->view(), Qt::Key_Return);
+  QTest::qWait(50);
+  EXPECT_FALSE(list->view()->isVisible());
+  EXPECT_EQ(list->currentIndex(), kCantilever);
+  EXPECT_EQ(T("txtL(2)"), "2400");
+  bool heel_symbol = false;
+  for (const SketchPrimitive& p : W().Sketch()->View()->Canvas().Primitives()) {
+    heel_symbol = heel_symbol || p.text == "L3";
+  }
+  EXPECT_TRUE(heel_symbol) << "the cantilever section is drawn";
+  EXPECT_TRUE(W().isEnabled());
+  EXPECT_TRUE(messages_.boxes.empty());
+}
+
+// Every family's section is on the wall page, and the scale buttons, "再描画" and "標準図" act on
+// the family shown.
+TEST_F(WindowTest, TheSketchButtonsWorkForEveryFamily) {
+  Start();
+  const FamilyTable& families = ProgramFamilies();
+  for (WallFamily f : kWallFamilies) W().Sketch()->SetDrawer(CodeOf(f), families.Of(f).sketch);
+  W().SelectPage(1);
+  auto section = [&] {
+    for (const SketchPrimitive& p : W().Sketch()->View()->Canvas().Primitives()) {
+      if (p.kind == PrimitiveKind::Polygon && p.state.fill_color == kSketchWindowFace) {
+        return p.points;
+      }
+    }
+    return std::vector<SketchPoint>{};
+  };
+  auto height = [](const std::vector<SketchPoint>& points) {
+    auto [low, high] = std::minmax_element(points.begin(), points.end(),
+                                           [](SketchPoint a, SketchPoint b) { return a.y < b.y; });
+    return high->y - low->y;
+  };
+  auto click = [&](const char* name) { Find<QPushButton>(W(), N(name))->click(); };
+  for (WallFamily f : kWallFamilies) {
+    SCOPED_TRACE(NamesOf(f).key);
+    Choose(W(), N("cboKeisiki"), CodeOf(f));
+    const std::vector<SketchPoint> standard = section();
+    ASSERT_FALSE(standard.empty());
+    click("cmdScaleUp");
+    EXPECT_GT(height(section()), height(standard));
+    click("cmdSScale");
+    EXPECT_EQ(section(), standard);
+
+    W().Sketch()->SetSyncDraw(false);
+    Type("txtT(1)", "1234");
+    QTest::qWait(20);
+    EXPECT_EQ(section(), standard) << "not drawn on leaving while the option is off";
+    click("cmdDraw");
+    EXPECT_NE(section(), standard);
+    W().Sketch()->SetSyncDraw(true);
+    messages_.Answer({MessageAnswer::Yes});
+    click("cmdSDraw");
+    EXPECT_EQ(section(), standard);
+  }
+  EXPECT_EQ(messages_.boxes.size(), 3u) << "the three questions of 標準図";
 }
 
 TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
@@ -430,6 +519,7 @@ TEST_F(WindowTest, SaveThenNewThenOpenRestoresEveryInput) {
   EXPECT_EQ(T("txtctc(0)"), "0");
   EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Kind"))->currentIndex(), 0);
   EXPECT_EQ(T("txtσsa"), "0");
+  EXPECT_FALSE(Find<QCheckBox>(W(), N("chkhAA"))->isChecked());
 
   dialogs_.open_answers.push_back(QString::fromStdString(saved.string()));
   Trigger("Open");
@@ -481,6 +571,7 @@ TEST_F(WindowTest, SaveThenNewThenOpenRestoresEveryInput) {
   EXPECT_EQ(back.bar_grade, 3);
   EXPECT_EQ(back.bar_size, entered.bar_size);
   EXPECT_EQ(back.ctc, entered.ctc);
+  EXPECT_TRUE(Find<QCheckBox>(W(), N("chkhAA"))->isChecked());
   EXPECT_EQ(Find<QComboBox>(W(), N("cboStl_Size(0)"))->currentText(), N("D51"));
   EXPECT_EQ(back.memory[kGravity].t[0], entered.memory[kGravity].t[0]);
   EXPECT_EQ(Find<QLabel>(W(), N("lblUnt"))->text(), N("CGS 単位"));

@@ -7,9 +7,13 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
+#include "families/family_table.h"
 #include "gtest/gtest.h"
 #include "input_window/input_window.h"
+#include "sketch/sketch_panel.h"
 #include "window_test_support.h"
 
 int main(int argc, char** argv) {
@@ -25,8 +29,45 @@ int main(int argc, char** argv) {
   ScriptedMessages messages;
   ScriptedDialogs dialogs;
   ktv::InputWindow window(install.Values(), messages, dialogs);
+  const ktv::FamilyTable& families = ktv::ProgramFamilies();
+  for (ktv::WallFamily f : ktv::kWallFamilies) {
+    if (families.Of(f).sketch) window.Sketch()->SetDrawer(ktv::CodeOf(f), families.Of(f).sketch);
+  }
   window.show();
   QTest::qWait(200);
+  // The wall page of every family with its standard section.
+  for (int family : {0, 1, 2}) {
+    Choose(window, QStringLiteral("cboKeisiki"), family);
+    window.SelectPage(1);
+    QTest::qWait(100);
+    QString file = QDir(out).filePath(QStringLiteral("wall_page_family%1.png").arg(family));
+    window.grab().save(file);
+    std::printf("%s\n", file.toLocal8Bit().constData());
+  }
+  // Some shapes away from the standard: a lower, sloping backfill; an L and an inverted-L wall.
+  struct Shape {
+    const char* name;
+    int family;
+    std::vector<std::pair<const char*, const char*>> boxes;
+  };
+  const Shape shapes[] = {
+      {"leaning_h1", 1, {{"txtH(1)", "4000"}, {"txtβ", "15"}}},
+      {"cantilever_h1", 2, {{"txtH(1)", "4000"}, {"txtβ", "20"}}},
+      {"cantilever_l", 2, {{"txtL(0)", "0"}, {"txtT(0)", "0"}, {"txtL(1)", "600"}}},
+      {"cantilever_inverted_l", 2, {{"txtL(2)", "0"}, {"txtL(0)", "2000"}}},
+  };
+  for (const Shape& shape : shapes) {
+    Choose(window, QStringLiteral("cboKeisiki"), shape.family);
+    for (const auto& [box, text] : shape.boxes) {
+      Enter(window, QString::fromUtf8(box), QString::fromUtf8(text));
+      QTest::qWait(20);
+    }
+    QString file = QDir(out).filePath(QStringLiteral("wall_page_%1.png").arg(shape.name));
+    window.grab().save(file);
+    std::printf("%s\n", file.toLocal8Bit().constData());
+    messages.Answer({ktv::MessageAnswer::Yes});
+    window.Sketch()->ResetToStandardSizes();
+  }
   for (int family : {0, 2}) {
     Choose(window, QStringLiteral("cboKeisiki"), family);
     for (int page = 0; page < 4; ++page) {

@@ -123,6 +123,7 @@ void ExpectSameStoredInputs(const WindowInputs& a, const WindowInputs& b) {
   EXPECT_EQ(a.sigma_saT, b.sigma_saT);
   EXPECT_EQ(a.dt, b.dt);
   EXPECT_EQ(a.h_aa, b.h_aa);
+  EXPECT_EQ(a.design_aa, b.design_aa);
   EXPECT_EQ(a.bar_size, b.bar_size);
   EXPECT_EQ(a.ctc, b.ctc);
 }
@@ -143,6 +144,21 @@ TEST_F(DatabaseFile, WrittenInputsLoadBackUnchanged) {
   EXPECT_FLOAT_EQ(back.memory[kLeaning].h, 5555);
   EXPECT_FLOAT_EQ(back.memory[kLeaning].beta, 17.25f);
   EXPECT_EQ(back.shown_family, kCantilever);
+}
+
+// The design of section A-A' is stored with the project and survives the next load.
+TEST_F(DatabaseFile, DesignOfSectionAaIsStoredAndLoaded) {
+  for (bool checked : {true, false}) {
+    WindowInputs in = FilledInputs();
+    in.design_aa = checked;
+    {
+      ProjectDatabase db = ProjectDatabase::Open(path_);
+      WriteWindowInputs(in, db);
+      EXPECT_EQ(db.ReadRebar()->design_section_aa, checked);
+    }
+    ProjectDatabase db = ProjectDatabase::Open(path_);
+    EXPECT_EQ(LoadWindowInputs(db, {}).design_aa, checked);
+  }
 }
 
 TEST_F(DatabaseFile, FieldsAreStoredInTheirUnitsAndCodes) {
