@@ -1,5 +1,6 @@
 #include "families/family_table.h"
 
+#include "families/cantilever/cantilever_report.h"
 #include "families/gravity/gravity_report.h"
 #include "sketch/gravity_sketch.h"
 
@@ -8,7 +9,7 @@ namespace ktv {
 FamilyTable::FamilyTable() {
   parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, DrawGravitySketch};
   parts_[CodeOf(WallFamily::Leaning)] = {};
-  parts_[CodeOf(WallFamily::Cantilever)] = {};
+  parts_[CodeOf(WallFamily::Cantilever)] = {BuildCantileverDocument, {}};
   for (WallFamily f : kWallFamilies) entries_[CodeOf(f)] = parts_[CodeOf(f)].report;
 }
 
