@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 #include <QString>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,14 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before Qt starts any thread: every thread then leaves SIGTERM and SIGINT to the watcher.
+  auto temporaries = std::make_shared<ktv::TemporaryFiles>();
+  ktv::RemoveOnTermination(temporaries, "ktv-pn3-report");
   // A report needs fonts but no screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(QtMessages);
   QGuiApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
-  return ktv::RunReportTool(args, std::cout, std::cerr, ktv::ProgramFamilies().ReportEntries());
+  return ktv::RunReportTool(args, std::cout, std::cerr, ktv::ProgramFamilies().ReportEntries(),
+                            temporaries.get());
 }

@@ -9,7 +9,9 @@
 #include <sstream>
 
 #include "app/format.h"
+#include "app/json_number.h"
 #include "app/messages.h"
+#include "app/safe_text.h"
 #include "app/standard_sizes.h"
 #include "app/units.h"
 #include "project/older_format_record.h"
@@ -31,13 +33,9 @@ struct Options {
   bool help = false;
 };
 
-// One line: messages never carry their own line breaks into the output.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  return text;
-}
+// One line: messages never carry their own line breaks, control bytes or invalid UTF-8 (from a
+// damaged file) into the output.
+std::string OneLine(const std::string& text) { return OneLineText(text); }
 
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& error) {
   Options o;
@@ -133,14 +131,6 @@ void WriteTextFile(const std::string& path, const std::string& content, std::ost
   });
 }
 
-// The stored wall family: Kisk of the unit table, as the window reads it; the project table's
-// 形状 when the unit table is empty; the gravity wall for an empty project.
-int StoredFamily(const ProjectDatabase& db) {
-  if (auto unit = db.ReadUnit()) return unit->kisk;
-  if (auto name = db.ReadProjectName()) return name->shape;
-  return kGravity;
-}
-
 // The window's per-family memory as a project file holds it: each stored shape in millimetres,
 // the standard dimensions of a family without a stored shape. (The file keeps no shear key.)
 std::array<FamilyDimensions, kWallFamilyCount> StoredDimensions(const ProjectDatabase& db) {
@@ -200,8 +190,16 @@ N/mm2 or kg/cm2; other values in the project's units):
 }
 
 int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const FamilyEntryTable& entries) {
-  auto fail = [&](int status, const std::string& message) {
+                  const FamilyEntryTable& entries, TemporaryFiles* temporaries) {
+  // Messages name the user's file, never the private copy read in its place.
+  std::vector<std::pair<std::string, std::string>> shown_as;
+  auto fail = [&](int status, std::string message) {
+    for (const auto& [path, shown] : shown_as) {
+      for (size_t at = message.find(path); at != std::string::npos;
+           at = message.find(path, at + shown.size())) {
+        message.replace(at, path.size(), shown);
+      }
+    }
     err << kName << ": " << OneLine(message) << "\n";
     return status;
   };
@@ -238,20 +236,30 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
     if (fs::is_directory(*output, ec)) {
       return fail(kExitOutput, *output + ": is a folder, not a file");
     }
+    const fs::file_status st = fs::status(*output, ec);
+    if (temporaries && (!fs::exists(st) || fs::is_regular_file(st))) {
+      temporaries->Add((fs::exists(st) ? fs::canonical(*output, ec).string() : *output) + ".tmp");
+    }
   }
 
   // The build reads a private copy: the project file stays untouched whatever happens.
   QTemporaryDir work;
   if (!work.isValid()) return fail(kExitOutput, "cannot create a temporary folder");
+  if (temporaries) temporaries->Add(work.path().toStdString());
   const std::string working = (work.path() + "/Data.mdb").toStdString();
+  shown_as = {{working, o.project}, {(work.path() + "/Data3.mdb").toStdString(), o.project}};
   int code = kGravity;
   ReportContext context;
   try {
+    // Read-only check and copy: the user's file, its journal and its WAL stay as they are.
     CheckProjectFile(o.project);
-    CopyDatabaseFile(o.project, working);
+    CopyProjectFile(o.project, working);
     const ProjectDatabase db = ProjectDatabase::Open(working);
-    code = StoredFamily(db);
+    code = StoredWallFamily(db);
     context.dimensions = StoredDimensions(db);
+    if (auto rebar = db.ReadRebar()) context.design_section_aa = rebar->design_section_aa;
+  } catch (const UnknownFamilyError& e) {
+    return fail(kExitNotBuilt, e.what());
   } catch (const std::exception& e) {
     return fail(kExitProject, e.what());
   }
@@ -270,8 +278,6 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
   context.working_database_path = working;
   context.read_copy_database_path = (work.path() + "/Data3.mdb").toStdString();
   context.sink = &sink;
-  // tbl鉄筋 keeps no chkhAA: the intermediate stem section is left unchecked.
-  context.design_section_aa = false;
   ReportWriter writer;
   const ReportBuildResult result = BuildReport(writer, *family, context, entries);
   std::string messages;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "report/report_context.h"
+#include "temp_files.h"
 
 namespace ktv {
 
@@ -22,7 +23,8 @@ std::string ReportToolUsage();
 
 // Runs the command with its arguments (without the program name). Messages go to err, one line
 // each, prefixed with "ktv-pn3-report: "; --help goes to out. A QGuiApplication must exist.
+// The private copy and the outputs' temporary files are added to temporaries when given.
 int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const FamilyEntryTable& entries);
+                  const FamilyEntryTable& entries, TemporaryFiles* temporaries = nullptr);
 
 }  // namespace ktv

@@ -1,13 +1,11 @@
 #include "app/json.h"
 
-#include <charconv>
+#include "app/json_number.h"
 
 namespace ktv {
 
 JsonObject& JsonObject::Add(const char* key, float value) {
-  char buf[32];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value);
-  return Raw(key, std::string(buf, res.ptr));
+  return Raw(key, JsonNumber(value, key));
 }
 
 JsonObject& JsonObject::Add(const char* key, bool value) {

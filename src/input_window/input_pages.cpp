@@ -23,6 +23,7 @@
 #include "input_window/input_window.h"
 #include "input_window/pictures.h"
 #include "project/older_format_record.h"
+#include "project/project_database.h"
 #include "sketch/sketch_panel.h"
 
 namespace ktv {
@@ -90,10 +91,13 @@ QWidget* InputWindow::BuildProjectPage() {
   project_name_ = new QLineEdit;
   project_name_->setObjectName(QStringLiteral("txt工事名"));
   project_name_->setMinimumWidth(460);
+  // A project file with a longer name is refused when it is opened.
+  project_name_->setMaxLength(static_cast<int>(kMaxTextFieldLength));
   project_name_->installEventFilter(this);
   box_rules_[project_name_] = BoxRule{};
   office_name_ = new QLineEdit;
   office_name_->setObjectName(QStringLiteral("txt事務所名"));
+  office_name_->setMaxLength(static_cast<int>(kMaxTextFieldLength));
   office_name_->installEventFilter(this);
   box_rules_[office_name_] = BoxRule{};
   date_ = new QDateEdit;

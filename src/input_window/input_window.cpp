@@ -581,7 +581,7 @@ void InputWindow::OpenProject() {
   const QString working = startup_.working_database_path;
   if (!SamePath(*chosen, working)) {
     try {
-      CopyDatabaseFile(S(*chosen), S(working));
+      CopyProjectFile(S(*chosen), S(working));
     } catch (const ProjectError& e) {
       ShowFileError(QString::fromUtf8(kCannotCopy), working, e);
       return;

@@ -32,7 +32,7 @@ void EnsureWorkingDatabase(const ktv::StartupValues& values, ktv::MessageSink& m
     return;
   }
   try {
-    ktv::CheckProjectFile(path);
+    ktv::CheckWorkingDatabase(path);
   } catch (const ktv::ProjectError& e) {
     QString aside = values.working_database_path + QStringLiteral(".") +
                     QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss")) +

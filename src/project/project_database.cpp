@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -9,6 +10,8 @@
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "app/safe_text.h"
 
 namespace ktv {
 namespace {
@@ -137,8 +140,7 @@ class Statement {
  public:
   Statement(sqlite3* db, const std::string& sql, const std::string& path) : path_(path) {
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
-      std::string msg = sqlite3_errmsg(db);
-      throw ProjectError(path + ": " + msg);
+      throw ProjectError(path + ": " + OneLineText(sqlite3_errmsg(db)));
     }
   }
   ~Statement() { sqlite3_finalize(stmt_); }
@@ -151,7 +153,43 @@ class Statement {
   std::string path_;
 };
 
+// What a field holds, for a message: the stored text or the size of stored bytes.
+std::string Holding(sqlite3_stmt* st, int col) {
+  if (sqlite3_column_type(st, col) == SQLITE_BLOB) {
+    return "binary data (" + std::to_string(sqlite3_column_bytes(st, col)) + " bytes)";
+  }
+  const unsigned char* t = sqlite3_column_text(st, col);
+  const std::string text(t ? reinterpret_cast<const char*>(t) : "",
+                         static_cast<size_t>(sqlite3_column_bytes(st, col)));
+  return "a text (\"" + ValueExcerpt(text) + "\")";
+}
+
+std::string NumberText(double d) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.9g", d);
+  return buf;
+}
+
+// Work bound of one query, counted in steps of the engine's virtual machine: far above what any
+// real project needs, far below what a view over a recursive query or a looping trigger takes.
+constexpr int kStepsPerTick = 1000;
+constexpr long kTicksPerQuery = 20000;
+
 }  // namespace
+
+struct ProjectDatabase::WorkBound {
+  long ticks = 0;
+};
+
+ProjectDatabase::ProjectDatabase(sqlite3* db, std::string path)
+    : db_(db), path_(std::move(path)), bound_(std::make_unique<WorkBound>()) {
+  sqlite3_progress_handler(
+      db_, kStepsPerTick,
+      [](void* p) { return ++static_cast<WorkBound*>(p)->ticks > kTicksPerQuery ? 1 : 0; },
+      bound_.get());
+}
+
+void ProjectDatabase::StartWork() const { bound_->ticks = 0; }
 
 const char* ShapeTableName(int family) {
   switch (family) {
@@ -189,10 +227,14 @@ class RowAccess {
       sql += f.optional && !HasField(db, table, f.name) ? std::string("NULL") : Quote(f.name);
     }
     sql += " FROM " + Quote(table) + " ORDER BY rowid LIMIT 1";
+    db.StartWork();
     Statement st(db.db_, sql, db.path_);
     int rc = sqlite3_step(st.get());
     if (rc == SQLITE_DONE) return std::nullopt;
-    if (rc != SQLITE_ROW) db.Fail(std::string("cannot read table ") + table);
+    if (rc != SQLITE_ROW) {
+      db.Fail(std::string("cannot read table ") + table + " (" +
+              OneLineText(sqlite3_errmsg(db.db_)) + ")");
+    }
     std::vector<Value> out;
     for (size_t i = 0; i < def.fields.size(); ++i) {
       const FieldDef& f = def.fields[i];
@@ -208,12 +250,14 @@ class RowAccess {
           break;
         case FieldType::Integer:
           if (ct == SQLITE_TEXT || ct == SQLITE_BLOB) {
-            db.Fail("the field " + where + " holds a text where a number is expected");
+            db.Fail("the field " + where + " holds " + Holding(st.get(), static_cast<int>(i)) +
+                    " where a number is expected");
           }
           if (ct == SQLITE_FLOAT) {
             double d = sqlite3_column_double(st.get(), static_cast<int>(i));
             if (!(d >= -32768.5 && d < 32767.5)) {
-              db.Fail("the field " + where + " holds a value outside the 16-bit range");
+              db.Fail("the field " + where + " holds " + NumberText(d) +
+                      ", a value outside the 16-bit range");
             }
             v.integer = static_cast<long long>(std::nearbyint(d));
           } else {
@@ -221,17 +265,20 @@ class RowAccess {
           }
           if (v.integer < std::numeric_limits<int16_t>::min() ||
               v.integer > std::numeric_limits<int16_t>::max()) {
-            db.Fail("the field " + where + " holds a value outside the 16-bit range");
+            db.Fail("the field " + where + " holds " + std::to_string(v.integer) +
+                    ", a value outside the 16-bit range");
           }
           break;
         case FieldType::Single:
           if (ct == SQLITE_TEXT || ct == SQLITE_BLOB) {
-            db.Fail("the field " + where + " holds a text where a number is expected");
+            db.Fail("the field " + where + " holds " + Holding(st.get(), static_cast<int>(i)) +
+                    " where a number is expected");
           }
           if (ct != SQLITE_NULL) {
             double d = sqlite3_column_double(st.get(), static_cast<int>(i));
             if (!std::isfinite(d) || std::fabs(d) > std::numeric_limits<float>::max()) {
-              db.Fail("the field " + where + " holds a number outside the 32-bit float range");
+              db.Fail("the field " + where + " holds " + NumberText(d) +
+                      ", a number outside the 32-bit float range");
             }
             v.real = d;
           }
@@ -244,6 +291,7 @@ class RowAccess {
 
   static void Write(ProjectDatabase& db, const char* table, const std::vector<Value>& values) {
     const TableDef& def = FindTable(table);
+    db.StartWork();
     bool own_tx = sqlite3_get_autocommit(db.db_) != 0;
     if (own_tx) db.Exec("BEGIN IMMEDIATE");
     try {
@@ -310,39 +358,149 @@ std::optional<float> OptF(const Value& v) {
 }
 }  // namespace
 
-ProjectDatabase ProjectDatabase::Open(const std::string& path) {
+namespace {
+
+// The file at path must be a regular file (a symbolic link to one included).
+void RequireRegularFile(const std::string& path) {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    throw ProjectError(path + ": the file does not exist");
+  const fs::file_status st = fs::status(path, ec);
+  if (ec && ec.value() == ELOOP) {
+    throw ProjectError(path + ": the path is a loop of symbolic links, not a file");
   }
+  if (ec && ec.value() != ENOENT && ec.value() != ENOTDIR) {
+    throw ProjectError(path + ": the file cannot be reached (" + ec.message() + ")");
+  }
+  switch (st.type()) {
+    case fs::file_type::regular:
+      return;
+    case fs::file_type::directory:
+      throw ProjectError(path + ": is a folder, not a project file");
+    case fs::file_type::fifo:
+      throw ProjectError(path + ": is a pipe (FIFO), not a project file");
+    case fs::file_type::not_found:
+    case fs::file_type::none:
+      throw ProjectError(path + ": the file does not exist");
+    default:
+      throw ProjectError(path + ": is a device or socket, not a project file");
+  }
+}
+
+// The read-only URI of a path: file: followed by the path with every byte that could be taken
+// for URI syntax percent-encoded.
+std::string ReadOnlyUri(const std::string& path) {
+  std::string absolute = std::filesystem::absolute(path).string();
+  std::string uri = "file:";
+  static const char* const kHex = "0123456789ABCDEF";
+  for (unsigned char c : absolute) {
+    if (c == '%' || c == '?' || c == '#' || c < 0x20 || c == 0x7F) {
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 15];
+    } else {
+      uri += static_cast<char>(c);
+    }
+  }
+  return uri + "?mode=ro";
+}
+
+// The failure of the first read of a file, told by the engine's error code.
+[[noreturn]] void FailFirstRead(sqlite3* db, const std::string& path, int rc) {
+  const std::string msg = OneLineText(sqlite3_errmsg(db));
+  switch (rc) {
+    case SQLITE_READONLY_ROLLBACK:
+      throw ProjectError(path +
+                         ": the file was left half-written by a program that ended while "
+                         "writing it (its rollback journal " +
+                         std::filesystem::path(path).filename().string() +
+                         "-journal lies beside it); it has been left as it is");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      throw ProjectError(path + ": the file is locked by another program (" + msg + ")");
+    case SQLITE_INTERRUPT:
+      throw ProjectError(path + ": not a project database (its schema takes too long to read)");
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+    case SQLITE_FORMAT:
+    case SQLITE_RANGE:
+    case SQLITE_ERROR:
+      throw ProjectError(path + ": not a project database (" + msg + ")");
+    default:
+      throw ProjectError(path + ": the file cannot be read (" + msg + ")");
+  }
+}
+
+}  // namespace
+
+ProjectDatabase ProjectDatabase::OpenWith(const std::string& path, bool read_only) {
+  RequireRegularFile(path);
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-  if (rc != SQLITE_OK) {
+  int rc = read_only ? sqlite3_open_v2(ReadOnlyUri(path).c_str(), &db,
+                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr)
+                     : sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  if (rc != SQLITE_OK && !read_only) {
+    // A file that cannot be written is still read.
     sqlite3_close(db);
     db = nullptr;
     rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
   }
   if (rc != SQLITE_OK) {
-    std::string msg = db ? sqlite3_errmsg(db) : "cannot open";
+    std::string msg = db ? OneLineText(sqlite3_errmsg(db)) : "cannot open";
     sqlite3_close(db);
-    throw ProjectError(path + ": " + msg);
+    throw ProjectError(path + ": the file cannot be opened (" + msg + ")");
   }
+  sqlite3_extended_result_codes(db, 1);
   ProjectDatabase pd(db, path);
   sqlite3_busy_timeout(db, 2000);
   pd.CheckSchema();
   return pd;
 }
 
+ProjectDatabase ProjectDatabase::Open(const std::string& path) { return OpenWith(path, false); }
+
+ProjectDatabase ProjectDatabase::OpenReadOnly(const std::string& path) {
+  return OpenWith(path, true);
+}
+
 void ProjectDatabase::CheckSchema() const {
-  // Reading the schema fails at once for a file that is not SQLite.
-  char* err = nullptr;
-  if (sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) !=
-      SQLITE_OK) {
-    std::string msg = err ? err : "unreadable";
-    sqlite3_free(err);
-    throw ProjectError(path_ + ": not a project database (" + msg + ")");
+  // The first read tells a file that is not SQLite, a locked file and a half-written one apart.
+  StartWork();
+  {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db_, "SELECT count(*) FROM sqlite_master", -1, &st, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW) FailFirstRead(db_, path_, rc == SQLITE_OK ? SQLITE_ERROR : rc);
+  }
+  {
+    // A trigger would run foreign code on every write of the window.
+    Statement st(db_, "SELECT name FROM sqlite_master WHERE type = 'trigger' LIMIT 1", path_);
+    if (sqlite3_step(st.get()) == SQLITE_ROW) {
+      const unsigned char* n = sqlite3_column_text(st.get(), 0);
+      throw ProjectError(path_ + ": not a project database (it holds the trigger " +
+                         ValueExcerpt(n ? reinterpret_cast<const char*>(n) : "") + ")");
+    }
   }
   for (const auto& table : Schema()) {
+    StartWork();
+    {
+      // Only a real table holds project data; a view or a virtual table is somebody's code.
+      Statement st(db_,
+                   "SELECT type, sql FROM sqlite_master WHERE name = ?1 COLLATE NOCASE "
+                   "AND type IN ('table', 'view')",
+                   path_);
+      sqlite3_bind_text(st.get(), 1, table.name, -1, SQLITE_STATIC);
+      if (sqlite3_step(st.get()) == SQLITE_ROW) {
+        const unsigned char* type = sqlite3_column_text(st.get(), 0);
+        const unsigned char* sql = sqlite3_column_text(st.get(), 1);
+        const std::string create = AsciiLower(sql ? reinterpret_cast<const char*>(sql) : "");
+        if (std::string_view(type ? reinterpret_cast<const char*>(type) : "") != "table" ||
+            create.rfind("create virtual", 0) == 0) {
+          throw ProjectError(path_ + ": not a project database (" + std::string(table.name) +
+                             " is not a table)");
+        }
+      }
+    }
     Statement st(db_, "PRAGMA table_info(" + Quote(table.name) + ")", path_);
     std::vector<std::string> names;
     while (sqlite3_step(st.get()) == SQLITE_ROW) {
@@ -366,7 +524,7 @@ void ProjectDatabase::CheckSchema() const {
 }
 
 ProjectDatabase::ProjectDatabase(ProjectDatabase&& other) noexcept
-    : db_(other.db_), path_(std::move(other.path_)) {
+    : db_(other.db_), path_(std::move(other.path_)), bound_(std::move(other.bound_)) {
   other.db_ = nullptr;
 }
 
@@ -375,6 +533,7 @@ ProjectDatabase& ProjectDatabase::operator=(ProjectDatabase&& other) noexcept {
     sqlite3_close(db_);
     db_ = other.db_;
     path_ = std::move(other.path_);
+    bound_ = std::move(other.bound_);
     other.db_ = nullptr;
   }
   return *this;
@@ -383,9 +542,10 @@ ProjectDatabase& ProjectDatabase::operator=(ProjectDatabase&& other) noexcept {
 ProjectDatabase::~ProjectDatabase() { sqlite3_close(db_); }
 
 void ProjectDatabase::Exec(const std::string& sql) const {
+  StartWork();
   char* err = nullptr;
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-    std::string msg = err ? err : "error";
+    std::string msg = OneLineText(err ? err : "error");
     sqlite3_free(err);
     throw ProjectError(path_ + ": " + msg);
   }
@@ -564,7 +724,92 @@ void CreateProjectDatabase(const std::string& path) {
   if (rc != SQLITE_OK) throw ProjectError(path + ": " + msg);
 }
 
-void CheckProjectFile(const std::string& path) { ProjectDatabase::Open(path); }
+void CheckStoredValues(const ProjectDatabase& db) {
+  // Every row is read as the window and the reports read it, so that a field that cannot be read
+  // is refused here, naming it, rather than blanking a cover or stopping a report halfway.
+  const auto name = db.ReadProjectName();
+  const auto unit = db.ReadUnit();
+  db.ReadRebar();
+  db.ReadConcrete();
+  const auto soil = db.ReadSoil();
+  db.ReadFoundation();
+  for (int family = 0; family < 3; ++family) db.ReadShape(family);
+  auto check_length = [&](const char* table, const char* field, const std::string& text) {
+    const size_t n = CodePointCount(text);
+    if (n > kMaxTextFieldLength) {
+      throw ProjectError(db.path() + ": the field " + table + "." + field + " holds a text of " +
+                         std::to_string(n) + " characters, longer than the " +
+                         std::to_string(kMaxTextFieldLength) + " the program takes");
+    }
+  };
+  if (name) {
+    check_length(kTableProjectName, "CName", name->cname);
+    check_length(kTableProjectName, "Data", name->data);
+  }
+  if (unit) check_length(kTableUnit, "Unit", unit->unit);
+  if (soil) check_length(kTableSoil, "UTKind", soil->ut_kind);
+}
+
+void CheckProjectFile(const std::string& path) {
+  CheckStoredValues(ProjectDatabase::OpenReadOnly(path));
+}
+
+void CheckWorkingDatabase(const std::string& path) {
+  CheckStoredValues(ProjectDatabase::Open(path));
+}
+
+int StoredWallFamily(const ProjectDatabase& db) {
+  const auto unit = db.ReadUnit();
+  const auto name = db.ReadProjectName();
+  auto require = [&](int code, const char* field) {
+    if (code < 0 || code > 2) {
+      throw UnknownFamilyError(db.path() + ": the stored wall family " + std::to_string(code) +
+                               " is unknown (" + field +
+                               "; the families are 0 重力式, 1 もたれ式, 2 逆T形、L形、逆L形)");
+    }
+    return code;
+  };
+  if (name) require(name->shape, "tbl工事名.形状");
+  if (unit) return require(unit->kisk, "tbl単位系及び形式.Kisk");
+  if (name) return name->shape;
+  return 0;
+}
+
+void CopyProjectFile(const std::string& from, const std::string& to) {
+  namespace fs = std::filesystem;
+  const ProjectDatabase source = ProjectDatabase::OpenReadOnly(from);
+  CheckStoredValues(source);
+  const std::string tmp = to + ".tmp";
+  std::error_code ec;
+  fs::remove(tmp, ec);
+  fs::remove(tmp + "-journal", ec);
+  sqlite3* target = nullptr;
+  auto fail = [&](const std::string& why) {
+    sqlite3_close(target);
+    std::error_code ignore;
+    fs::remove(tmp, ignore);
+    fs::remove(tmp + "-journal", ignore);
+    throw ProjectError(to + ": cannot copy " + from + " to it (" + OneLineText(why) + ")");
+  };
+  if (sqlite3_open_v2(tmp.c_str(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+      SQLITE_OK) {
+    fail(target ? sqlite3_errmsg(target) : "cannot create");
+  }
+  // The backup reads the source in one read transaction, committed WAL frames included.
+  sqlite3_backup* backup = sqlite3_backup_init(target, "main", source.db_, "main");
+  if (!backup) fail(sqlite3_errmsg(target));
+  const int rc = sqlite3_backup_step(backup, -1);
+  sqlite3_backup_finish(backup);
+  if (rc != SQLITE_DONE) fail(sqlite3_errstr(rc));
+  // The private copy keeps no WAL of its own beside it.
+  if (sqlite3_exec(target, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    fail(sqlite3_errmsg(target));
+  }
+  sqlite3_close(target);
+  target = nullptr;
+  fs::rename(tmp, to, ec);
+  if (ec) fail(ec.message());
+}
 
 void CopyDatabaseFile(const std::string& from, const std::string& to) {
   namespace fs = std::filesystem;

@@ -5,7 +5,9 @@
 // treat an empty table as holding no stored values. Floats are stored as REAL, which holds every
 // 32-bit value exactly, so they read back as the same float.
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -19,6 +21,16 @@ class ProjectError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// A stored wall family code (Kisk or 形状) that names none of the three families.
+class UnknownFamilyError : public ProjectError {
+ public:
+  using ProjectError::ProjectError;
+};
+
+// The longest text a text field may hold: the window's boxes take no more, and a longer stored
+// text is refused rather than laid out.
+inline constexpr std::size_t kMaxTextFieldLength = 255;
 
 // tbl工事名
 struct ProjectNameRow {
@@ -106,10 +118,16 @@ inline constexpr const char* kTableFoundation = "tbl基礎の安定";
 const char* ShapeTableName(int family);
 
 // An open project database. Opening checks that the file is a project: an SQLite file with the
-// nine tables and their fields.
+// nine tables (real tables, not views) and their fields. Every query runs under a work bound, so
+// that no file can make a read or a write run without end.
 class ProjectDatabase {
  public:
+  // Opens for reading and writing (the working database, which the program owns).
   static ProjectDatabase Open(const std::string& path);
+  // Opens a file of the user for reading only; nothing is ever written to it or beside it except
+  // the engine's shared-memory index of a WAL file. Committed WAL frames are read; a file left
+  // half-written by a program that died (a hot rollback journal) is refused.
+  static ProjectDatabase OpenReadOnly(const std::string& path);
   ProjectDatabase(ProjectDatabase&& other) noexcept;
   ProjectDatabase& operator=(ProjectDatabase&& other) noexcept;
   ProjectDatabase(const ProjectDatabase&) = delete;
@@ -145,22 +163,47 @@ class ProjectDatabase {
   bool IsSI() const;
 
  private:
-  explicit ProjectDatabase(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+  struct WorkBound;
+  ProjectDatabase(sqlite3* db, std::string path);
+  static ProjectDatabase OpenWith(const std::string& path, bool read_only);
   void CheckSchema() const;
+  void StartWork() const;
   void VacuumInto(const std::string& quoted_target) { Exec("VACUUM INTO " + quoted_target); }
   friend void CompactDatabase(const std::string& from, const std::string& to);
+  friend void CopyProjectFile(const std::string& from, const std::string& to);
   void Exec(const std::string& sql) const;
   [[noreturn]] void Fail(const std::string& what) const;
   sqlite3* db_ = nullptr;
   std::string path_;
+  std::unique_ptr<WorkBound> bound_;
   friend class RowAccess;
 };
 
 // Creates an empty project database at path (an existing file is replaced). All tables are empty.
 void CreateProjectDatabase(const std::string& path);
 
-// Checks that a file is a project database; the error names the file and what is wrong.
+// Checks, reading only, that a file of the user is a project database whose every stored row can
+// be read and whose texts are not longer than kMaxTextFieldLength; the error names the file and
+// what is wrong.
 void CheckProjectFile(const std::string& path);
+
+// The same checks for the working database at start-up, opened for writing so that the engine
+// completes a write of the program's own that was cut off.
+void CheckWorkingDatabase(const std::string& path);
+
+// Checks the stored values of an open database as CheckProjectFile does.
+void CheckStoredValues(const ProjectDatabase& db);
+
+// The stored wall family: Kisk of the unit table, as the window reads it; the project table's
+// 形状 when the unit table is empty; the gravity wall for an empty project. Throws
+// UnknownFamilyError, naming the field and the value, when Kisk or 形状 is not 0, 1 or 2.
+int StoredWallFamily(const ProjectDatabase& db);
+
+// Copies a project file of the user into a private file through the engine (the user's file is
+// opened read-only, so committed WAL frames are included and nothing in the user's folder
+// changes). The copy is in rollback-journal mode, written under a temporary name and renamed
+// into place.
+void CopyProjectFile(const std::string& from, const std::string& to);
 
 // Copies a file whole (the copy is written under a temporary name and renamed into place).
 void CopyDatabaseFile(const std::string& from, const std::string& to);

@@ -59,16 +59,27 @@ std::vector<QString> SplitLines(const QString& text) {
 
 // Length of the leading part of text (at most) that fits into width: whole code points, after
 // the last blank when there is one, at least one character when must_take is set.
-qsizetype FittingLength(const QFontMetricsF& fm, const QString& text, double width,
-                        bool must_take) {
-  // Widths grow with the length, so the longest fitting prefix is found by bisection.
+qsizetype FittingLength(const QFontMetricsF& fm, QStringView text, double width, bool must_take) {
   auto whole = [&](qsizetype n) {
     return (n > 0 && n < text.size() && text[n - 1].isHighSurrogate()) ? n - 1 : n;
   };
+  auto fits = [&](qsizetype n) {
+    return fm.horizontalAdvance(text.left(n).toString()) <= width + 0.01;
+  };
+  // Widths grow with the length, so the longest fitting prefix is found by bisection; its range
+  // is first narrowed by doubling from a short prefix, so that a line costs time in proportion to
+  // the line, not to the whole remaining text.
   qsizetype lo = 0, hi = text.size();
+  for (qsizetype probe = 16; probe < text.size(); probe *= 2) {
+    if (!fits(probe)) {
+      hi = probe - 1;
+      break;
+    }
+    lo = probe;
+  }
   while (lo < hi) {
     qsizetype mid = (lo + hi + 1) / 2;
-    if (fm.horizontalAdvance(text.left(mid)) <= width + 0.01) {
+    if (fits(mid)) {
       lo = mid;
     } else {
       hi = mid - 1;
@@ -346,14 +357,15 @@ struct ReportWriter::Impl {
       y += w * along.y();
       return;
     }
-    QString rest = piece;
+    // The rest is a view: taking the text apart line by line never copies what remains.
+    QStringView rest(piece);
     while (!rest.isEmpty()) {
       if (NeedsBreak(h)) BreakPage();
       double avail = RightLimit() - x;
       bool at_line_start = x <= margin_left + 0.5;
       qsizetype n = FittingLength(Fm(), rest, std::max(avail, 0.0), at_line_start);
       if (n > 0) {
-        QString part = rest.left(n);
+        QString part = rest.left(n).toString();
         double w = Width(part);
         Add(TextRun{x, y, part.toStdString(), font_size, 0, w, h});
         x += w;
@@ -431,14 +443,14 @@ struct ReportWriter::Impl {
   std::vector<QString> WrapCell(const QString& text, double inner_width) const {
     std::vector<QString> out;
     for (const QString& line : SplitLines(text)) {
-      QString rest = line;
+      QStringView rest(line);
       if (rest.isEmpty()) {
-        out.push_back(rest);
+        out.push_back(line);
         continue;
       }
       while (!rest.isEmpty()) {
         qsizetype n = FittingLength(Fm(), rest, std::max(inner_width, 0.0), true);
-        out.push_back(rest.left(n));
+        out.push_back(rest.left(n).toString());
         rest = rest.mid(n);
       }
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
 #include <cmath>
 
 #include "app/format.h"
@@ -190,6 +191,36 @@ TEST(ReportWriterText, LongTextWrapsInsideTheMargins) {
   }
   EXPECT_EQ(joined, long_text) << "wrapping loses or repeats no character";
   EXPECT_NEAR(runs[0].x, 4000, kEps);
+}
+
+// A very long text (a project name from a damaged file, say) is laid out line by line in time
+// proportional to the text, and every line is still as full as the width allows.
+TEST(ReportWriterText, AVeryLongTextFillsEveryLineOverManyPages) {
+  ReportWriter w;
+  Begin(w);
+  std::string text;
+  for (int i = 0; text.size() < 64 * 1024; ++i) {
+    text += (i % 7 == 0) ? "Retaining wall " : "擁壁の設計計算";
+  }
+  w.Paragraph(text);
+  w.EndDocument();
+  ASSERT_GT(w.PageCount(), 5);
+  const QString all = QString::fromStdString(text);
+  const double right = kA4Width - kPageMargin;
+  std::string joined;
+  qsizetype at = 0;
+  for (const Page& page : w.Pages()) {
+    for (const TextRun& r : BodyRuns(page)) {
+      joined += r.text;
+      at += QString::fromStdString(r.text).size();
+      EXPECT_LE(r.x + r.width, right + 0.01);
+      // Full: one more character would pass the margin, unless the line ends at a blank.
+      if (at < all.size() && r.text.back() != ' ') {
+        EXPECT_GT(r.x + w.TextWidth(r.text + all.mid(at, 1).toStdString()), right) << r.text;
+      }
+    }
+  }
+  EXPECT_EQ(joined, text);
 }
 
 TEST(ReportWriterText, WrappingKeepsLatinWordsWholeAndJapaneseLinesFull) {

@@ -1,6 +1,8 @@
 #include "report_tool.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
 
 #include <QByteArray>
 #include <QFile>
@@ -9,9 +11,11 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +24,7 @@
 #include "families/family_table.h"
 #include "gravity_fixture.h"
 #include "project/project_database.h"
+#include "project_damage.h"
 #include "report/report_writer.h"
 
 namespace ktv {
@@ -216,6 +221,96 @@ TEST(ReportTool, FailuresGiveTheirStatusAndOneLine) {
   }
 }
 
+void Sql(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  sqlite3_close(db);
+}
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    files[e.path().filename().string()] = ReadAll(e.path().string());
+  }
+  return files;
+}
+
+// A bad project ends the command before anything is written, with its status and one line that
+// names the user's file (never the private copy); the project's folder stays as it was.
+TEST(ReportTool, BadProjectsAreRefusedNamingTheFileAndLeftAsTheyWere) {
+  std::string long_name;
+  for (int i = 0; i < 300; ++i) long_name += "名";
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> damage;
+    int status;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"half-written file", LeaveHotJournal, kExitProject, "left half-written"},
+      {"family code beyond 16 bits",
+       [](const std::string& p) { Sql(p, "UPDATE \"tbl工事名\" SET \"形状\" = 32768"); },
+       kExitProject, "tbl工事名.形状 holds 32768"},
+      {"family code of no family",
+       [](const std::string& p) { Sql(p, "UPDATE \"tbl工事名\" SET \"形状\" = 5"); }, kExitNotBuilt,
+       "the stored wall family 5 is unknown (tbl工事名.形状"},
+      {"name longer than the window takes",
+       [&](const std::string& p) {
+         Sql(p, "UPDATE \"tbl工事名\" SET CName = '" + long_name + "'");
+       },
+       kExitProject, "tbl工事名.CName holds a text of 300 characters"},
+      {"size beyond physical meaning",
+       [](const std::string& p) {
+         Sql(p,
+             "UPDATE \"tbl形状サイズ_重力式\" SET H = 10, T00 = 0, T01 = 535342407.37, "
+             "T02 = 0, \"β\" = 0");
+       },
+       kExitBuild, "tbl形状サイズ_重力式.T01（T2）の値 535342400 m"},
+      {"missing row", [](const std::string& p) { Sql(p, "DELETE FROM \"tblコンクリート\""); },
+       kExitBuild, "の表 tblコンクリート にデータがありません。"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::filesystem::path dir = kOut + "/bad_" + std::to_string(n++);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "project");
+    const std::string project = (dir / "project" / "p.mdb").string();
+    std::filesystem::copy_file(Fixture(true), project);
+    c.damage(project);
+    const auto before = Snapshot(dir / "project");
+    const std::string out = (dir / "r").string();
+    const ToolRun r =
+        Tool({project, "-o", out + ".pdf", "--json", out + ".json", "--text", out + ".txt"});
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err.rfind("ktv-pn3-report: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(project), std::string::npos) << "names the user's file: " << r.err;
+    EXPECT_EQ(r.err.find("Data.mdb"), std::string::npos) << "names the private copy: " << r.err;
+    EXPECT_EQ(Snapshot(dir / "project"), before);
+    EXPECT_EQ(Snapshot(dir).size(), 1u) << "wrote an output";
+  }
+}
+
+TEST(ReportTool, AProjectInWalModeIsReportedWithItsCommittedValuesAndLeftAsItWas) {
+  const std::filesystem::path dir = kOut + "/wal";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string project = (dir / "p.mdb").string();
+  std::filesystem::copy_file(Fixture(true), project);
+  LeaveCommittedWal(project, "UPDATE \"tbl工事名\" SET CName = 'WALだけにある名前';");
+  ASSERT_TRUE(std::filesystem::exists(project + "-wal"));
+  const std::string main_file = ReadAll(project), wal = ReadAll(project + "-wal");
+  const ToolRun r = Tool({project, "--text", "-"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("工事名：WALだけにある名前"), std::string::npos);
+  EXPECT_EQ(ReadAll(project), main_file);
+  EXPECT_EQ(ReadAll(project + "-wal"), wal);
+}
+
 TEST(ReportTool, JsonIsWhatTheFamilyEntryGives) {
   const std::string leaning = Project("leaning.mdb", true, [](ProjectDatabase& db) {
     db.Write(UnitRow{"SI 単位", kLeaning});
@@ -267,6 +362,47 @@ TEST(ReportToolCommand, RunsWithoutADisplay) {
   const auto [missing, missing_err] = run({"/no/such/project.mdb", "-o", "x.pdf"});
   EXPECT_EQ(missing, kExitProject);
   EXPECT_EQ(missing_err, "ktv-pn3-report: /no/such/project.mdb: the file does not exist\n");
+}
+
+// Ended by SIGTERM or SIGINT at any moment, the command leaves no temporary file behind: neither
+// its private copy nor the temporary file of an output.
+TEST(ReportToolCommand, RemovesItsTemporaryFilesWhenTerminated) {
+  const std::filesystem::path dir = kOut + "/signals";
+  int stopped = 0;
+  for (int run = 0; run < 6; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "tmp");
+    std::filesystem::create_directories(dir / "runtime");
+    std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", QString::fromStdString((dir / "tmp").string()));
+    // Qt's runtime folder would otherwise be made in TMPDIR.
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString((dir / "runtime").string()));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    const QString out = QString::fromStdString((dir / "r").string());
+    p.start(KTV_REPORT_TOOL,
+            {QString::fromStdString(Fixture(true)), "-o", out + ".pdf", "--text", out + ".txt"});
+    ASSERT_TRUE(p.waitForStarted());
+    // Once the private copy exists, wait a little longer each run before the signal.
+    while (p.state() == QProcess::Running && std::filesystem::is_empty(dir / "tmp")) {
+      QThread::msleep(2);
+    }
+    QThread::msleep(150 * run);
+    ::kill(static_cast<pid_t>(p.processId()), run % 2 ? SIGINT : SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(120000));
+    if (p.exitCode() != kExitOk) {
+      EXPECT_EQ(p.exitCode(), 128 + (run % 2 ? SIGINT : SIGTERM))
+          << p.readAllStandardError().toStdString();
+      ++stopped;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+      EXPECT_NE(e.path().extension(), ".tmp") << e.path();
+    }
+  }
+  EXPECT_GT(stopped, 0);
 }
 
 }  // namespace

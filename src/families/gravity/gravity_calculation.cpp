@@ -190,6 +190,28 @@ GravityCalculation ComputeGravity(const GravityInputs& in) {
   r.checks = ComputeResultantAndChecks(r.self_weight.sum_v, r.self_weight.sum_m, c.earth, in.t00,
                                        in.t01, in.t02, in.h, in.qa, in.fsa, in.tan_phi_b);
   r.body = CheckBodyStress(r.checks.q1, r.checks.q2, in.sigma_cac);
+  // Every value the report prints: a step that overflowed ends the calculation here instead of
+  // printing "Inf".
+  const SelfWeightTable& w = r.self_weight;
+  const ResultantAndChecks& k = r.checks;
+  const std::pair<float, const char*> printed[] = {{p.phi_r, "φ"},
+                                                   {p.beta_r, "β"},
+                                                   {p.alpha, "α"},
+                                                   {p.delta, "δ"},
+                                                   {p.theta, "α+δ"},
+                                                   {w.sum_a, "断面積の合計"},
+                                                   {w.sum_v, "自重の合計"},
+                                                   {w.sum_m, "自重のモーメントの合計"},
+                                                   {k.b, "B"},
+                                                   {k.xp, "xP"},
+                                                   {k.yp, "yP"},
+                                                   {k.m_pv, "xP・PV"},
+                                                   {k.m_ph, "yP・PH"},
+                                                   {k.b6, "B/6"},
+                                                   {r.body.sigma_c1, "σc1"},
+                                                   {r.body.sigma_c2, "σc2"}};
+  for (const auto& [v, name] : printed) RequireFinite(v, name);
+  for (int i = 0; i < w.count; ++i) RequireFinite(w.rows[i].x, "自重の作用位置");
   return c;
 }
 

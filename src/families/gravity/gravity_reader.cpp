@@ -3,7 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "app/standard_sizes.h"
 #include "app/units.h"
+#include "project/input_limits.h"
 
 namespace ktv {
 namespace {
@@ -20,6 +22,7 @@ Row Require(std::optional<Row> row, const ProjectDatabase& db, const char* table
 }  // namespace
 
 GravityInputs ReadGravityInputs(const ProjectDatabase& db) {
+  CheckInputLimits(db, kGravity);
   const ConcreteRow concrete = Require(db.ReadConcrete(), db, kTableConcrete);
   const SoilRow soil = Require(db.ReadSoil(), db, kTableSoil);
   const FoundationRow foundation = Require(db.ReadFoundation(), db, kTableFoundation);

@@ -1,0 +1,327 @@
+#include "project_fuzz.h"
+
+#include <sqlite3.h>
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QString>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "app/safe_text.h"
+#include "project_damage.h"
+
+namespace ktv::fuzz {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Table {
+  const char* name;
+  std::vector<const char*> fields;
+};
+
+const std::vector<Table>& Tables() {
+  static const std::vector<Table> tables = [] {
+    std::vector<const char*> shape = {"T00", "T01", "T02", "L00", "L01", "L02", "H", "HH",
+                                      "HL",  "D00", "D01", "D02", "D03", "D04", "B", "β"};
+    std::vector<const char*> rebar = {"Kind", "Strength", "σsa", "σsaT", "Es", "dt0", "dt1", "hAA"};
+    for (const char* f :
+         {"Size00", "Size01", "Size02", "Size03", "Size04", "Size05", "Size06", "Size07", "ctc00",
+          "ctc01", "ctc02", "ctc03", "ctc04", "ctc05", "ctc06", "ctc07"}) {
+      rebar.push_back(f);
+    }
+    return std::vector<Table>{
+        {"tbl工事名", {"CName", "Data", "形状"}},
+        {"tbl単位系及び形式", {"Unit", "Kisk"}},
+        {"tbl鉄筋", rebar},
+        {"tblコンクリート", {"Fc", "Ec", "σck", "σcac", "σcat", "τa", "γc"}},
+        {"tbl単位体積重量及び土質定数",
+         {"UTKind", "γ", "φ", "C", "φB", "q1", "q2", "ν1", "ν2", "ν3", "Ko", "Kh"}},
+        {"tbl基礎の安定", {"R00", "R01", "E00", "E01"}},
+        {"tbl形状サイズ_重力式", shape},
+        {"tbl形状サイズ_もたれ式", shape},
+        {"tbl形状サイズ_逆T順L逆L式", shape},
+    };
+  }();
+  return tables;
+}
+
+std::string Quote(const std::string& id) { return "\"" + id + "\""; }
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The files of a folder with their bytes; the engine's shared-memory index of a WAL file
+// ("-shm"), which any reader may rebuild, is not the project's data.
+std::map<std::string, std::string> Snapshot(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(dir, ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.size() < 4 || name.compare(name.size() - 4, 4, "-shm") != 0) {
+      files[name] = ReadAll(e.path());
+    }
+  }
+  return files;
+}
+
+void Exec(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_exec(db, ("PRAGMA synchronous=OFF;" + sql).c_str(), nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+}
+
+// Values that have broken readers and calculations before, and random ones over the whole range.
+std::string StrangeValue(std::mt19937_64& rng) {
+  static const char* const kValues[] = {"0",
+                                        "-0.0",
+                                        "1",
+                                        "-1",
+                                        "1e-45",
+                                        "1e-30",
+                                        "0.001",
+                                        "999.999",
+                                        "1000",
+                                        "1000.0001",
+                                        "1e6",
+                                        "535342407.37",
+                                        "2.7e34",
+                                        "3.4e38",
+                                        "-3.4e38",
+                                        "3.5e38",
+                                        "1e39",
+                                        "1e308",
+                                        "32767",
+                                        "32768",
+                                        "-32769",
+                                        "2147483648",
+                                        "-9223372036854775808",
+                                        "'abc'",
+                                        "''",
+                                        "' 12abc'",
+                                        "x'00ff'",
+                                        "NULL",
+                                        "89.9999",
+                                        "90",
+                                        "-90",
+                                        "180",
+                                        "1.5",
+                                        "2",
+                                        "3",
+                                        "7",
+                                        "'SI 単位'",
+                                        "'CGS 単位'",
+                                        "'13'",
+                                        "'\x01\x1b\x7f'",
+                                        "x'c328ff'"};
+  std::uniform_int_distribution<int> pick(0, 9);
+  const int kind = pick(rng);
+  if (kind < 6) {
+    return kValues[std::uniform_int_distribution<size_t>(0, std::size(kValues) - 1)(rng)];
+  }
+  if (kind < 8) {
+    // Any magnitude, either sign.
+    const double exponent = std::uniform_real_distribution<double>(-40, 40)(rng);
+    const double sign = pick(rng) < 5 ? -1 : 1;
+    std::ostringstream s;
+    s.precision(17);
+    s << sign * std::pow(10.0, exponent);
+    return s.str();
+  }
+  if (kind == 8) return std::to_string(std::uniform_int_distribution<int>(-70000, 70000)(rng));
+  // A long text with line breaks and control characters.
+  const size_t length = std::uniform_int_distribution<size_t>(200, 70000)(rng);
+  std::string text = "'";
+  static const char* const kPieces[] = {"擁壁", "工事", " ", "\r\n", "\x01", "Ａ", "1", "'' "};
+  while (text.size() < length) text += kPieces[pick(rng) % std::size(kPieces)];
+  return text + "'";
+}
+
+std::string MutateValues(const std::string& project, std::mt19937_64& rng) {
+  std::string done;
+  const int count = std::uniform_int_distribution<int>(1, 3)(rng);
+  std::string sql;
+  for (int i = 0; i < count; ++i) {
+    const Table& t = Tables()[std::uniform_int_distribution<size_t>(0, Tables().size() - 1)(rng)];
+    const std::string field =
+        t.fields[std::uniform_int_distribution<size_t>(0, t.fields.size() - 1)(rng)];
+    const std::string value = StrangeValue(rng);
+    sql += "UPDATE " + Quote(t.name) + " SET " + Quote(field) + " = " + value + ";";
+    done += std::string(done.empty() ? "" : ", ") + t.name + "." + field + " = " +
+            ValueExcerpt(value, 24);
+  }
+  Exec(project, sql);
+  return "values: " + done;
+}
+
+std::string MutateStructure(const std::string& project, std::mt19937_64& rng) {
+  const Table& t = Tables()[std::uniform_int_distribution<size_t>(0, Tables().size() - 1)(rng)];
+  const std::string name = Quote(t.name);
+  switch (std::uniform_int_distribution<int>(0, 10)(rng)) {
+    case 0:
+      Exec(project, "DROP TABLE " + name);
+      return std::string("dropped ") + t.name;
+    case 1: {
+      std::string columns;
+      for (const char* f : t.fields)
+        columns += std::string(columns.empty() ? "" : ", ") + "x AS " + Quote(f);
+      Exec(project, "DROP TABLE " + name + "; CREATE VIEW " + name +
+                        " AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) "
+                        "SELECT " +
+                        columns + " FROM c");
+      return std::string("recursive view for ") + t.name;
+    }
+    case 2:
+      Exec(project, "CREATE TRIGGER loop AFTER DELETE ON " + name + " BEGIN INSERT INTO " + name +
+                        " DEFAULT VALUES; END");
+      return std::string("trigger on ") + t.name;
+    case 3:
+      Exec(project, "DELETE FROM " + name);
+      return std::string("emptied ") + t.name;
+    case 4:
+      Exec(project, "INSERT INTO " + name + " DEFAULT VALUES");
+      return std::string("second row in ") + t.name;
+    case 5: {
+      const std::string field =
+          t.fields[std::uniform_int_distribution<size_t>(0, t.fields.size() - 1)(rng)];
+      Exec(project, "ALTER TABLE " + name + " DROP COLUMN " + Quote(field));
+      return std::string("dropped column ") + t.name + "." + field;
+    }
+    case 6:
+      LeaveCommittedWal(project, "UPDATE " + name + " SET " + Quote(t.fields[0]) + " = " +
+                                     StrangeValue(rng) + ";");
+      return std::string("committed WAL frames on ") + t.name;
+    case 7:
+      LeaveHotJournal(project);
+      return "hot journal";
+    case 8: {
+      std::string bytes = ReadAll(project);
+      const size_t keep = std::uniform_int_distribution<size_t>(0, bytes.size())(rng);
+      WriteAll(project, bytes.substr(0, keep));
+      return "truncated to " + std::to_string(keep) + " bytes";
+    }
+    case 9: {
+      std::string bytes = ReadAll(project);
+      const int flips = std::uniform_int_distribution<int>(1, 16)(rng);
+      for (int i = 0; i < flips && !bytes.empty(); ++i) {
+        bytes[std::uniform_int_distribution<size_t>(0, bytes.size() - 1)(rng)] =
+            static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
+      }
+      WriteAll(project, bytes);
+      return std::to_string(flips) + " bytes changed";
+    }
+    default: {
+      const std::string code = std::to_string(std::uniform_int_distribution<int>(-3, 5)(rng));
+      Exec(project, "UPDATE \"tbl単位系及び形式\" SET Kisk = " + code +
+                        "; UPDATE \"tbl工事名\" SET \"形状\" = " + code);
+      return "family code " + code;
+    }
+  }
+}
+
+bool ValidOneLine(const std::string& line) {
+  return line.rfind("ktv-pn3-report: ", 0) == 0 && OneLineText(line) == line;
+}
+
+}  // namespace
+
+std::vector<FuzzFamily> Families(const std::string& gravity_data_dir) {
+  // The leaning and cantilever families join with their own fixture.
+  return {{"gravity", gravity_data_dir + "/standard_gravity_si.mdb", true},
+          {"gravity-cgs", gravity_data_dir + "/standard_gravity_cgs.mdb", true}};
+}
+
+std::string MutateProject(const std::string& fixture, const std::string& project, uint64_t seed) {
+  fs::copy_file(fixture, project, fs::copy_options::overwrite_existing);
+  std::mt19937_64 rng(seed);
+  return std::uniform_int_distribution<int>(0, 9)(rng) < 7 ? MutateValues(project, rng)
+                                                           : MutateStructure(project, rng);
+}
+
+CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& work,
+                   const Runner& runner, std::chrono::seconds bound, bool pdf) {
+  const fs::path dir = work;
+  fs::remove_all(dir);
+  fs::create_directories(dir / "project");
+  fs::create_directories(dir / "out");
+  fs::create_directories(dir / "tmp");
+  const std::string project = (dir / "project" / "p.mdb").string();
+  CaseReport report;
+  report.mutation = MutateProject(family.fixture, project, seed);
+  const auto before = Snapshot(dir / "project");
+
+  const std::string out = (dir / "out" / "r").string();
+  std::vector<std::string> args = {project, "--text", out + ".txt"};
+  if (family.json) args.insert(args.end(), {"--json", out + ".json"});
+  if (pdf) args.insert(args.end(), {"-o", out + ".pdf"});
+  const RunOutcome run = runner(args, (dir / "tmp").string(), bound);
+  report.status = run.status;
+  auto problem = [&](const std::string& p) { report.problems.push_back(p); };
+
+  if (!run.finished) problem("no end within " + std::to_string(bound.count()) + " s");
+  const std::array<int, 4> documented = {0, 2, 3, 4};
+  if (std::find(documented.begin(), documented.end(), run.status) == documented.end()) {
+    problem("exit status " + std::to_string(run.status));
+  }
+  std::vector<std::string> lines;
+  std::istringstream err(run.err);
+  for (std::string line; std::getline(err, line);) lines.push_back(line);
+  if (run.status != 0 && lines.size() != 1) {
+    problem("a failure printed " + std::to_string(lines.size()) + " lines");
+  }
+  for (const std::string& line : lines) {
+    if (!ValidOneLine(line)) problem("a line that is not a clean message: " + OneLineText(line));
+    if (run.status == 0 && line.rfind("ktv-pn3-report: message: ", 0) != 0) {
+      problem("success with the line: " + OneLineText(line));
+    }
+  }
+  const std::map<std::string, std::string> outputs = Snapshot(dir / "out");
+  if (run.status == 0) {
+    static const QRegularExpression kNonFinite(QStringLiteral("(?<![A-Za-z])(inf|nan)(?![A-Za-z])"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    for (const char* name : {"r.txt", "r.json"}) {
+      auto it = outputs.find(name);
+      if (it == outputs.end()) {
+        if (std::string(name) == "r.txt" || family.json) problem(std::string(name) + " missing");
+        continue;
+      }
+      if (QString::fromStdString(it->second).contains(kNonFinite)) {
+        problem(std::string(name) + " holds inf or nan");
+      }
+    }
+    if (auto it = outputs.find("r.json"); it != outputs.end()) {
+      QJsonParseError error{};
+      QJsonDocument::fromJson(QByteArray::fromStdString(it->second), &error);
+      if (error.error != QJsonParseError::NoError) problem("r.json is not valid JSON");
+    }
+    if (pdf && !outputs.count("r.pdf")) problem("r.pdf missing");
+    if (outputs.size() != (pdf ? 1u : 0u) + 1u + (family.json ? 1u : 0u)) {
+      problem("unexpected files beside the outputs");
+    }
+  } else if (!outputs.empty()) {
+    problem("a failure wrote " + outputs.begin()->first);
+  }
+  if (Snapshot(dir / "project") != before) problem("the project's folder changed");
+  std::error_code ec;
+  if (!fs::is_empty(dir / "tmp", ec)) problem("a temporary file was left");
+  return report;
+}
+
+}  // namespace ktv::fuzz

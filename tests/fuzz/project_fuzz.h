@@ -1,0 +1,44 @@
+#pragma once
+// Mutation testing of the batch command on project files: each case is a fixture of one wall
+// family changed by a seeded mutation (strange values, broken structure, a half-written or WAL
+// file); the command must never crash or hang, never print "inf" or "nan", end with a documented
+// status and one line, leave the project's folder as it was and leave no temporary file.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ktv::fuzz {
+
+// One wall family under test: its fixture project. Adding a family is one entry.
+struct FuzzFamily {
+  std::string name;     // for messages
+  std::string fixture;  // a complete project file of the family
+  bool json = false;    // the command writes --json for this family
+};
+std::vector<FuzzFamily> Families(const std::string& gravity_data_dir);
+
+// Writes the mutated fixture as project (in an empty folder); returns what was done, one line.
+std::string MutateProject(const std::string& fixture, const std::string& project, uint64_t seed);
+
+struct RunOutcome {
+  int status = 0;
+  std::string err;
+  bool finished = true;  // false: stopped at the bound
+};
+// Runs the command with its arguments and TMPDIR; a subprocess or in-process.
+using Runner = std::function<RunOutcome(const std::vector<std::string>& args,
+                                        const std::string& tmpdir, std::chrono::seconds bound)>;
+
+struct CaseReport {
+  std::string mutation;
+  int status = 0;
+  std::vector<std::string> problems;  // empty: the case passed
+};
+
+// Runs one case in work (a folder of its own, emptied first) and checks it.
+CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& work,
+                   const Runner& runner, std::chrono::seconds bound, bool pdf);
+
+}  // namespace ktv::fuzz
