@@ -209,24 +209,27 @@ void DrawShapeFigure(ReportWriter& w, const CantileverInputs& in, const Cantilev
   w.DrawDimensionH(crest_front.x(), crest_front.y(), crest_back.x(), crest_front.y() - 0.45 * s,
                    0.1 * s, Mm(g.t01));
 
-  // Heights at the front: the whole height, then the toe end, its haunch and the soil depth.
-  const double x_h = f.left - 0.9 * s;
-  w.DrawDimensionV(x_h, f.P(0, 0).y(), crest_front.x(), crest_front.y(), 0.15 * s, Mm(g.h));
-  const double x_d = f.left - 0.5 * s;
-  std::vector<std::pair<double, double>> front = {{0, g.d02}};
-  if (g.d01 != g.d02) front.emplace_back(g.d02, g.d01);
-  if (g.d00 > 0) front.emplace_back(g.d01, ground);
-  for (const auto& [y1, y2] : front) {
-    w.DrawDimensionV(x_d, f.P(0, y1).y(), f.left, f.P(0, y2).y(), 0.2 * s, Mm(y2 - y1));
-  }
+  // Heights at the front in three columns, so that the labels of thin slabs do not run into
+  // each other: the toe end and the soil depth, the toe's haunch, the whole height.
+  const double front_x = f.left;
+  const auto front_height = [&](double column, double y1, double y2, double x8) {
+    w.DrawDimensionV(front_x - column - 0.1 * s, f.P(0, y1).y(), x8, f.P(0, y2).y(), 0.1 * s,
+                     Mm(y2 - y1));
+  };
+  front_height(0.8 * s, 0, g.h, crest_front.x());
+  if (g.l00 > 0 && g.d02 > 0) front_height(0.2 * s, 0, g.d02, front_x);
+  if (g.l00 > 0 && g.d01 != g.d02) front_height(0.5 * s, g.d02, g.d01, front_x);
+  if (g.l00 <= 0) front_height(0.2 * s, 0, g.d01, front_x);
+  if (g.d00 > 0) front_height(0.2 * s, g.d01, ground, front_x);
   // Heights at the heel end: its thickness and its haunch.
   if (g.l01 > 0) {
     const double x_e = f.P(g.b, 0).x();
-    std::vector<std::pair<double, double>> back = {{0, g.d04}};
-    if (g.d03 != g.d04) back.emplace_back(g.d04, g.d03);
-    for (const auto& [y1, y2] : back) {
-      w.DrawDimensionV(x_e, f.P(0, y1).y(), x_e + 0.5 * s, f.P(0, y2).y(), 0.5 * s, Mm(y2 - y1));
-    }
+    const auto back_height = [&](double column, double y1, double y2) {
+      w.DrawDimensionV(x_e, f.P(0, y1).y(), x_e + column + 0.05 * s, f.P(0, y2).y(), column,
+                       Mm(y2 - y1));
+    };
+    if (g.d04 > 0) back_height(0.3 * s, 0, g.d04);
+    if (g.d03 != g.d04) back_height(0.6 * s, g.d04, g.d03);
   }
 
   // The batter of the front face, written along it at mid-height.
@@ -457,7 +460,7 @@ double DrawSlabFigure(ReportWriter& w, const CantileverInputs& in, const Cantile
   const auto section = [&](double x, const char* first, const char* second, const char* q) {
     const QPointF p = at(x);
     w.DrawLine(p.x(), base_y, p.x(), p.y());
-    LabelAt(w, QPointF(p.x() + w.TextWidth(q) / 2 + 40, p.y() + text_h / 2 + 40), q);
+    LabelAt(w, QPointF(p.x() + w.TextWidth(q) / 2 + 40, (base_y + p.y()) / 2), q);
     SectionLine(w, QPointF(p.x(), line_top), QPointF(p.x(), std::max(p.y(), base_y) + 0.45 * s),
                 first, second);
     bottom = std::max(bottom, std::max(p.y(), base_y) + 0.45 * s);
