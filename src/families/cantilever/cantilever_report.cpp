@@ -324,6 +324,14 @@ void DrawPartFigure(ReportWriter& w, const CantileverInputs& in, const Cantileve
 // The picture of a label (PHA, PHq, PVE) centred vertically on y with its left edge at x.
 void LabelPicture(ReportWriter& w, std::string_view key, double x, double y) {
   const QSizeF size = w.PictureSize(Picture(key));
+  // On a white ground, like the text labels: the diagram's lines stop short of it.
+  w.SetBrushStyle(BrushStyle::Solid);
+  w.SetBrushColor(kColorWhite);
+  w.SetPenColor(kColorWhite);
+  w.DrawRectangle(x, y - size.height() / 2, x + size.width(), y + size.height() / 2);
+  w.SetBrushColor(kColorBlack);
+  w.SetPenColor(kColorBlack);
+  w.SetBrushStyle(BrushStyle::Transparent);
   w.DrawPictureInBox(Picture(key), x, y - size.height() / 2, x + size.width(),
                      y + size.height() / 2);
 }
@@ -521,7 +529,7 @@ class Chapters {
     line("　　　過載荷重", "q = " + Fixed(in_.q, 3) + U("t/m2"));
     line("　　　設計水平震度", "kh = " + Fixed(in_.kh, 2));
 
-    ch_.Headings({"（２）許容応力度"});
+    ch_.Headings({"", "（２）許容応力度"});
     const std::string unit = U("kg/cm2");
     const auto stress = [&](std::string_view label, const std::string& value) {
       ch_.AlignedLine(label, 5000, value);
@@ -535,7 +543,7 @@ class Chapters {
            "σsa ＝ " + Stress(in_.sigma_sa, 0) + unit);
     w_.Paragraph("      地震時の許容応力度は上記の１．５倍とする ");
 
-    ch_.Headings({"（３）基礎の安定（常時）"});
+    ch_.Headings({"", "（３）基礎の安定（常時）"});
     const auto foundation = [&](std::string_view label, const std::string& value) {
       ch_.AlignedLine(label, 4300, value);
     };
@@ -616,7 +624,7 @@ class Chapters {
   void StemPressure() {
     const StemPressureCoefficients& c = r_.stem_pressure;
     const CantileverAngles& a = r_.angles;
-    ch_.Headings({"（２）たて壁設計用土圧"});
+    ch_.Headings({"", "（２）たて壁設計用土圧"});
     w_.Paragraph("φ = " + Fixed(in_.phi, 0) + "°" + "、" + "β = " + Fixed(a.beta_deg, 0) + "°" +
                  "、" + "α = " + Fixed(a.alpha_deg, 1) + "°" + "の条件の場合は");
     PairLine("1_6_10", Fixed(r_.earth.ka, 3) + "、", "1_6_13", Fixed(c.delta_deg, 0) + "°（常時）");
@@ -728,7 +736,7 @@ class Chapters {
 
   void Overturning() {
     const CantileverStability& st = r_.stability;
-    ch_.Headings({"（２）　転倒に対する安定"});
+    ch_.Headings({"", "（２）　転倒に対する安定"});
     w_.Paragraph("（ａ）常時");
     w_.Paragraph("B = " + Fixed(st.b, 3) + "m、" + "d = " + Fixed(st.d, 3) + " m");
     ch_.FormulaLine(Picture("1_6_26"), Fixed(st.e, 3) + " m");
@@ -744,7 +752,7 @@ class Chapters {
 
   void Sliding() {
     const CantileverStability& st = r_.stability;
-    ch_.Headings({"（３）　滑動に対する安定"});
+    ch_.Headings({"", "（３）　滑動に対する安定"});
     const std::pair<const char*, float> sums[] = {
         {"1_6_92", st.v}, {"1_6_93", st.v_e}, {"1_6_94", st.h}, {"1_6_95", st.h_e}};
     double top = w_.GetY();
@@ -771,7 +779,7 @@ class Chapters {
 
   void Bearing() {
     const CantileverStability& st = r_.stability;
-    ch_.Headings({"（４）　支持力に対する安定"});
+    ch_.Headings({"", "（４）　支持力に対する安定"});
     w_.Paragraph("基礎地盤の許容支持力度    常時　" + LimitText(in_.qa, 0) + "、　地震時　" +
                  LimitText(in_.qa_e, 0) + U("t/m2"));
     const auto verdict = [&](std::string_view key, float q1, float q2, float qa, bool ok) {
@@ -785,7 +793,7 @@ class Chapters {
   }
 
   void MemberStresses() {
-    ch_.Headings({"躯体の応力度", "（１）たて壁の応力度"});
+    ch_.Headings({"", "躯体の応力度", "（１）たて壁の応力度"});
     const double top = w_.GetY();
     DrawStemFigure(w_, in_, w_.GetX() + 1200, top, 5500);
     w_.SetX(w_.MarginLeft());
@@ -948,6 +956,7 @@ class Chapters {
   }
 
   void Heel(const SlabCase& c) {
+    if (r_.has_toe) w_.Paragraph("");
     w_.Paragraph("（ⅱ）断面　Ｄ－Ｄ´");
     if (!c.seismic) {
       w_.Paragraph(
