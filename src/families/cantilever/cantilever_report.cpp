@@ -317,7 +317,13 @@ void DrawPartFigure(ReportWriter& w, const CantileverInputs& in, const Cantileve
   DrawWallOutline(w, f, g);
   for (int i = 0; i < r.parts.count; ++i) {
     const CantileverPart& p = r.parts.rows[i];
-    LabelAt(w, f.P(p.x, p.y), p.name);
+    QPointF at = f.P(p.x, p.y);
+    // The wedge over the crest level is thin: its name stands above its surface.
+    if (PartNumber(p.name) == 12) {
+      at = f.P(p.x, g.h + (p.x - g.CrestBack()) * tan_beta);
+      at.ry() -= w.TextHeight(p.name);
+    }
+    LabelAt(w, at, p.name);
   }
 }
 
@@ -350,14 +356,21 @@ void Arrow(ReportWriter& w, QPointF from, QPointF to) {
   w.SetBrushStyle(BrushStyle::Transparent);
 }
 
-// A section line across the stem or the slab, its letters at both ends.
+// A section line across the stem or the slab, its letters beyond both ends (left and right of a
+// horizontal line, above and below a vertical one), clear of the lines they name.
 void SectionLine(ReportWriter& w, QPointF a, QPointF b, std::string_view first,
                  std::string_view second) {
   w.SetPenStyle(PenStyle::Dotted);
   w.DrawLine(a.x(), a.y(), b.x(), b.y());
   w.SetPenStyle(PenStyle::Solid);
-  LabelAt(w, a, first);
-  LabelAt(w, b, second);
+  const double h = w.TextHeight(first);
+  if (a.y() == b.y()) {
+    w.DrawLabel(a.x() - w.TextWidth(first) - 40, a.y() - h / 2, first);
+    w.DrawLabel(b.x() + 40, b.y() - h / 2, second);
+  } else {
+    w.DrawLabel(a.x() - w.TextWidth(first) / 2, a.y() - h - 20, first);
+    w.DrawLabel(b.x() - w.TextWidth(second) / 2, b.y() + 20, second);
+  }
 }
 
 void DrawStemFigure(ReportWriter& w, const CantileverInputs& in, double box_left, double box_top,
@@ -385,7 +398,7 @@ void DrawStemFigure(ReportWriter& w, const CantileverInputs& in, double box_left
 
   // The pressure diagrams behind the stem: the soil's triangle and the surcharge's rectangle.
   const double right = std::max(back_top.x(), back_foot.x());
-  const double xt = right + 0.4 * s, wt = 1.2 * s;
+  const double xt = right + 0.6 * s, wt = 1.2 * s;
   const double top_y = back_top.y(), foot_y = front_foot.y();
   w.DrawLine(xt, top_y, xt, foot_y);
   w.DrawLine(xt, top_y, xt + wt, foot_y);
