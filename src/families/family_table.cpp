@@ -1,5 +1,6 @@
 #include "families/family_table.h"
 
+#include "families/cantilever/cantilever_report.h"
 #include "families/gravity/gravity_report.h"
 #include "families/leaning/leaning_report.h"
 #include "sketch/cantilever_sketch.h"
@@ -10,10 +11,8 @@ namespace ktv {
 
 FamilyTable::FamilyTable() {
   parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, DrawGravitySketch};
-  parts_[CodeOf(WallFamily::Leaning)] = {BuildLeaningDocument, {}};
-  parts_[CodeOf(WallFamily::Cantilever)] = {};
-  parts_[CodeOf(WallFamily::Leaning)].sketch = DrawLeaningSketch;
-  parts_[CodeOf(WallFamily::Cantilever)].sketch = DrawCantileverSketch;
+  parts_[CodeOf(WallFamily::Leaning)] = {BuildLeaningDocument, DrawLeaningSketch};
+  parts_[CodeOf(WallFamily::Cantilever)] = {BuildCantileverDocument, DrawCantileverSketch};
   for (WallFamily f : kWallFamilies) entries_[CodeOf(f)] = parts_[CodeOf(f)].report;
 }
 

@@ -76,9 +76,12 @@ void Chapter::AlignedLine(std::string_view label, double x, std::string_view val
 }
 
 double Chapter::Picture(std::string_view file) {
-  const double top = w_.GetY();
+  const double height = w_.PictureSize(file).height();
   w_.InsertFormulaPicture(file);
-  last_picture_bottom_ = top + w_.PictureSize(file).height();
+  // Taken from where the picture left the position: a picture that did not fit has started a
+  // new page, and its top is then on that page.
+  const double top = w_.GetY() - (height - w_.TextHeight(" ")) / 2;
+  last_picture_bottom_ = top + height;
   return top;
 }
 

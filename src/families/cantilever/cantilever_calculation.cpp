@@ -198,7 +198,7 @@ CantileverPartTable ComputePartTable(const CantileverShape& s, float gamma_c, fl
   CantileverPartTable t;
   double sum_v = 0, sum_h = 0, sum_vx = 0, sum_hy = 0;
   auto add = [&](const char* name, bool concrete, double area, std::initializer_list<Point> pts) {
-    PartRow& r = t.rows[t.count++];
+    CantileverPart& r = t.rows[t.count++];
     r.name = name;
     r.a = F(area);
     r.gamma = concrete ? gamma_c : gamma;
@@ -374,7 +374,7 @@ CantileverResults ComputeCantilever(const CantileverInputs& in) {
   RequireFinite(r.n, "ヤング係数比n");
   r.parts = ComputePartTable(in.shape, in.gamma_c, in.gamma, in.kh);
   for (int i = 0; i < r.parts.count; ++i) {
-    const PartRow& row = r.parts.rows[i];
+    const CantileverPart& row = r.parts.rows[i];
     for (float v : {row.a, row.v, row.h, row.x, row.y, row.vx, row.hy}) {
       RequireFinite(v, row.name, "の値");
     }

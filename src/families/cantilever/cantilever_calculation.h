@@ -117,7 +117,7 @@ struct StemPressureCoefficients {
   float ca2 = 0, ca1 = 0, ce2 = 0;
 };
 
-struct PartRow {
+struct CantileverPart {
   std::string_view name;  // "W1".."W12"
   float a = 0;            // area, m2
   float gamma = 0;        // γc for W1–W7, γ for W8–W12 (printed "0.00")
@@ -127,7 +127,7 @@ struct PartRow {
 };
 
 struct CantileverPartTable {
-  std::array<PartRow, 12> rows{};
+  std::array<CantileverPart, 12> rows{};
   int count = 0;  // listed parts, in report order (W12 last when β > 0)
   // Sums of the printed three-decimal cells.
   float sum_v = 0, sum_h = 0, sum_vx = 0, sum_hy = 0;

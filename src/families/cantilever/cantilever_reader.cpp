@@ -7,6 +7,7 @@
 #include "app/format.h"
 #include "app/standard_sizes.h"
 #include "app/units.h"
+#include "project/input_limits.h"
 
 namespace ktv {
 namespace {
@@ -39,6 +40,7 @@ class CopyRemover {
 }  // namespace
 
 CantileverInputs ReadCantileverInputs(const ProjectDatabase& db, bool design_section_aa) {
+  CheckInputLimits(db, kCantilever);
   const ConcreteRow concrete = Require(db.ReadConcrete(), db, kTableConcrete);
   const SoilRow soil = Require(db.ReadSoil(), db, kTableSoil);
   const FoundationRow foundation = Require(db.ReadFoundation(), db, kTableFoundation);

@@ -185,7 +185,7 @@ Digest DigestOf(const CantileverResults& r) {
       Flags({s.e_within, s.e_e_within, s.sliding_ok, s.sliding_ok_e, s.bearing_ok, s.bearing_ok_e});
   std::string names;
   for (int i = 0; i < t.count; ++i) {
-    const PartRow& w = t.rows[i];
+    const CantileverPart& w = t.rows[i];
     names += (i ? "," : "") + std::string(w.name);
     d[std::string(w.name)] = Join({P(w.a), P(w.v), P(w.h), P(w.x), P(w.y), P(w.vx), P(w.hy)});
   }

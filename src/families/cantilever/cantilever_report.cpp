@@ -1,0 +1,1029 @@
+#include "families/cantilever/cantilever_report.h"
+
+#include <QPointF>
+#include <QRectF>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/errors.h"
+#include "app/format.h"
+#include "earth_pressure/earth_pressure.h"
+#include "families/cantilever/cantilever_json.h"
+#include "families/cantilever/cantilever_reader.h"
+#include "report/chapter_kit.h"
+#include "report/figure_kit.h"
+#include "report/formula_pictures.h"
+#include "report/report_writer.h"
+
+namespace ktv {
+namespace {
+
+const std::string kNewLine(kCrLf);
+
+std::string Picture(std::string_view key) { return std::string(key) + ".bmp"; }
+
+// ---- tables -------------------------------------------------------------------------------------
+
+// A table of one header row (three rows high) with its body rows and a total row; the texts of
+// its cells as given.
+struct SimpleTable {
+  std::vector<double> widths;
+  std::vector<std::string> header;
+  std::vector<std::vector<std::string>> rows;  // the last one is the total
+};
+
+// A table with two header rows: two groups of two columns each over their column names.
+struct GroupedTable {
+  std::array<double, 4> widths{};
+  std::array<std::string, 2> groups;
+  std::array<std::string, 4> names;
+  std::vector<std::array<std::string, 4>> rows;  // the last one is the total
+};
+
+double TableWidth(const std::vector<double>& widths) {
+  double sum = 0;
+  for (double w : widths) sum += w;
+  return sum;
+}
+
+void WriteSimpleTable(ReportWriter& w, const SimpleTable& t, double indent) {
+  const int cols = static_cast<int>(t.widths.size());
+  const int rows = static_cast<int>(t.rows.size()) + 1;
+  w.BeginTable();
+  if (indent > 0) w.SetTableIndent(indent);
+  w.SetTableCols(cols);
+  w.SetTableRows(rows);
+  w.SetRuleAbove(2);
+  w.SetRuleAbove(rows);
+  w.SetTableFlag();
+  w.SetCellAlignment(TableRange::All(), kAlignNumbersRight);
+  w.SetRowHeight(1, w.GetRowHeight(1) * 3);
+  for (int c = 0; c < cols; ++c) w.SetColumnWidth(c + 1, t.widths[c]);
+  w.SetHeaderRow(1);
+  w.SetCellAlignment(TableRange::Row(1), kAlignCentre);
+  for (int c = 0; c < cols; ++c) w.SetCellText(1, c + 1, t.header[c]);
+  for (int r = 0; r + 1 < rows; ++r) {
+    for (int c = 0; c < cols; ++c) w.SetCellText(r + 2, c + 1, t.rows[r][c]);
+  }
+  w.EndTable();
+}
+
+void WriteGroupedTable(ReportWriter& w, const GroupedTable& t, double indent) {
+  const int rows = static_cast<int>(t.rows.size()) + 2;
+  w.BeginTable();
+  if (indent > 0) w.SetTableIndent(indent);
+  w.SetTableCols(4);
+  w.SetTableRows(rows);
+  w.SetRuleAbove(1, 3);
+  w.SetRuleAbove(rows);
+  w.SetTableFlag();
+  w.SetCellAlignment(TableRange::All(), kAlignNumbersRight);
+  w.SetRowHeight(1, w.GetRowHeight(1) * 1.5);
+  w.SetRowHeight(2, w.GetRowHeight(2) * 1.5);
+  for (int c = 0; c < 4; ++c) w.SetColumnWidth(c + 1, t.widths[c]);
+  w.SetColumnSpan(1, 1, 2);
+  w.SetColumnSpan(1, 3, 2);
+  w.SetCellText(1, 1, t.groups[0]);
+  w.SetCellText(1, 3, t.groups[1]);
+  for (int c = 0; c < 4; ++c) w.SetCellText(2, c + 1, t.names[c]);
+  for (int r = 0; r + 2 < rows; ++r) {
+    for (int c = 0; c < 4; ++c) w.SetCellText(r + 3, c + 1, t.rows[r][c]);
+  }
+  w.EndTable();
+}
+
+// The two tables side by side, sharing their top edge, with a vertical line at the left edge of
+// the second; the position ends below the taller one.
+void WriteSideBySide(ReportWriter& w, const SimpleTable& left, const GroupedTable& right) {
+  const double y0 = w.GetY();
+  const double indent = TableWidth(left.widths);
+  const double x0 = w.GetX() + indent;
+  WriteSimpleTable(w, left, 0);
+  const double left_bottom = w.GetY();
+  w.SetY(y0);
+  WriteGroupedTable(w, right, indent);
+  const double bottom = std::max(left_bottom, w.GetY());
+  w.DrawLine(x0, y0, x0, left_bottom);
+  w.SetY(bottom);
+}
+
+// ---- figures ------------------------------------------------------------------------------------
+
+// The scale of every figure: the box holds the wall with one metre of margin on each side.
+struct Frame {
+  double left = 0, bottom = 0;  // page position of the origin (toe end, underside of the base)
+  double s = 0;                 // twips per metre
+  QPointF P(double x, double y) const { return {left + s * x, bottom - s * y}; }
+};
+
+Frame MakeFrame(double box_left, double box_top, double box, const CantileverShape& sh, double b) {
+  const double divisor = std::max(static_cast<double>(sh.h) + 2, b + 2);
+  Frame f;
+  f.s = box / divisor;
+  f.left = box_left + f.s;
+  f.bottom = box_top + box - f.s;
+  return f;
+}
+
+// The shape values of the drawings, metres.
+struct Geometry {
+  double l00, t00, t01, t02, tb, l01, b, h, d00, d01, d02, d03, d04;
+  explicit Geometry(const CantileverShape& s)
+      : l00(s.l00),
+        t00(s.t00),
+        t01(s.t01),
+        t02(s.t02),
+        tb(static_cast<double>(s.t00) + s.t01 + s.t02),
+        l01(s.l01),
+        b(static_cast<double>(s.l00) + tb + s.l01),
+        h(s.h),
+        d00(s.d00),
+        d01(s.d01),
+        d02(s.d02),
+        d03(s.d03),
+        d04(s.d04) {}
+  double StemBack() const { return l00 + tb; }
+  double CrestBack() const { return l00 + t00 + t01; }
+  std::vector<QPointF> Outline() const {
+    return {{0, 0},           {b, 0},         {b, d04},   {StemBack(), d03},
+            {CrestBack(), h}, {l00 + t00, h}, {l00, d01}, {0, d02}};
+  }
+};
+
+void DrawClosed(ReportWriter& w, const Frame& f, const std::vector<QPointF>& points) {
+  for (size_t i = 0; i < points.size(); ++i) {
+    const QPointF a = f.P(points[i].x(), points[i].y());
+    const QPointF b = f.P(points[(i + 1) % points.size()].x(), points[(i + 1) % points.size()].y());
+    w.DrawLine(a.x(), a.y(), b.x(), b.y());
+  }
+}
+
+void DrawWallOutline(ReportWriter& w, const Frame& f, const Geometry& g) {
+  w.SetPenWidth(30);
+  DrawClosed(w, f, g.Outline());
+  w.SetPenWidth(0);
+}
+
+// A label centred on a point, on a white ground.
+void LabelAt(ReportWriter& w, QPointF centre, std::string_view text) {
+  w.DrawLabel(centre.x() - w.TextWidth(text) / 2, centre.y() - w.TextHeight(text) / 2, text);
+}
+
+std::string Mm(double metres) {
+  return FormatValue(Millimetres(static_cast<float>(metres)), kFmtGrouped);
+}
+
+void DrawShapeFigure(ReportWriter& w, const CantileverInputs& in, const CantileverResults& r,
+                     double box_left, double box_top, double box) {
+  const Geometry g(in.shape);
+  const Frame f = MakeFrame(box_left, box_top, box, in.shape, g.b);
+  const double s = f.s;
+  DrawWallOutline(w, f, g);
+
+  // The ground in front of the stem.
+  const double ground = g.d01 + g.d00;
+  if (g.d00 > 0) {
+    const double face_x = g.l00 + (g.h > g.d01 ? g.d00 * g.t00 / (g.h - g.d01) : 0);
+    const QPointF a = f.P(-0.4, ground), b = f.P(face_x, ground);
+    w.DrawLine(a.x(), a.y(), b.x(), b.y());
+  }
+
+  // Widths below the base: toe, stem base, heel, then the whole base.
+  const double base_y = f.P(0, 0).y();
+  double x = 0;
+  for (double part : {g.l00, g.tb, g.l01}) {
+    if (part > 0) {
+      w.DrawDimensionH(f.P(x, 0).x(), base_y, f.P(x + part, 0).x(), base_y + 0.1 * s, 0.3 * s,
+                       Mm(part));
+    }
+    x += part;
+  }
+  w.DrawDimensionH(f.P(0, 0).x(), base_y, f.P(g.b, 0).x(), base_y + 0.1 * s, 0.75 * s, Mm(g.b));
+  // The crest width.
+  const QPointF crest_front = f.P(g.l00 + g.t00, g.h), crest_back = f.P(g.CrestBack(), g.h);
+  w.DrawDimensionH(crest_front.x(), crest_front.y(), crest_back.x(), crest_front.y() - 0.45 * s,
+                   0.1 * s, Mm(g.t01));
+
+  // Heights at the front in three columns, so that the labels of thin slabs do not run into
+  // each other: the toe end and the soil depth, the toe's haunch, the whole height.
+  const double front_x = f.left;
+  const auto front_height = [&](double column, double y1, double y2, double x8) {
+    w.DrawDimensionV(front_x - column - 0.1 * s, f.P(0, y1).y(), x8, f.P(0, y2).y(), 0.1 * s,
+                     Mm(y2 - y1));
+  };
+  front_height(0.8 * s, 0, g.h, crest_front.x());
+  if (g.l00 > 0 && g.d02 > 0) front_height(0.2 * s, 0, g.d02, front_x);
+  if (g.l00 > 0 && g.d01 != g.d02) front_height(0.5 * s, g.d02, g.d01, front_x);
+  if (g.l00 <= 0) front_height(0.2 * s, 0, g.d01, front_x);
+  if (g.d00 > 0) front_height(0.2 * s, g.d01, ground, front_x);
+  // Heights at the heel end: its thickness and its haunch.
+  if (g.l01 > 0) {
+    const double x_e = f.P(g.b, 0).x();
+    const auto back_height = [&](double column, double y1, double y2) {
+      w.DrawDimensionV(x_e, f.P(0, y1).y(), x_e + column + 0.05 * s, f.P(0, y2).y(), column,
+                       Mm(y2 - y1));
+    };
+    if (g.d04 > 0) back_height(0.3 * s, 0, g.d04);
+    if (g.d03 != g.d04) back_height(0.6 * s, g.d04, g.d03);
+  }
+
+  // The batter of the front face, written along it at mid-height.
+  const QPointF foot = f.P(g.l00, g.d01);
+  const double rise = (g.h - g.d01) * s, run = g.t00 * s;
+  const double theta = std::atan2(rise, run);
+  const std::string slope = SlopeText(r.angles.front_batter_ratio);
+  const double length = std::hypot(rise, run);
+  TextAlong(w, slope, foot, theta, (length - w.TextWidth(slope)) / 2, w.TextHeight(slope) + 40,
+            static_cast<int>(std::lround(theta * 1800.0 / 3.14159265358979)));
+
+  // α at the back edge of the crest: a vertical reference, the arc and the value.
+  const double reference = 0.6 * s;
+  w.DrawLine(crest_back.x(), crest_back.y(), crest_back.x(), crest_back.y() + reference);
+  const double alpha = r.angles.alpha;
+  if (alpha != 0) {
+    const double down = 3 * 3.14159265358979 / 2;
+    w.DrawArc(crest_back.x(), crest_back.y(), 0.45 * s, std::min(down, down + alpha),
+              std::max(down, down + alpha));
+  }
+  const std::string alpha_text = "α = " + Fixed(r.angles.alpha_deg, 2) + "°";
+  const double label_y = crest_back.y() + reference - w.TextHeight(alpha_text);
+  const double face_x = crest_back.x() + std::max(0.0, (reference * std::tan(alpha)));
+  w.DrawLabel(face_x + 80, label_y, alpha_text);
+
+  // The backfill surface at β with the surcharge.
+  const double arm = std::max(1.5, g.t02 + g.l01 + 0.5) * s;
+  DrawBackfillMark(w, crest_back,
+                   MakeBackfillMark(w, in.shape.beta, in.q, in.is_si, arm,
+                                    in.shape.beta > 0 ? 0.25 * arm + 60 : 100, 20));
+}
+
+// Vertices of part Wn (1..12), metres.
+std::vector<QPointF> PartVertices(int n, const Geometry& g) {
+  const double l = g.l00, sb = g.StemBack(), ft = g.l00 + g.t00, cb = g.CrestBack();
+  const double ground = g.d01 + g.d00;
+  const double face = g.h > g.d01 ? g.d00 * g.t00 / (g.h - g.d01) : 0;
+  switch (n) {
+    case 1:
+      return {{0, 0}, {l, 0}, {l, g.d02}, {0, g.d02}};
+    case 2:
+      return {{0, g.d02}, {l, g.d02}, {l, g.d01}};
+    case 3:
+      return {{l, 0}, {sb, 0}, {sb, g.d01}, {l, g.d01}};
+    case 4:
+      return {{l, g.d01}, {sb, g.d01}, {ft, g.h}};
+    case 5:
+      return {{ft, g.h}, {cb, g.h}, {sb, g.d01}};
+    case 6:
+      return {{sb, 0}, {g.b, 0}, {g.b, g.d04}, {sb, g.d04}};
+    case 7:
+      return {{sb, g.d04}, {g.b, g.d04}, {sb, g.d03}};
+    case 8:
+      return {{0, g.d02}, {l, g.d01}, {0, ground}};
+    case 9:
+      return {{0, ground}, {l, g.d01}, {l + face, ground}};
+    case 10:
+      return {{sb, g.d03}, {g.b, g.d04}, {g.b, g.h}};
+    case 11:
+      return {{cb, g.h}, {sb, g.d03}, {g.b, g.h}};
+    default:
+      return {};
+  }
+}
+
+int PartNumber(std::string_view name) {
+  int n = 0;
+  for (char c : name.substr(1)) n = n * 10 + (c - '0');
+  return n;
+}
+
+void DrawPartFigure(ReportWriter& w, const CantileverInputs& in, const CantileverResults& r,
+                    double box_left, double box_top, double box) {
+  const Geometry g(in.shape);
+  const Frame f = MakeFrame(box_left, box_top, box, in.shape, g.b);
+  const double tan_beta = std::tan(static_cast<double>(r.angles.beta));
+  for (int i = 0; i < r.parts.count; ++i) {
+    const int n = PartNumber(r.parts.rows[i].name);
+    std::vector<QPointF> v = PartVertices(n, g);
+    if (n == 12) {
+      v = {{g.CrestBack(), g.h}, {g.b, g.h}, {g.b, g.h + (g.t02 + g.l01) * tan_beta}};
+    }
+    DrawClosed(w, f, v);
+  }
+  DrawWallOutline(w, f, g);
+  for (int i = 0; i < r.parts.count; ++i) {
+    const CantileverPart& p = r.parts.rows[i];
+    QPointF at = f.P(p.x, p.y);
+    // The wedge over the crest level is thin: its name stands above its surface.
+    if (PartNumber(p.name) == 12) {
+      at = f.P(p.x, g.h + (p.x - g.CrestBack()) * tan_beta);
+      at.ry() -= w.TextHeight(p.name);
+    }
+    LabelAt(w, at, p.name);
+  }
+}
+
+// The picture of a label (PHA, PHq, PVE) centred vertically on y with its left edge at x.
+void LabelPicture(ReportWriter& w, std::string_view key, double x, double y) {
+  const QSizeF size = w.PictureSize(Picture(key));
+  // On a white ground, like the text labels: the diagram's lines stop short of it.
+  w.SetBrushStyle(BrushStyle::Solid);
+  w.SetBrushColor(kColorWhite);
+  w.SetPenColor(kColorWhite);
+  w.DrawRectangle(x, y - size.height() / 2, x + size.width(), y + size.height() / 2);
+  w.SetBrushColor(kColorBlack);
+  w.SetPenColor(kColorBlack);
+  w.SetBrushStyle(BrushStyle::Transparent);
+  w.DrawPictureInBox(Picture(key), x, y - size.height() / 2, x + size.width(),
+                     y + size.height() / 2);
+}
+
+void Arrow(ReportWriter& w, QPointF from, QPointF to) {
+  w.SetPenWidth(20);
+  w.DrawLine(from.x(), from.y(), to.x(), to.y());
+  w.SetPenWidth(0);
+  const double dx = to.x() - from.x(), dy = to.y() - from.y();
+  const double len = std::hypot(dx, dy);
+  if (len <= 0) return;
+  const double ux = dx / len, uy = dy / len;
+  w.SetBrushStyle(BrushStyle::Solid);
+  w.DrawPolygon({to, QPointF(to.x() - 150 * ux - 45 * uy, to.y() - 150 * uy + 45 * ux),
+                 QPointF(to.x() - 150 * ux + 45 * uy, to.y() - 150 * uy - 45 * ux)});
+  w.SetBrushStyle(BrushStyle::Transparent);
+}
+
+// A section line across the stem or the slab, its letters beyond both ends (left and right of a
+// horizontal line, above and below a vertical one), clear of the lines they name.
+void SectionLine(ReportWriter& w, QPointF a, QPointF b, std::string_view first,
+                 std::string_view second) {
+  w.SetPenStyle(PenStyle::Dotted);
+  w.DrawLine(a.x(), a.y(), b.x(), b.y());
+  w.SetPenStyle(PenStyle::Solid);
+  const double h = w.TextHeight(first);
+  if (a.y() == b.y()) {
+    w.DrawLabel(a.x() - w.TextWidth(first) - 40, a.y() - h / 2, first);
+    w.DrawLabel(b.x() + 40, b.y() - h / 2, second);
+  } else {
+    w.DrawLabel(a.x() - w.TextWidth(first) / 2, a.y() - h - 20, first);
+    w.DrawLabel(b.x() - w.TextWidth(second) / 2, b.y() + 20, second);
+  }
+}
+
+void DrawStemFigure(ReportWriter& w, const CantileverInputs& in, double box_left, double box_top,
+                    double box) {
+  const Geometry g(in.shape);
+  // The stem alone: the figure shifts it so that its foot stands at the bottom of the box.
+  Frame f = MakeFrame(box_left, box_top, box, in.shape, g.b);
+  const double s = f.s;
+  f.bottom += g.d01 * s;
+  f.left -= (g.l00 - 0.5) * s;
+  const QPointF front_foot = f.P(g.l00, g.d01), front_top = f.P(g.l00 + g.t00, g.h);
+  const QPointF back_top = f.P(g.CrestBack(), g.h), back_foot = f.P(g.StemBack(), g.d03);
+  w.SetPenWidth(30);
+  w.DrawLine(front_foot.x(), front_foot.y(), front_top.x(), front_top.y());
+  w.DrawLine(front_top.x(), front_top.y(), back_top.x(), back_top.y());
+  w.DrawLine(back_top.x(), back_top.y(), back_foot.x(), back_foot.y());
+  w.SetPenWidth(0);
+
+  // h from the crest down to B-B′, on the front side.
+  const double left = std::min(front_foot.x(), front_top.x());
+  w.DrawDimensionV(left - 0.5 * s, front_top.y(), left - 0.1 * s, front_foot.y(), 0.1 * s, "h");
+  // a over the crest.
+  w.DrawDimensionH(front_top.x(), front_top.y(), back_top.x(), front_top.y() - 0.35 * s, 0.1 * s,
+                   "a");
+
+  // The pressure diagrams behind the stem: the soil's triangle and the surcharge's rectangle.
+  const double right = std::max(back_top.x(), back_foot.x());
+  const double xt = right + 0.6 * s, wt = 1.2 * s;
+  const double top_y = back_top.y(), foot_y = front_foot.y();
+  w.DrawLine(xt, top_y, xt, foot_y);
+  w.DrawLine(xt, top_y, xt + wt, foot_y);
+  w.DrawLine(xt, foot_y, xt + wt, foot_y);
+  const double xq = xt + wt + 0.5 * s, wq = 0.4 * s;
+  w.DrawRectangle(xq, top_y, xq + wq, foot_y);
+  // The resultants at h/3 and h/2 above the section, pointing onto the stem.
+  const double y3 = foot_y - (foot_y - top_y) / 3, y2 = foot_y - (foot_y - top_y) / 2;
+  Arrow(w, QPointF(xt + wt * 0.9, y3), QPointF(xt + 20, y3));
+  Arrow(w, QPointF(xq + wq + 0.5 * s, y2), QPointF(xq + wq + 20, y2));
+  LabelPicture(w, "1_6_100", xt + wt * 0.35, y3 - 200);
+  LabelPicture(w, "1_6_99", xq + wq + 0.1 * s, y2 - 200);
+  const double xr = xq + wq + 0.9 * s;
+  w.DrawDimensionV(xr, foot_y, xr - 0.1 * s, y3, 0.15 * s, "h/3");
+  w.DrawDimensionV(xr + 0.4 * s, foot_y, xr + 0.3 * s, y2, 0.15 * s, "h/2");
+
+  // The sections: B-B′ at the foot, A-A′ at its depth when designed, D the thickness at B-B′.
+  SectionLine(w, QPointF(left - 0.15 * s, foot_y), QPointF(right + 0.2 * s, foot_y), "B", "B´");
+  if (in.design_section_aa) {
+    const double y = f.P(0, g.h - in.h_aa).y();
+    const double t = (g.h - in.h_aa - g.d01) / (g.h - g.d01);
+    const double xf = front_foot.x() + t * (front_top.x() - front_foot.x());
+    const double xb = back_foot.x() + t * (back_top.x() - back_foot.x());
+    SectionLine(w, QPointF(std::min(xf, xb) - 0.15 * s, y), QPointF(std::max(xf, xb) + 0.2 * s, y),
+                "A", "A´");
+  }
+  w.DrawDimensionH(front_foot.x(), foot_y, back_foot.x(), foot_y + 0.1 * s, 0.3 * s, "D");
+}
+
+// Returns the bottom of the figure.
+double DrawSlabFigure(ReportWriter& w, const CantileverInputs& in, const CantileverResults& r,
+                      double box_left, double top, double box) {
+  const Geometry g(in.shape);
+  Frame f = MakeFrame(box_left, top, box, in.shape, g.b);
+  const double s = f.s;
+  // The slab stands below room for the PVE triangle.
+  f.bottom = top + 1.0 * s + std::max(g.d01, g.d03) * s;
+  // The base slab and the foot of the stem.
+  const double stem_top = std::max(g.d01, g.d03) + 0.5;
+  const auto lerp = [](double a, double b, double t) { return a + (b - a) * t; };
+  const double tf = (stem_top - g.d01) / (g.h - g.d01), tb = (stem_top - g.d03) / (g.h - g.d03);
+  const std::vector<QPointF> slab = {{0, 0},
+                                     {g.b, 0},
+                                     {g.b, g.d04},
+                                     {g.StemBack(), g.d03},
+                                     {lerp(g.StemBack(), g.CrestBack(), tb), stem_top},
+                                     {lerp(g.l00, g.l00 + g.t00, tf), stem_top},
+                                     {g.l00, g.d01},
+                                     {0, g.d02}};
+  w.SetPenWidth(30);
+  for (size_t i = 0; i < slab.size(); ++i) {
+    if (i == 4) continue;  // the stem is cut off: no line across it
+    const QPointF a = f.P(slab[i].x(), slab[i].y());
+    const QPointF b = f.P(slab[(i + 1) % slab.size()].x(), slab[(i + 1) % slab.size()].y());
+    w.DrawLine(a.x(), a.y(), b.x(), b.y());
+  }
+  w.SetPenWidth(0);
+
+  // The ground reaction under the base, q1 at the toe end to q2 at the heel end.
+  const CantileverStability& st = r.stability;
+  const double qmax = std::max(
+      {std::fabs(static_cast<double>(st.q1)), std::fabs(static_cast<double>(st.q2)), 1e-6});
+  const double depth = 0.8 * s;
+  const double base_y = f.P(0, 0).y();
+  const auto at = [&](double x) {
+    const double q = st.q1 + (st.q2 - st.q1) * (g.b > 0 ? x / g.b : 0);
+    return QPointF(f.P(x, 0).x(), base_y + depth * q / qmax);
+  };
+  const QPointF q1 = at(0), q2 = at(g.b);
+  w.DrawLine(f.P(0, 0).x(), base_y, q1.x(), q1.y());
+  w.DrawLine(q1.x(), q1.y(), q2.x(), q2.y());
+  w.DrawLine(f.P(g.b, 0).x(), base_y, q2.x(), q2.y());
+  const double text_h = w.TextHeight("q1");
+  w.DrawLabel(q1.x() - w.TextWidth("q1") - 60, q1.y() - text_h / 2, "q1");
+  w.DrawLabel(q2.x() + 60, q2.y() - text_h / 2, "q2");
+  double bottom = std::max(q1.y(), q2.y());
+
+  // The sections C-C′ (front face) and D-D′ (back face) with the reaction under them.
+  const double line_top = f.P(0, std::max(g.d01, g.d03)).y() - 0.35 * s;
+  const auto section = [&](double x, const char* first, const char* second, const char* q) {
+    const QPointF p = at(x);
+    w.DrawLine(p.x(), base_y, p.x(), p.y());
+    LabelAt(w, QPointF(p.x() + w.TextWidth(q) / 2 + 40, (base_y + p.y()) / 2), q);
+    SectionLine(w, QPointF(p.x(), line_top), QPointF(p.x(), std::max(p.y(), base_y) + 0.45 * s),
+                first, second);
+    bottom = std::max(bottom, std::max(p.y(), base_y) + 0.45 * s);
+  };
+  if (r.has_toe) section(g.l00, "C", "C´", "qa");
+  if (r.has_heel) section(g.StemBack(), "D", "D´", "qb");
+
+  // The seismic vertical component over the heel: a triangle from the stem to the heel end.
+  if (g.l01 > 0) {
+    const QPointF a = f.P(g.StemBack(), g.d03), b = f.P(g.b, g.d04);
+    const QPointF apex(b.x(), b.y() - 0.6 * s);
+    w.DrawLine(a.x(), a.y(), apex.x(), apex.y());
+    w.DrawLine(apex.x(), apex.y(), b.x(), b.y());
+    const double lx = (a.x() + 2 * b.x()) / 3;
+    Arrow(w, QPointF(lx, apex.y() - 0.3 * s), QPointF(lx, (a.y() + 2 * b.y()) / 3));
+    const std::string pve = "Pve";
+    w.DrawLabel(b.x() + 80, apex.y() - w.TextHeight(pve), pve);
+    LabelPicture(w, "1_6_101", lx + 80, apex.y() - 0.25 * s);
+  }
+  return bottom + 2 * text_h;
+}
+
+// ---- chapters -----------------------------------------------------------------------------------
+
+class Chapters {
+ public:
+  Chapters(ReportWriter& w, const CantileverInputs& in, const CantileverResults& r)
+      : ch_(w, in.is_si), w_(w), in_(in), r_(r) {}
+
+  void Write() {
+    Conditions();
+    ShapeFigure();
+    EarthPressure();
+    StemPressure();
+    Stability();
+    MemberStresses();
+    Slabs();
+  }
+
+ private:
+  std::string U(std::string_view key) const { return ch_.Unit(key); }
+  // A stress of the inputs or of a check, in the units of the database, as printed beside a
+  // comparison: with the given decimals when they show the value, otherwise with as many as do.
+  std::string Stress(float stress, int decimals) const {
+    return LimitText(static_cast<float>(ch_.Shown(stress)), decimals);
+  }
+
+  void Conditions() {
+    ch_.Title("逆Ｔ形擁壁の設計計算");
+    ch_.Headings({"１ 設計条件", "（１）単位体積重量及び土質定数"});
+    const auto line = [&](std::string_view label, const std::string& value) {
+      ch_.AlignedLine(label, 3700, value);
+    };
+    line("　　　コンクリート", "γc = " + Fixed(in_.gamma_c, 3) + U("t/m3"));
+    line("　　　裏込土", "γ = " + Fixed(in_.gamma, 3) + U("t/m3"));
+    line("　　　裏込土の内部摩擦角", "φ = " + Fixed(in_.phi, 0) + "°");
+    line("　　　粘 　着 　力", "Ｃ = " + Fixed(in_.c, 3) + U("t/m2"));
+    line("　　　過載荷重", "q = " + Fixed(in_.q, 3) + U("t/m2"));
+    line("　　　設計水平震度", "kh = " + Fixed(in_.kh, 2));
+
+    ch_.Headings({"", "（２）許容応力度"});
+    const std::string unit = U("kg/cm2");
+    const auto stress = [&](std::string_view label, const std::string& value) {
+      ch_.AlignedLine(label, 5000, value);
+    };
+    stress("　　　コンクリートの設計基準強度", "σck  ＝ " + Stress(in_.sigma_ck, 0) + unit);
+    stress("　　　コンクリートの許容曲げ圧縮応力度", "σca ＝ " + Stress(in_.sigma_ca, 0) + unit);
+    stress(
+        "　　　コンクリートの許容せん断応力度",
+        "τa ＝ " + Stress(in_.tau_a, 1) + unit + "（ コンクリートのみでせん断力を負担する場合）");
+    stress("　　　鉄筋の許容引張応力度（" + std::string(r_.bar_grade) + "）",
+           "σsa ＝ " + Stress(in_.sigma_sa, 0) + unit);
+    w_.Paragraph("      地震時の許容応力度は上記の１．５倍とする ");
+
+    ch_.Headings({"", "（３）基礎の安定（常時）"});
+    const auto foundation = [&](std::string_view label, const std::string& value) {
+      ch_.AlignedLine(label, 4300, value);
+    };
+    foundation("　　　基礎地盤の許容支持力度",
+               "常時　" + Fixed(in_.qa, 1) + "、　地震時　" + Fixed(in_.qa_e, 1) + U("t/m2"));
+    foundation("　　　滑動に対する安全率",
+               "常時　" + Fixed(in_.fsa, 1) + "、　地震時　" + Fixed(in_.fsa_e, 1));
+    w_.Text("　　　常時");
+    const double top = ch_.Picture(Picture("1_6_90"));
+    w_.Text("、　地震時");
+    w_.SetY(top);
+    ch_.Picture(Picture("1_6_91"));
+    w_.Text(kNewLine);
+    ch_.BelowPicture();
+    w_.NewPage();
+  }
+
+  void ShapeFigure() {
+    ch_.Headings({"２　形状寸法"});
+    const double top = w_.GetY();
+    DrawShapeFigure(w_, in_, r_, w_.GetX() + 1200, top, 6500);
+    w_.SetX(w_.MarginLeft());
+    w_.SetY(top + 6500);
+  }
+
+  // A tall coefficient picture: its fraction's axis lies 240 twips above its middle.
+  void CoefficientLine(std::string_view key, float value) {
+    ch_.Picture(Picture(key));
+    w_.SetY(w_.GetY() - 240);
+    w_.Text(Fixed(value, 3) + kNewLine);
+    ch_.BelowPicture();
+  }
+
+  void EarthPressure() {
+    const StabilityEarthPressure& e = r_.earth;
+    const CantileverAngles& a = r_.angles;
+    ch_.Headings({"３　土圧計算", "（1）安定計算用土圧"});
+    w_.Paragraph("φ = " + Fixed(in_.phi, 0) + "°、" + "α = " + Fixed(a.alpha_deg, 1) + "°、" +
+                 "δ = β = " + Fixed(a.beta_deg, 0) + "°（常時）");
+    CoefficientLine("1_3_9", e.ka);
+    w_.Text("φ = " + Fixed(in_.phi, 0) + "°、");
+    ch_.Picture(Picture("1_6_1"));
+    w_.Text("(kh = " + Fixed(in_.kh, 2) + ") = " + FormatValue(e.theta_deg, kFmt4) + "°、" +
+            "δe = " + FormatValue(e.delta_e_deg, kFmt4) + "°、" + "β = " + Fixed(a.beta_deg, 0) +
+            "°（地震時）" + kNewLine);
+    ch_.BelowPicture();
+    const double top = ch_.Picture(Picture("1_3_11"));
+    w_.Text("、　");
+    w_.SetY(top);
+    ch_.Picture(Picture("1_3_12"));
+    w_.Text(kNewLine);
+    ch_.BelowPicture();
+    CoefficientLine("1_3_10", e.kae);
+
+    w_.NewPage();
+    const std::string unit = U("t/m");
+    w_.Paragraph("したがって常時は");
+    ch_.FormulaLine(Picture("1_6_2"), Fixed(e.pa, 3) + unit);
+    ch_.FormulaLine(Picture("1_6_3"), Fixed(e.pq, 3) + unit);
+    ch_.FormulaLine(Picture("1_3_2"), Fixed(e.pva, 3) + unit);
+    w_.Paragraph("地震時は");
+    ch_.FormulaLine(Picture("1_6_5"), Fixed(e.pae, 3) + unit);
+    ch_.FormulaLine(Picture("1_6_6"), Fixed(e.phe, 3) + unit);
+    ch_.FormulaLine(Picture("1_6_7"), Fixed(e.pve, 3) + unit);
+  }
+
+  // Two pictures with their values on one line: key1 value1 key2 value2.
+  void PairLine(std::string_view key1, const std::string& value1, std::string_view key2,
+                const std::string& value2) {
+    const double top = ch_.Picture(Picture(key1));
+    w_.Text(value1);
+    w_.SetY(top);
+    ch_.Picture(Picture(key2));
+    w_.Text(value2 + kNewLine);
+    ch_.BelowPicture();
+  }
+
+  void StemPressure() {
+    const StemPressureCoefficients& c = r_.stem_pressure;
+    const CantileverAngles& a = r_.angles;
+    ch_.Headings({"", "（２）たて壁設計用土圧"});
+    w_.Paragraph("φ = " + Fixed(in_.phi, 0) + "°" + "、" + "β = " + Fixed(a.beta_deg, 0) + "°" +
+                 "、" + "α = " + Fixed(a.alpha_deg, 1) + "°" + "の条件の場合は");
+    PairLine("1_6_10", Fixed(r_.earth.ka, 3) + "、", "1_6_13", Fixed(c.delta_deg, 0) + "°（常時）");
+    w_.Text("φ=" + Fixed(in_.phi, 0) + "°、");
+    ch_.Picture(Picture("1_6_1"));
+    w_.Text("(kh = " + Fixed(in_.kh, 2) + ") = " + FormatValue(r_.earth.theta_deg, kFmt4) +
+            "°、β = " + Fixed(a.beta_deg, 0) + "°、α = " + Fixed(a.alpha_deg, 0) + "°" +
+            "の条件の場合は" + kNewLine);
+    ch_.BelowPicture();
+    PairLine("1_6_11", Fixed(r_.earth.kae, 3) + "、", "1_6_14",
+             Fixed(c.delta_e_deg, 0) + "°（地震時）");
+
+    w_.Paragraph("したがって、常時、たて壁天端からｈの点までに作用する土圧合力の水平成分は");
+    PairLine("1_6_15", Fixed(c.ca2, 3), "1_6_18", "");
+    PairLine("1_6_16", Fixed(c.ca1, 3), "1_6_19", "");
+    w_.Paragraph("地震時については");
+    PairLine("1_6_17", Fixed(c.ce2, 3), "1_6_18", "");
+    w_.NewPage();
+  }
+
+  void Stability() {
+    ch_.Headings({"４　安定計算", "（１）　自重および合力の作用位置"});
+    const double top = w_.GetY() + 100;
+    DrawPartFigure(w_, in_, r_, w_.GetX() + 1200, top, 8000);
+    w_.NewPage();
+    PartTables();
+    w_.Paragraph("重心位置は");
+    ch_.FormulaLine(Picture("1_6_22"), Fixed(r_.parts.xg, 3) + "m");
+    ch_.FormulaLine(Picture("1_6_23"), Fixed(r_.parts.yg, 3) + "m");
+
+    const CantileverStability& st = r_.stability;
+    const double b = static_cast<double>(st.b);
+    const double h = static_cast<double>(in_.shape.h);
+    w_.Paragraph("（ａ）常時");
+    LoadsAndMoments normal;
+    normal.load_column_width = 1300;
+    normal.line_length = 0;
+    normal.loads = {{"自重", Fixed(st.w, 3), ""},
+                    {"過載荷重", Fixed(st.q_load, 3), ""},
+                    {"土圧", "", Fixed(r_.earth.pa, 3)},
+                    {"過載荷重土圧", "", Fixed(r_.earth.pq, 3)},
+                    {"合計", Fixed(st.v, 3), Fixed(st.h, 3)}};
+    normal.moments = {{Fixed(r_.parts.xg, 3), "", Fixed(st.mr_w, 3), ""},
+                      {Fixed(st.x_q, 3), "", Fixed(st.mr_q, 3), ""},
+                      {"", Fixed(st.y_pa, 3), "", Fixed(st.m_pa, 3)},
+                      {"", Fixed(st.y_pq, 3), "", Fixed(st.m_pq, 3)},
+                      {"", "", Fixed(st.mr, 3), Fixed(st.m, 3)}};
+    LoadsTables(normal, {"荷重", "鉛直力V(" + U("t") + ")", "水平力H(" + U("t") + ")"});
+    w_.Paragraph("擁壁底面の合力の作用位置dは");
+    ch_.FormulaLine(Picture("1_6_24"), Fixed(st.d, 3) + " m");
+
+    w_.Paragraph("（ｂ）地震時");
+    LoadsAndMoments seismic;
+    seismic.loads = {{"自重", Fixed(st.w, 3), Fixed(st.sum_h, 3)},
+                     {"土圧", Fixed(r_.earth.pve, 3), Fixed(r_.earth.phe, 3)},
+                     {"合計", Fixed(st.v_e, 3), Fixed(st.h_e, 3)}};
+    seismic.moments = {
+        {Fixed(r_.parts.xg, 3), Fixed(r_.parts.yg, 3), Fixed(st.mr_w_e, 3), Fixed(st.m_w_e, 3)},
+        {Fixed(b, 3), Fixed(h / 3.0, 3), Fixed(st.mr_pve, 3), Fixed(st.m_phe, 3)},
+        {"", "", Fixed(st.mr_e, 3), Fixed(st.m_e, 3)}};
+    // The symbols VE and HE stand in the headers as text.
+    LoadsTables(seismic, {"荷重", "鉛直力VE  (" + U("t") + ")", "水平力HE  (" + U("t") + ")"});
+    ch_.FormulaLine(Picture("1_6_25"), Fixed(st.d_e, 3) + " m ");
+
+    Overturning();
+    Sliding();
+    Bearing();
+  }
+
+  void LoadsTables(const LoadsAndMoments& t, const std::array<std::string, 3>& header) {
+    SimpleTable loads;
+    loads.widths = {1300, 1300, 1300};
+    loads.header = {header.begin(), header.end()};
+    for (const auto& row : t.loads) loads.rows.push_back({row.begin(), row.end()});
+    GroupedTable moments;
+    moments.widths = {950, 950, 2000, 2000};
+    moments.groups = {"原点からの距離(m)", "原点に対する回転モーメント(" + U("t･m") + ")"};
+    moments.names = {"x", "y", "抵抗モーメント Mr", "転倒モーメント M"};
+    moments.rows = t.moments;
+    WriteSideBySide(w_, loads, moments);
+  }
+
+  void PartTables() {
+    const CantileverPartTable& t = r_.parts;
+    SimpleTable weights;
+    weights.widths = {700, 1100, 1200, 1100, 1300};
+    weights.header = {"区分", "断面積(m2)", "単位重量γ(" + U("t/m3") + ")",
+                      "鉛直力V(" + U("t") + ")", "水平力(" + U("t") + ") H=V･kh"};
+    GroupedTable moments;
+    moments.widths = {850, 850, 1400, 1400};
+    moments.groups = {"原点からの距離(m)", "原点に対する回転モーメント(" + U("t･m") + ")"};
+    moments.names = {"x", "y", "V・x", "H・y"};
+    // The totals are sums of the printed cells.
+    double sv = 0, sh = 0, svx = 0, shy = 0;
+    for (int i = 0; i < t.count; ++i) {
+      const CantileverPart& p = t.rows[i];
+      weights.rows.push_back(
+          {std::string(p.name), Fixed(p.a, 3), Fixed(p.gamma, 2), Fixed(p.v, 3), Fixed(p.h, 3)});
+      moments.rows.push_back({Fixed(p.x, 3), Fixed(p.y, 3), Fixed(p.vx, 3), Fixed(p.hy, 3)});
+      sv += ReadNumber(weights.rows.back()[3]);
+      sh += ReadNumber(weights.rows.back()[4]);
+      svx += ReadNumber(moments.rows.back()[2]);
+      shy += ReadNumber(moments.rows.back()[3]);
+    }
+    weights.rows.push_back({"計", "", "", Fixed(sv, 3), Fixed(sh, 3)});
+    moments.rows.push_back({"", "", Fixed(svx, 3), Fixed(shy, 3)});
+    WriteSideBySide(w_, weights, moments);
+  }
+
+  void Overturning() {
+    const CantileverStability& st = r_.stability;
+    ch_.Headings({"", "（２）　転倒に対する安定"});
+    w_.Paragraph("（ａ）常時");
+    w_.Paragraph("B = " + Fixed(st.b, 3) + "m、" + "d = " + Fixed(st.d, 3) + " m");
+    ch_.FormulaLine(Picture("1_6_26"), Fixed(st.e, 3) + " m");
+    ch_.FormulaLine(
+        Picture("1_6_27"),
+        Fixed(st.b6, 3) + (st.e_within ? " m ＞ e = " : " m ≦ e = ") + Fixed(st.e, 3) + " m");
+    w_.Paragraph("（ｂ）地震時");
+    w_.Paragraph("de = " + Fixed(st.d_e, 3) + " m");
+    ch_.FormulaLine(Picture("1_6_28"), Fixed(st.e_e, 3) + " m");
+    ch_.FormulaLine(Picture("1_6_29"),
+                    Fixed(st.b3, 3) + (st.e_e_within ? " m ＞" : "m ≦") + Fixed(st.e_e, 3) + " m");
+  }
+
+  void Sliding() {
+    const CantileverStability& st = r_.stability;
+    ch_.Headings({"", "（３）　滑動に対する安定"});
+    const std::pair<const char*, float> sums[] = {
+        {"1_6_92", st.v}, {"1_6_93", st.v_e}, {"1_6_94", st.h}, {"1_6_95", st.h_e}};
+    double top = w_.GetY();
+    for (const auto& [key, value] : sums) {
+      w_.SetY(top);
+      top = ch_.Picture(Picture(key));
+      w_.Text(Fixed(value, 3) + "、　");
+    }
+    w_.Text(kNewLine);
+    ch_.BelowPicture();
+    w_.Text("c = " + Fixed(in_.c, 0) + "、すべり摩擦係数 ");
+    ch_.Picture(Picture("1_6_98"));
+    w_.Text(Fixed(in_.tan_phi_b, 1) + " °とする" + kNewLine);
+    ch_.BelowPicture();
+    const auto verdict = [&](std::string_view key, float fs, float fsa, bool ok) {
+      ch_.FormulaLine(Picture(key), Fixed(fs, 3) + (ok ? " ＞ " : " ≦ ") + ShortestForm(fsa) +
+                                        (ok ? "       ＯＫ" : "       ＮＧ"));
+    };
+    w_.Paragraph("（ａ）常時");
+    verdict("1_6_30", st.fs, in_.fsa, st.sliding_ok);
+    w_.Paragraph("（ｂ）地震時");
+    verdict("1_6_31", st.fs_e, in_.fsa_e, st.sliding_ok_e);
+  }
+
+  void Bearing() {
+    const CantileverStability& st = r_.stability;
+    ch_.Headings({"", "（４）　支持力に対する安定"});
+    w_.Paragraph("基礎地盤の許容支持力度    常時　" + LimitText(in_.qa, 0) + "、　地震時　" +
+                 LimitText(in_.qa_e, 0) + U("t/m2"));
+    const auto verdict = [&](std::string_view key, float q1, float q2, float qa, bool ok) {
+      ch_.FormulaLine(Picture(key), Fixed(q1, 3) + ",　" + Fixed(q2, 3) + (ok ? " ＜ " : " ≧ ") +
+                                        LimitText(qa, 0) + (ok ? "       ＯＫ" : "       ＮＧ"));
+    };
+    w_.Paragraph("（ａ）常時");
+    verdict("1_6_32", st.q1, st.q2, in_.qa, st.bearing_ok);
+    w_.Paragraph("（ｂ）地震時");
+    verdict("1_6_33", st.q1_e, st.q2_e, in_.qa_e, st.bearing_ok_e);
+  }
+
+  void MemberStresses() {
+    ch_.Headings({"", "躯体の応力度", "（１）たて壁の応力度"});
+    const double top = w_.GetY();
+    DrawStemFigure(w_, in_, w_.GetX() + 1200, top, 5500);
+    w_.SetX(w_.MarginLeft());
+    w_.SetY(top + 5500);
+    bool normal_seen = false, seismic_seen = false;
+    for (int i = 0; i < r_.stem_case_count; ++i) {
+      const StemCase& c = r_.stem_cases[i];
+      w_.NewPage();
+      if (!c.seismic && !normal_seen) w_.Paragraph("（ａ）常時");
+      if (c.seismic && !seismic_seen) w_.Paragraph("（ｂ）地震時");
+      (c.seismic ? seismic_seen : normal_seen) = true;
+      const std::string depth = Fixed(c.h, 1);
+      if (in_.design_section_aa) {
+        w_.Paragraph(c.section == StemSection::kAA
+                         ? "（ⅰ）　h = " + depth + " m の場合（ＡーＡ´）"
+                         : "（ⅱ）　h = " + depth + " m の場合（ＢーＢ´）");
+      } else {
+        w_.Paragraph("　　　　h = " + depth + " m の場合（ＢーＢ´）");
+      }
+      if (c.seismic) {
+        w_.Paragraph("a = " + Fixed(c.a, 3) + "m、　D = " + Fixed(c.d_m, 3) + "m");
+        ch_.FormulaLine(Picture("1_6_63"), Fixed(c.m, 3) + U("t･m"));
+        ch_.FormulaLine(Picture("1_6_64"), Fixed(c.s, 3) + U("t"));
+      } else {
+        ch_.FormulaLine(Picture("1_6_40"), Fixed(c.m, 3) + U("t･m"));
+        ch_.FormulaLine(Picture("1_6_41"), Fixed(c.s, 3) + U("t"));
+      }
+      SectionCheckLines(c.check, c.seismic);
+    }
+  }
+
+  void SectionCheckLines(const SectionCheck& c, bool seismic) {
+    w_.Paragraph("b = " + Fixed(c.b, 0) + "cm　(単位幅)、" + "D = " + Fixed(c.d_total, 1) +
+                 "cm　(壁厚)、" + "d = " + Fixed(c.d, 1) + "cm（圧縮縁から主鉄筋までの距離）");
+    ch_.FormulaLine(Picture("1_6_42"), Fixed(c.m_bd2, 3));
+    w_.Paragraph("単位幅 100cm あたりの鉄筋断面積は");
+    if (c.bar2.present) {
+      w_.Paragraph("配筋1： As1 = " + std::string(c.bar1.designation) + "＠" +
+                   std::to_string(c.bar1.ctc) + " = " + Fixed(c.bar1.as, 2) + "cm2");
+      w_.Paragraph("配筋2： As2 = " + std::string(c.bar2.designation) + "＠" +
+                   std::to_string(c.bar2.ctc) + " = " + Fixed(c.bar2.as, 2) + "cm2");
+      w_.Paragraph("したがって、As = As1 + As2 = " + Fixed(c.as, 2) + "cm2 （交互配筋）");
+    } else {
+      w_.Paragraph("As = " + std::string(c.bar1.designation) + "＠" + std::to_string(c.bar1.ctc) +
+                   " = " + Fixed(c.as, 2) + "cm2");
+    }
+    w_.Paragraph("単鉄筋矩形はりの公式から");
+    ch_.FormulaLine(Picture("1_6_44"), FormatValue(c.p, kFmt5));
+    PairLine("1_6_45", FormatValue(c.k, kFmt4) + "　（ただし　", "1_6_56", Fixed(c.n, 0) + "）");
+    {
+      const double top = ch_.Picture(Picture("1_6_46"));
+      w_.Text(Fixed(c.inv_lc, 3) + "、");
+      w_.SetY(top);
+      ch_.Picture(Picture("1_6_96_2"));
+      w_.Text(Fixed(c.inv_ls, 1) + "、");
+      w_.SetY(top);
+      ch_.Picture(Picture("1_6_57"));
+      w_.Text(Fixed(c.j, 3) + kNewLine);
+      ch_.BelowPicture();
+    }
+    const std::string unit = U("kg/cm2");
+    const auto verdict = [&](std::string_view key, float value, std::string_view limit_name,
+                             float limit, int decimals, bool ok) {
+      ch_.Picture(Picture(key));
+      w_.Text(Fixed(ch_.Shown(value), 3) + unit + (ok ? " ＜ " : " ≧ ") + std::string(limit_name) +
+              " = " + Stress(limit, decimals) + unit);
+      w_.SetX(7900);
+      w_.Text(std::string(ok ? "ＯＫ" : "ＮＧ") + kNewLine);
+      ch_.BelowPicture();
+    };
+    verdict(seismic ? "1_6_65" : "1_6_58", c.sigma_c, "σca", c.sigma_ca, 0, c.sigma_c_ok);
+    verdict(seismic ? "1_6_66" : "1_6_59", c.sigma_s, "σsa", c.sigma_sa, 0, c.sigma_s_ok);
+    verdict(seismic ? "1_6_67" : "1_6_60", c.tau, "τa", c.tau_a, 1, c.tau_ok);
+  }
+
+  // The slab weights table; returns nothing: its totals are the calculation's sums of the
+  // printed cells, which the heel's lines print.
+  void SlabTableLines(const SlabTable& t) {
+    SimpleTable table;
+    table.widths = {800, 1300, 1500, 1700, 1200, 2000};
+    table.header = {"区分",
+                    "断面積(m2)",
+                    "単位重量(" + U("t/m3") + ")",
+                    "せん断力Ｓw(" + U("t") + ")",
+                    "アームx(m)",
+                    "モーメントＭw（" + U("t･m") + "）"};
+    double sw = 0, mw = 0;
+    for (int i = 0; i < t.count; ++i) {
+      const SlabRow& row = t.rows[i];
+      table.rows.push_back({std::string(row.name), row.has_area ? Fixed(row.area, 3) : "",
+                            row.has_area ? Fixed(row.gamma, 2) : "", Fixed(row.sw, 3),
+                            Fixed(row.x, 3), Fixed(row.mw, 3)});
+      sw += ReadNumber(table.rows.back()[3]);
+      mw += ReadNumber(table.rows.back()[5]);
+    }
+    table.rows.push_back({"計", "", "", Fixed(sw, 3), "", Fixed(mw, 3)});
+    WriteSimpleTable(w_, table, 0);
+  }
+
+  // The reaction under a section: the picture with the two numbers over and under its bar.
+  void FractionLine(std::string_view key, double numerator, float denominator, float value) {
+    const double top = ch_.Picture(Picture(key));
+    const double x_end = w_.GetX();
+    const double y_mid = w_.GetY();
+    if (const std::optional<QRectF> bar = FormulaPictureFractionBar(key)) {
+      const double left = x_end - w_.PictureSize(Picture(key)).width();
+      const std::string over = Fixed(numerator, 3), under = Fixed(denominator, 3);
+      const double centre = left + bar->center().x();
+      const double h = w_.TextHeight(over);
+      w_.SetX(centre - w_.TextWidth(over) / 2);
+      w_.SetY(top + bar->top() - h);
+      w_.Text(over);
+      w_.SetX(centre - w_.TextWidth(under) / 2);
+      w_.SetY(top + bar->bottom());
+      w_.Text(under);
+    }
+    w_.SetX(x_end);
+    w_.SetY(y_mid);
+    w_.Text(Fixed(value, 3) + U("t/m2") + kNewLine);
+    ch_.BelowPicture();
+  }
+
+  void Slabs() {
+    w_.NewPage();
+    const double bottom = DrawSlabFigure(w_, in_, r_, w_.MarginLeft() + 1200, w_.GetY(), 6000);
+    w_.SetX(w_.MarginLeft());
+    w_.SetY(bottom);
+    for (int c = 0; c < 2; ++c) {
+      if (c == 1) w_.NewPage();
+      if (r_.has_toe) Toe(r_.toe[c]);
+      if (r_.has_heel) Heel(r_.heel[c]);
+    }
+  }
+
+  void UpperTension(const SlabCase& c, std::string_view text) {
+    if (c.upper_tension) w_.Paragraph(text);
+  }
+
+  void Toe(const SlabCase& c) {
+    if (!c.seismic) {
+      w_.Paragraph("（ａ）常時");
+      w_.Paragraph("（ⅰ）断面　Ｃ－Ｃ´");
+      w_.Paragraph("自重および載土によるモーメントＭwおよびせん断力Ｓwは次の表のようになる。");
+      SlabTableLines(r_.toe_table);
+      w_.Paragraph("地盤反力によるモーメントＭqおよびせん断力Ｓqは上図を参照して");
+    } else {
+      w_.Paragraph("（ｂ）地震時");
+      w_.Paragraph("（ⅰ）断面　Ｃ－Ｃ´");
+      w_.Paragraph("自重等によるモーメントＭwおよびせん断力Ｓwの値は常時の場合と変わらない。");
+      w_.Paragraph("地盤反力によるモーメントＭq、せん断力Ｓqは");
+    }
+    FractionLine("1_6_70", c.numerator, c.denominator, c.q_section);
+    ch_.FormulaLine(Picture(c.seismic ? "1_6_79" : "1_6_71"), Fixed(c.mq, 3) + U("t･m"));
+    ch_.FormulaLine(Picture(c.seismic ? "1_6_80" : "1_6_72"), Fixed(c.sq, 3) + U("t"));
+    w_.Paragraph("以上から断面Ｃ－Ｃの断面力は");
+    ch_.FormulaLine(Picture(c.seismic ? "1_6_81" : "1_6_73"), Fixed(c.m, 3) + U("t･m"));
+    ch_.FormulaLine(Picture(c.seismic ? "1_6_82" : "1_6_74"), Fixed(c.s, 3) + U("t"));
+    UpperTension(c, "Ｃ － Ｃ´断面では上側に引張応力が発生することになる");
+    SectionCheckLines(c.check, c.seismic);
+  }
+
+  void Heel(const SlabCase& c) {
+    if (r_.has_toe) w_.Paragraph("");
+    w_.Paragraph("（ⅱ）断面　Ｄ－Ｄ´");
+    if (!c.seismic) {
+      w_.Paragraph(
+          "自重および過載荷重によるモーメントＭwおよびせん断力Ｓwは下の表のように計算される。");
+      SlabTableLines(r_.heel_table);
+      w_.Paragraph("上の表より");
+    } else {
+      w_.Paragraph(
+          "断面Ｄ－Ｄ´について自重等によるモーメントＭwおよびせん断力Ｓwの値は、過載荷重による"
+          "もののかわりに、");
+      w_.Paragraph(
+          "地震時土圧による鉛直分力の影響が加わり、他は変わらない。土圧の鉛直分力Ｐveは底版上"
+          "に三角形分布すると考える。");
+      w_.Paragraph("常時の断面Ｄ－Ｄ´より");
+    }
+    w_.Paragraph("Ｍw = " + Fixed(c.sum_mw, 3) + U("t･m"));
+    w_.Paragraph("Ｓw = " + Fixed(c.sum_sw, 3) + U("t"));
+    w_.Paragraph("地盤反力によるモーメントＭqおよびせん断力Ｓqは");
+    FractionLine("1_6_75", c.numerator, c.denominator, c.q_section);
+    ch_.FormulaLine(Picture(c.seismic ? "1_6_87" : "1_6_76"), Fixed(c.mq, 3) + U("t･m"));
+    ch_.FormulaLine(Picture(c.seismic ? "1_6_88" : "1_6_77"), Fixed(c.sq, 3) + U("t"));
+    w_.Paragraph("したがって合計断面積は");
+    ch_.FormulaLine(Picture(c.seismic ? "1_6_97" : "1_6_73"), Fixed(c.m, 3) + U("t･m"));
+    ch_.FormulaLine(Picture(c.seismic ? "1_6_82" : "1_6_74"), Fixed(c.s, 3) + U("t"));
+    UpperTension(c, "Ｄ － Ｄ´断面では上側に引張応力が発生することになる");
+    SectionCheckLines(c.check, c.seismic);
+  }
+
+  Chapter ch_;
+  ReportWriter& w_;
+  const CantileverInputs& in_;
+  const CantileverResults& r_;
+};
+
+}  // namespace
+
+void WriteCantileverChapters(ReportWriter& writer, const CantileverInputs& in,
+                             const CantileverResults& r) {
+  Chapters(writer, in, r).Write();
+}
+
+void BuildCantileverDocument(ReportWriter& writer, const ReportContext& context) {
+  const CantileverInputs in = ReadCantileverInputsFromCopy(
+      context.working_database_path, context.read_copy_database_path, context.design_section_aa);
+  // A failed coefficient is shown before anything else, also when the calculation then stops.
+  CheckCantileverInputs(in);
+  const CoefficientFailures failures = FindCoefficientFailures(in);
+  if (context.sink) {
+    if (failures.ka) context.sink->Inform(std::string(kCoulombKaFailure));
+    if (failures.kae) context.sink->Inform(std::string(kCoulombKaeFailure));
+  }
+  const CantileverResults r = ComputeCantilever(in);
+  WriteCantileverChapters(writer, in, r);
+  if (context.results_json) *context.results_json = CantileverJson(in, r);
+}
+
+}  // namespace ktv
