@@ -4,7 +4,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
-  libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libsqlite3-dev libqpdf-dev qpdf libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-mincho poppler-utils xvfb xauth
 )
 missing=()

@@ -1,5 +1,7 @@
 #include "report_tool.h"
 
+#include <QDateTime>
+#include <QRegularExpression>
 #include <QString>
 #include <QTemporaryDir>
 #include <exception>
@@ -30,6 +32,8 @@ struct Options {
   std::string pdf;
   std::string json;
   std::string text;
+  std::optional<std::string> author;
+  QDateTime date;  // invalid: the time of writing
   bool help = false;
 };
 
@@ -37,13 +41,25 @@ struct Options {
 // damaged file) into the output.
 std::string OneLine(const std::string& text) { return OneLineText(text); }
 
+// ISO 8601 with seconds; a time without an offset is UTC, so that the same option gives the
+// same file on every machine.
+QDateTime ParseDate(const std::string& text) {
+  const QString s = QString::fromStdString(text);
+  const QRegularExpression form(
+      QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d(Z|[+-]\d\d:\d\d)?$)"));
+  if (!form.match(s).hasMatch()) return {};
+  QDateTime date = QDateTime::fromString(s, Qt::ISODate);
+  if (date.isValid() && date.timeSpec() == Qt::LocalTime) date.setTimeSpec(Qt::UTC);
+  return date;
+}
+
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& error) {
   Options o;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&](std::string& target) {
+    auto value = [&](std::string& target, const char* what = "a file name") {
       if (i + 1 >= args.size()) {
-        error = a + " needs a file name";
+        error = a + " needs " + what;
         return false;
       }
       target = args[++i];
@@ -57,6 +73,18 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
       if (!value(o.json)) return std::nullopt;
     } else if (a == "--text") {
       if (!value(o.text)) return std::nullopt;
+    } else if (a == "--author") {
+      std::string author;
+      if (!value(author, "a name")) return std::nullopt;
+      o.author = author;
+    } else if (a == "--date") {
+      std::string date;
+      if (!value(date, "a date")) return std::nullopt;
+      o.date = ParseDate(date);
+      if (!o.date.isValid()) {
+        error = "--date " + date + ": not a date YYYY-MM-DDTHH:MM:SS[+HH:MM]";
+        return std::nullopt;
+      }
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;
       return std::nullopt;
@@ -163,7 +191,10 @@ Builds the calculation report of the project's stored wall family (cover, header
 as the preview does) in the project's unit system, without a window. The project file is read
 from a private copy and never changed.
 
-  -o, --output FILE  the report as PDF (A4)
+  -o, --output FILE  the report as PDF (A4, PDF/A-1b, bookmarks at the chapters and sections)
+  --author NAME      the author of the PDF (default: the office name when the cover prints it)
+  --date DATE        the creation date of the PDF, YYYY-MM-DDTHH:MM:SS (UTC unless an offset
+                     +HH:MM follows; default: now); the same project and date give the same bytes
   --json FILE        every input and computed value of the calculation
   --text FILE        the text of the pages ("=== page N ===" before each page)
                      (FILE "-" of --json and --text is the standard output)
@@ -293,6 +324,10 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
   }
   for (const auto& m : sink.shown) err << kName << ": message: " << OneLine(m.text) << "\n";
 
+  DocumentProperties properties = writer.Properties();
+  if (o.author) properties.author = *o.author;
+  if (o.date.isValid()) properties.created = o.date;
+  writer.SetProperties(std::move(properties));
   try {
     if (!o.pdf.empty()) {
       WriteOutput(o.pdf,

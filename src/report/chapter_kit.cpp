@@ -52,13 +52,36 @@ double Chapter::Shown(float stress) const {
 }
 
 void Chapter::Title(std::string_view text) {
+  // The first title line is the report's title in the PDF properties.
+  if (w_.Properties().title.empty()) {
+    DocumentProperties properties = w_.Properties();
+    properties.title = text;
+    w_.SetProperties(std::move(properties));
+  }
   w_.SetFontSize(FontSlot::Title);
   w_.Paragraph(text);
 }
 
+int OutlineLevel(std::string_view heading) {
+  // UTF-8 of the full-width digits "０" to "９": EF BC 90 to EF BC 99.
+  auto full_width_digit_at = [&](size_t at) {
+    return heading.size() >= at + 3 && heading.substr(at, 2) == "\xEF\xBC" &&
+           static_cast<unsigned char>(heading[at + 2]) >= 0x90 &&
+           static_cast<unsigned char>(heading[at + 2]) <= 0x99;
+  };
+  if (full_width_digit_at(0)) return 1;
+  constexpr std::string_view kOpen = "（";
+  if (heading.starts_with(kOpen) && full_width_digit_at(kOpen.size())) return 2;
+  return 0;
+}
+
 void Chapter::Headings(std::initializer_list<std::string_view> lines) {
   w_.SetFontSize(FontSlot::Heading);
-  for (std::string_view line : lines) w_.Paragraph(line);
+  for (std::string_view line : lines) {
+    // The numbered headings become the bookmarks of the PDF.
+    if (const int level = OutlineLevel(line); level > 0) w_.MarkOutline(line, level);
+    w_.Paragraph(line);
+  }
   w_.SetFontSize(FontSlot::Body);
 }
 

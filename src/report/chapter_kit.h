@@ -63,6 +63,10 @@ std::string_view VerdictWord(Verdict v);
 // The tail of a verdict line: sign + limit text + gap + word, e.g. " ＞ 1.5　　ＯＫ".
 std::string VerdictText(Verdict v, std::string_view limit_text, std::string_view gap);
 
+// The outline level of a heading line: 1 for a chapter ("１ 設計条件"), 2 for a numbered section
+// ("（１）…"), 0 for any other line.
+int OutlineLevel(std::string_view heading);
+
 // One family's chapters being written: the writer, the unit system and the stress factor.
 class Chapter {
  public:
@@ -78,7 +82,8 @@ class Chapter {
 
   // The family's title line in the Title slot.
   void Title(std::string_view text);
-  // Paragraphs in the Heading slot (an empty text is an empty line), then the Body slot.
+  // Paragraphs in the Heading slot (an empty text is an empty line), then the Body slot. The
+  // numbered chapter and section headings are marked in the outline.
   void Headings(std::initializer_list<std::string_view> lines);
   // One paragraph: label + value + the unit label of unit_key (none when empty).
   void LabelLine(std::string_view label, std::string_view value, std::string_view unit_key = {});

@@ -30,6 +30,7 @@ void WriteCoverPage(ReportWriter& w, const CoverData& data, WallFamily wall_fami
   const std::string office = data.office_name + kIdeographicSpace;
   const std::string date = data.date_text + kIdeographicSpace;
 
+  w.MarkOutline("表紙", 1, OutlineAnchor::PageTop);
   w.SetFontSize(FontSlot::Cover);
   w.SetY(6000);
   if (!BlankAfterTrim(data.project_name)) Centred(w, "工事名：" + data.project_name);

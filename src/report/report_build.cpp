@@ -7,6 +7,7 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "project/project_database.h"
+#include "report/report_render.h"
 #include "report/report_writer.h"
 
 namespace ktv {
@@ -53,6 +54,19 @@ CoverData ReadCoverData(const std::string& working_database_path) {
   return data;
 }
 
+DocumentProperties DeliveryProperties(const DocumentProperties& written, const CoverData& cover,
+                                      WallFamily wall_family) {
+  DocumentProperties p = written;
+  if (p.title.empty()) p.title = NamesOf(wall_family).cover_title;
+  const bool named = cover.project_name.find_first_not_of(' ') != std::string::npos;
+  if (named) p.title += "　" + cover.project_name;
+  // An office name kept off the cover stays out of the file as well.
+  p.author = cover.print_office_name ? cover.office_name : std::string();
+  p.subject = kReportDocumentTitle;
+  p.creator = kFullTitle;
+  return p;
+}
+
 std::string MissingReportMessage(WallFamily wall_family) {
   return std::string(NamesOf(wall_family).cover_title) + "の計算書は作成できません。";
 }
@@ -76,6 +90,7 @@ ReportBuildResult BuildReport(ReportWriter& writer, WallFamily wall_family,
     writer.NewPage();
     ApplyPageSetup(writer, kPageSetupReport, cover.project_name, cover.title);
     entry(writer, run);
+    writer.SetProperties(DeliveryProperties(writer.Properties(), cover, wall_family));
     writer.EndDocument();
     if (context.results_json) *context.results_json = results;
     result.results_json = std::move(results);

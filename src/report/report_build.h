@@ -9,6 +9,7 @@
 namespace ktv {
 
 class ReportWriter;
+struct DocumentProperties;
 
 // Phases of ApplyPageSetup.
 inline constexpr int kPageSetupDocument = 0;  // the writer's page setup, counter -1
@@ -42,6 +43,12 @@ struct ReportBuildResult {
 // when the caller gave one).
 ReportBuildResult BuildReport(ReportWriter& writer, WallFamily wall_family,
                               const ReportContext& context, const FamilyEntryTable& entries);
+
+// The properties of the PDF: the title written by the family's chapters (or the family's name)
+// with the project name, the office name as the author when the cover prints it, the document
+// kind as the subject and the program with its version as the creator.
+DocumentProperties DeliveryProperties(const DocumentProperties& written, const CoverData& cover,
+                                      WallFamily wall_family);
 
 // The message of a family whose report does not exist.
 std::string MissingReportMessage(WallFamily wall_family);

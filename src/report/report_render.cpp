@@ -1,6 +1,8 @@
 #include "report/report_render.h"
 
-#include <QFileInfo>
+#include <QBuffer>
+#include <QDateTime>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -11,6 +13,7 @@
 #include <cmath>
 #include <map>
 
+#include "report/pdf_delivery.h"
 #include "report/picture_source.h"
 #include "report/report_font.h"
 #include "report/report_writer.h"
@@ -156,13 +159,17 @@ void PaintPage(const ReportWriter& doc, int page_index, QPainter& painter, doubl
 void WritePdf(const ReportWriter& doc, const QString& path) {
   const auto& pages = doc.Pages();
   if (pages.empty()) throw ReportError("The report has no pages to write");
+  const DocumentProperties& properties = doc.Properties();
+  QBuffer painted;
+  painted.open(QIODevice::WriteOnly);
   {
-    QPdfWriter pdf(path);
+    QPdfWriter pdf(&painted);
+    pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     pdf.setResolution(1440);  // one device unit per twip
     pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                   QMarginsF(0, 0, 0, 0), QPageLayout::Point));
-    pdf.setCreator(QStringLiteral("KTV-PN3"));
-    pdf.setTitle(QString::fromUtf8(kReportDocumentTitle));
+    pdf.setCreator(QString::fromStdString(properties.creator));
+    pdf.setTitle(QString::fromStdString(properties.title));
     QPainter painter;
     if (!painter.begin(&pdf)) {
       throw ReportError("The PDF file \"" + path.toStdString() + "\" cannot be written");
@@ -177,8 +184,21 @@ void WritePdf(const ReportWriter& doc, const QString& path) {
       throw ReportError("The PDF file \"" + path.toStdString() + "\" could not be finished");
     }
   }
-  QFileInfo written(path);
-  if (!written.exists() || written.size() == 0) {
+  const QDateTime created =
+      properties.created.isValid() ? properties.created : QDateTime::currentDateTime();
+  const QByteArray& bytes = painted.data();
+  const std::string finished =
+      FinishPdf(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                doc.Outline(), properties, created);
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      file.write(finished.data(), static_cast<qint64>(finished.size())) !=
+          static_cast<qint64>(finished.size()) ||
+      !file.flush()) {
+    throw ReportError("The PDF file \"" + path.toStdString() + "\" cannot be written");
+  }
+  file.close();
+  if (file.error() != QFileDevice::NoError) {
     throw ReportError("The PDF file \"" + path.toStdString() + "\" was not written");
   }
 }

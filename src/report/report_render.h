@@ -10,11 +10,13 @@ namespace ktv {
 class ReportWriter;
 struct Page;
 
-// Title of the document in a PDF and name of the print job.
+// Subject of the document in a PDF and name of the print job.
 inline constexpr const char* kReportDocumentTitle = "擁壁の設計計算書";
 
-// Writes every page to a PDF file (A4, vector output, fonts embedded), one PDF page per document
-// page. Throws ReportError when the file cannot be written or the document has no pages.
+// Writes every page to a PDF file (A4, vector output, fonts embedded, PDF/A-1b), one PDF page per
+// document page, with the document's outline as bookmarks and its properties (dated now unless
+// the properties fix the date). Throws ReportError when the file cannot be written or the
+// document has no pages.
 void WritePdf(const ReportWriter& doc, const QString& path);
 
 // Paints one page (0 = cover) onto any painter: scale is device units per twip (1 for a device

@@ -212,6 +212,10 @@ struct ReportWriter::Impl {
   Pen pen;
   Brush brush;
 
+  std::vector<OutlineEntry> outline;
+  std::optional<OutlineEntry> pending_outline;  // waits for the next text
+  DocumentProperties properties;
+
   std::optional<Table> table;       // being built
   std::optional<Table> last_table;  // for read-back after EndTable
   int table_border = kTableBorderNone;
@@ -263,6 +267,9 @@ struct ReportWriter::Impl {
     table.reset();
     last_table.reset();
     table_border = kTableBorderNone;
+    outline.clear();
+    pending_outline.reset();
+    properties = DocumentProperties{};
     font_size = slot_sizes[static_cast<int>(FontSlot::Body)];
   }
 
@@ -344,12 +351,22 @@ struct ReportWriter::Impl {
 
   void Add(PageItem item) { current.items.push_back(std::move(item)); }
 
+  // A waiting outline mark takes the place of the text about to be added.
+  void ResolveOutline() {
+    if (!pending_outline) return;
+    pending_outline->page = static_cast<int>(pages.size());
+    pending_outline->y = y;
+    outline.push_back(std::move(*pending_outline));
+    pending_outline.reset();
+  }
+
   // Writes one line-free piece of text. Upright text wraps at the right margin and flows to the
   // next page; rotated text and labels are placed as they are.
   void WritePiece(const QString& piece, bool flowing) {
     if (piece.isEmpty()) return;
     double h = LineHeight();
     if (angle != 0 || !flowing) {
+      ResolveOutline();
       double w = Width(piece);
       Add(TextRun{x, y, piece.toStdString(), font_size, angle, w, h});
       QPointF along = Direction(angle);
@@ -365,6 +382,7 @@ struct ReportWriter::Impl {
       bool at_line_start = x <= margin_left + 0.5;
       qsizetype n = FittingLength(Fm(), rest, std::max(avail, 0.0), at_line_start);
       if (n > 0) {
+        ResolveOutline();
         QString part = rest.left(n).toString();
         double w = Width(part);
         Add(TextRun{x, y, part.toStdString(), font_size, 0, w, h});
@@ -611,6 +629,7 @@ void ReportWriter::EndDocument() {
   d_->RequireOpen("EndDocument");
   d_->RequireNoTable("EndDocument");
   d_->ClosePage();
+  d_->pending_outline.reset();
   d_->state = Impl::State::Ended;
 }
 
@@ -636,6 +655,25 @@ void ReportWriter::SetHeader(std::string_view left, std::string_view centre,
   };
   d_->header = clean(left) + "|" + clean(centre) + "|" + std::string(right);
 }
+
+void ReportWriter::MarkOutline(std::string_view title, int level, OutlineAnchor anchor) {
+  d_->RequireOpen("MarkOutline");
+  OutlineEntry entry{std::string(title), std::clamp(level, 1, 2), 0, 0};
+  if (anchor == OutlineAnchor::PageTop) {
+    entry.page = static_cast<int>(d_->pages.size());
+    d_->outline.push_back(std::move(entry));
+    return;
+  }
+  d_->pending_outline = std::move(entry);
+}
+
+const std::vector<OutlineEntry>& ReportWriter::Outline() const { return d_->outline; }
+
+void ReportWriter::SetProperties(DocumentProperties properties) {
+  d_->properties = std::move(properties);
+}
+
+const DocumentProperties& ReportWriter::Properties() const { return d_->properties; }
 
 void ReportWriter::SetFooter(std::string_view text) { d_->footer = std::string(text); }
 const std::string& ReportWriter::Header() const { return d_->header; }

@@ -8,6 +8,7 @@
 //
 // A QGuiApplication must exist (text is measured with the report font); without one every text
 // operation throws ReportError instead of aborting.
+#include <QDateTime>
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -143,6 +144,27 @@ struct TableRange {
   }
 };
 
+// A bookmark of the written PDF: a heading as it was laid out.
+struct OutlineEntry {
+  std::string title;
+  int level = 1;  // 1 the cover and the chapters, 2 the numbered sections of a chapter
+  int page = 0;   // page index, 0 = cover
+  double y = 0;   // top of the heading's line box, twips
+};
+
+// Where an outline mark points: at the next text written (a heading, wherever the page breaks
+// put it) or at the top of the page being written.
+enum class OutlineAnchor { NextText, PageTop };
+
+// The document properties of the written PDF.
+struct DocumentProperties {
+  std::string title;
+  std::string author;
+  std::string subject;
+  std::string creator;
+  QDateTime created;  // an invalid date: the time the PDF is written
+};
+
 // The three parts of a header or footer text: up to the first bar, up to the second bar, and the
 // rest (a bar in the last part stays in it).
 std::array<std::string, 3> SplitThreeParts(std::string_view text);
@@ -170,6 +192,16 @@ class ReportWriter {
   void Discard();
   bool IsDocumentOpen() const;
   bool IsDocumentEnded() const;
+
+  // Marks an outline entry (a bookmark of the PDF). With NextText the entry opens at the line
+  // of the next text written; a mark with no text after it before the document ends is dropped.
+  void MarkOutline(std::string_view title, int level,
+                   OutlineAnchor anchor = OutlineAnchor::NextText);
+  // The entries in document order.
+  const std::vector<OutlineEntry>& Outline() const;
+  // Properties of the document; BeginDocument clears them.
+  void SetProperties(DocumentProperties properties);
+  const DocumentProperties& Properties() const;
 
   // Three-part texts "left|centre|right"; they apply to the page being written and the
   // following pages until changed.

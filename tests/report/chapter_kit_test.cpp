@@ -236,3 +236,72 @@ TEST(FigurePieces, BackfillMarkDrawsItsArcOnlyForASlope) {
 
 }  // namespace
 }  // namespace ktv
+
+namespace ktv {
+namespace {
+
+using testing_util::Begin;
+using testing_util::ItemsOf;
+
+TEST(Outline, NumberedChapterAndSectionHeadingsAreBookmarked) {
+  struct Case {
+    const char* line;
+    int level;
+  };
+  const Case cases[] = {
+      {"１ 設計条件", 1},      {"４　安全計算", 1},   {"１０ 付録", 1},
+      {"（１）許容応力度", 2}, {"（１０）付録", 2},   {"", 0},
+      {"1 設計条件", 0},       {"(1) 許容応力度", 0}, {"（ａ）", 0},
+      {"　１ 設計条件", 0},    {"事務所名：", 0},     {"（", 0},
+      {"\xEF\xBC", 0},         {"（\xEF\xBC", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(OutlineLevel(c.line), c.level);
+  }
+}
+
+TEST(Outline, AHeadingPushedOverThePageFootIsBookmarkedWhereItLands) {
+  ReportWriter w;
+  Begin(w);
+  w.MarkOutline("表紙", 1, OutlineAnchor::PageTop);
+  w.NewPage();
+  Chapter ch(w, true);
+  ch.Title("表題");
+  ch.Headings({"", "１ 設計条件", "（１）単位体積重量", "本文"});
+  // Fill page 1 up to its last line, then two headings: the section moves to page 2.
+  while (w.GetY() + 2 * w.TextHeight() <= w.PageHeight() - w.MarginBottom()) w.Paragraph("行");
+  ch.Headings({"２ 形状寸法", "（１）形状"});
+  w.MarkOutline("書かれない", 1);  // no text follows: dropped
+  w.EndDocument();
+
+  const std::vector<OutlineEntry>& outline = w.Outline();
+  ASSERT_EQ(outline.size(), 5u);
+  EXPECT_EQ(outline[0].title, "表紙");
+  EXPECT_EQ(outline[0].page, 0);
+  EXPECT_EQ(outline[0].y, 0);
+  const std::string titles[] = {"１ 設計条件", "（１）単位体積重量", "２ 形状寸法", "（１）形状"};
+  const int levels[] = {1, 2, 1, 2};
+  const int pages[] = {1, 1, 1, 2};
+  for (int i = 0; i < 4; ++i) {
+    const OutlineEntry& e = outline[static_cast<size_t>(i + 1)];
+    SCOPED_TRACE(titles[i]);
+    EXPECT_EQ(e.title, titles[i]);
+    EXPECT_EQ(e.level, levels[i]);
+    ASSERT_EQ(e.page, pages[i]);
+    // The entry is the heading's own line box.
+    bool found = false;
+    for (const TextRun& r : ItemsOf<TextRun>(w.Pages()[e.page])) {
+      if (r.text == titles[i]) found = found || r.y == e.y;
+    }
+    EXPECT_TRUE(found);
+  }
+  // A new document starts with no outline and no properties.
+  w.SetProperties({"題", "著者", "", "", {}});
+  Begin(w);
+  EXPECT_TRUE(w.Outline().empty());
+  EXPECT_TRUE(w.Properties().title.empty());
+}
+
+}  // namespace
+}  // namespace ktv

@@ -34,6 +34,7 @@
 #include "app/startup.h"
 #include "families/family_table.h"
 #include "gravity_fixture.h"
+#include "pdf_inspect.h"
 #include "project/project_database.h"
 #include "report/preview_print.h"
 #include "report/preview_view.h"
@@ -642,6 +643,16 @@ TEST_F(Preview, PrintingToAPdfPrinterGivesTheSamePagesAsTheExport) {
   ButtonOf(*w, "cmdPDF")->click();
   ASSERT_TRUE(QFileInfo::exists(exported));
   EXPECT_EQ(proposed_pdf_, QDir::home().filePath(QString::fromUtf8(kProjectName) + ".pdf"));
+  // The saved file carries the report's bookmarks and title.
+  const PdfFacts facts = InspectPdf(exported.toStdString());
+  const std::vector<OutlineEntry>& outline = w->Document().Outline();
+  ASSERT_EQ(facts.bookmarks.size(), outline.size());
+  ASSERT_GT(outline.size(), 5u);
+  for (size_t i = 0; i < outline.size(); ++i) {
+    EXPECT_EQ(facts.bookmarks[i].title, outline[i].title);
+    EXPECT_EQ(facts.bookmarks[i].page, outline[i].page);
+  }
+  EXPECT_EQ(facts.info.at("/Title"), "重力式擁壁の設計計算　" + std::string(kProjectName));
 
   const QString printed = dir_.filePath("printed.pdf");
   PdfPrinter printer(printed);
