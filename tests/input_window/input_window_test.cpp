@@ -24,6 +24,7 @@
 
 #include "app/errors.h"
 #include "app/settings.h"
+#include "families/family_table.h"
 #include "input_window/older_record_mapping.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
@@ -62,6 +63,7 @@ class WindowTest : public ::testing::Test {
     window_.reset();
     window_ =
         std::make_unique<InputWindow>(install_->StartUp(), messages_, dialogs_, std::move(hooks));
+    ProgramFamilies().InstallSketches(*window_->Sketch());  // as main gives them
     window_->show();
     window_->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));

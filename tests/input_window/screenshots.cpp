@@ -8,6 +8,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "families/family_table.h"
 #include "gtest/gtest.h"
 #include "input_window/input_window.h"
 #include "window_test_support.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   ScriptedMessages messages;
   ScriptedDialogs dialogs;
   ktv::InputWindow window(install.Values(), messages, dialogs);
+  ktv::ProgramFamilies().InstallSketches(*window.Sketch());
   window.show();
   QTest::qWait(200);
   for (int family : {0, 2}) {
