@@ -1,7 +1,10 @@
 #include "report_tool.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QFile>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <exception>
@@ -114,32 +117,26 @@ bool SameFile(const std::string& a, const std::string& b) {
          std::filesystem::absolute(b, ec).lexically_normal();
 }
 
-// Writes a regular file under a temporary name beside it and renames it into place, so that a
-// failed write leaves any earlier file as it was; a symbolic link keeps pointing at the new file.
-// Anything that is not a regular file (a pipe, a device) is written directly.
-template <typename WriteFn>
-void WriteOutput(const std::string& path, WriteFn write) {
+// A regular file is replaced whole through QSaveFile, so that a failed write leaves any earlier
+// file as it was; a symbolic link keeps pointing at the new file. Anything that is not a regular
+// file (a pipe, a device) is written directly.
+void WriteOutput(const std::string& path, const QByteArray& content) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const fs::file_status st = fs::status(path, ec);
+  const QString name = QString::fromStdString(path);
   if (fs::exists(st) && !fs::is_regular_file(st)) {
-    write(path);
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size() || !f.flush()) {
+      throw std::runtime_error(path + ": cannot write the file (" + f.errorString().toStdString() +
+                               ")");
+    }
     return;
   }
-  const std::string target = fs::exists(st) ? fs::canonical(path, ec).string() : path;
-  const std::string tmp = target + ".tmp";
-  try {
-    write(tmp);
-  } catch (...) {
-    std::error_code ignore;
-    fs::remove(tmp, ignore);
-    throw;
-  }
-  fs::rename(tmp, target, ec);
-  if (ec) {
-    std::error_code ignore;
-    fs::remove(tmp, ignore);
-    throw std::runtime_error(path + ": cannot write the file (" + ec.message() + ")");
+  QSaveFile f(name);
+  if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size() || !f.commit()) {
+    throw std::runtime_error(path + ": cannot write the file (" + f.errorString().toStdString() +
+                             ")");
   }
 }
 
@@ -151,12 +148,7 @@ void WriteTextFile(const std::string& path, const std::string& content, std::ost
     if (!out) throw std::runtime_error("cannot write to the standard output");
     return;
   }
-  WriteOutput(path, [&](const std::string& tmp) {
-    std::ofstream f(tmp, std::ios::binary);
-    f << content;
-    f.close();
-    if (!f) throw std::runtime_error(path + ": cannot write the file");
-  });
+  WriteOutput(path, QByteArray::fromStdString(content));
 }
 
 // The window's per-family memory as a project file holds it: each stored shape in millimetres,
@@ -272,7 +264,7 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
     }
     const fs::file_status st = fs::status(*output, ec);
     if (temporaries && (!fs::exists(st) || fs::is_regular_file(st))) {
-      temporaries->Add((fs::exists(st) ? fs::canonical(*output, ec).string() : *output) + ".tmp");
+      temporaries->AddSaveFileOf(fs::exists(st) ? fs::canonical(*output, ec).string() : *output);
     }
   }
 
@@ -330,8 +322,12 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
   writer.SetProperties(std::move(properties));
   try {
     if (!o.pdf.empty()) {
-      WriteOutput(o.pdf,
-                  [&](const std::string& tmp) { WritePdf(writer, QString::fromStdString(tmp)); });
+      // Drawn into the private folder first: the PDF writer takes a file name.
+      QFile pdf(work.path() + "/report.pdf");
+      WritePdf(writer, pdf.fileName());
+      if (!pdf.open(QIODevice::ReadOnly))
+        throw std::runtime_error(o.pdf + ": cannot write the file");
+      WriteOutput(o.pdf, pdf.readAll());
     }
     if (!o.text.empty()) WriteTextFile(o.text, DocumentText(writer), out);
     if (!o.json.empty()) WriteTextFile(o.json, result.results_json, out);

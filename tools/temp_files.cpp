@@ -4,6 +4,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -18,7 +20,33 @@ void RemovePath(const std::string& path) {
   std::filesystem::remove_all(path, ignore);
 }
 
+// QSaveFile's temporary files beside `target`: the name, a dot and six letters or digits.
+std::vector<std::string> SaveFileTemporaries(const std::string& target) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> found;
+  const fs::path t(target);
+  const std::string prefix = t.filename().string() + ".";
+  std::error_code ec;
+  fs::path folder = t.parent_path();
+  if (folder.empty()) folder = ".";
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    if (std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                    [](unsigned char c) { return std::isalnum(c) != 0; })) {
+      found.push_back(it->path().string());
+    }
+  }
+  return found;
+}
+
 }  // namespace
+
+void TemporaryFiles::AddSaveFileOf(const std::string& target) {
+  std::lock_guard lock(mutex_);
+  if (removed_) return;
+  save_files_.push_back({target, SaveFileTemporaries(target)});
+}
 
 void TemporaryFiles::Add(const std::string& path) {
   std::lock_guard lock(mutex_);
@@ -34,6 +62,15 @@ void TemporaryFiles::RemoveAll() {
   removed_ = true;
   for (const std::string& path : paths_) RemovePath(path);
   paths_.clear();
+  for (const SaveFileOf& s : save_files_) {
+    for (const std::string& path : SaveFileTemporaries(s.target)) {
+      if (std::find(s.existing.begin(), s.existing.end(), path) == s.existing.end()) {
+        std::error_code ignore;
+        std::filesystem::remove(path, ignore);
+      }
+    }
+  }
+  save_files_.clear();
 }
 
 void RemoveOnTermination(std::shared_ptr<TemporaryFiles> files, const char* program_name) {

@@ -12,12 +12,20 @@ class TemporaryFiles {
  public:
   // A file or a folder (removed with its content).
   void Add(const std::string& path);
+  // The temporary files that QSaveFile may make beside `target` while replacing it: its name, a dot
+  // and six letters or digits. Files of that form that exist already are left alone.
+  void AddSaveFileOf(const std::string& target);
   // Removes every path added so far; later Adds are removed at once.
   void RemoveAll();
 
  private:
   std::mutex mutex_;
+  struct SaveFileOf {
+    std::string target;
+    std::vector<std::string> existing;
+  };
   std::vector<std::string> paths_;
+  std::vector<SaveFileOf> save_files_;
   bool removed_ = false;
 };
 

@@ -29,6 +29,12 @@ class FamilyTable {
   const FamilyParts& Of(WallFamily family) const { return parts_[CodeOf(family)]; }
   // The report entries by family code, for BuildReport and the preview window.
   const FamilyEntryTable& ReportEntries() const { return entries_; }
+  // Gives the sketch panel the drawer of every family that has one.
+  void InstallSketches(SketchPanel& panel) const {
+    for (WallFamily f : kWallFamilies) {
+      if (Of(f).sketch) panel.SetDrawer(CodeOf(f), Of(f).sketch);
+    }
+  }
 
  private:
   std::array<FamilyParts, kWallFamilyCount> parts_;

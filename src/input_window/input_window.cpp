@@ -515,7 +515,8 @@ void InputWindow::NewProject() {
   CommandGuard guard(this);
   const QString working = startup_.working_database_path;
   // The empty database is made beside the working one and then put in its place, so that a
-  // failure leaves the current project file as it was.
+  // failure leaves the current project file as it was. (SQLite writes the file itself, through its
+  // own file layer, so QSaveFile cannot carry it.)
   const std::string fresh = S(working) + ".new";
   try {
     QDir().mkpath(startup_.folders.data);

@@ -119,9 +119,7 @@ int main(int argc, char** argv) {
   const ktv::FamilyTable& families = ktv::ProgramFamilies();
   ktv::UsePreviewWindow(hooks, *values, messages, dialogs, families.ReportEntries());
   ktv::InputWindow window(*values, messages, dialogs, std::move(hooks));
-  for (ktv::WallFamily f : ktv::kWallFamilies) {
-    if (families.Of(f).sketch) window.Sketch()->SetDrawer(ktv::CodeOf(f), families.Of(f).sketch);
-  }
+  families.InstallSketches(*window.Sketch());
   messages.SetParent(&window);
   dialogs.SetParent(&window);
   window.show();

@@ -2,6 +2,8 @@
 
 #include <iconv.h>
 
+#include <QSaveFile>
+#include <QString>
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -519,23 +521,12 @@ void ExportOlderFormatRecord(const std::string& path, const OlderFormatRecord& r
   content.resize(records * kRecordLength, 0);
   std::copy(first.begin(), first.end(), content.begin());
 
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) Fail(path, "cannot write the file (cannot create " + temporary + ")");
-    out.write(reinterpret_cast<const char*>(content.data()),
-              static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
-      fs::remove(temporary, ec);
-      Fail(path, "cannot write the file (writing " + temporary + " failed)");
-    }
-  }
-  fs::rename(temporary, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    Fail(path, "cannot write the file (" + SystemMessage(ec) + ")");
+  // Replaced whole, so that a failed write leaves the earlier file as it was.
+  QSaveFile out(QString::fromStdString(path));
+  const auto size = static_cast<qint64>(content.size());
+  if (!out.open(QIODevice::WriteOnly) ||
+      out.write(reinterpret_cast<const char*>(content.data()), size) != size || !out.commit()) {
+    Fail(path, "cannot write the file (" + out.errorString().toStdString() + ")");
   }
 }
 

@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -779,6 +783,8 @@ void CopyProjectFile(const std::string& from, const std::string& to) {
   namespace fs = std::filesystem;
   const ProjectDatabase source = ProjectDatabase::OpenReadOnly(from);
   CheckStoredValues(source);
+  // SQLite writes the copy itself through its own file layer, which QSaveFile cannot stand in for:
+  // the copy is made under a temporary name and renamed into place.
   const std::string tmp = to + ".tmp";
   std::error_code ec;
   fs::remove(tmp, ec);
@@ -812,19 +818,25 @@ void CopyProjectFile(const std::string& from, const std::string& to) {
 }
 
 void CopyDatabaseFile(const std::string& from, const std::string& to) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  std::string tmp = to + ".tmp";
-  fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    throw ProjectError(to + ": cannot copy " + from + " to it");
+  QFile source(QString::fromStdString(from));
+  if (!source.open(QIODevice::ReadOnly)) {
+    throw ProjectError(to + ": cannot copy " + from + " to it (" +
+                       source.errorString().toStdString() + ")");
   }
-  fs::rename(tmp, to, ec);
-  if (ec) {
-    std::error_code ignore;
-    fs::remove(tmp, ignore);
-    throw ProjectError(to + ": cannot write the file (" + ec.message() + ")");
+  // Replaced whole, so that a failed copy leaves the earlier file as it was.
+  QSaveFile target(QString::fromStdString(to));
+  if (!target.open(QIODevice::WriteOnly)) {
+    throw ProjectError(to + ": cannot write the file (" + target.errorString().toStdString() + ")");
+  }
+  while (!source.atEnd()) {
+    const QByteArray block = source.read(1 << 20);
+    if (block.isEmpty() || target.write(block) != block.size()) {
+      target.cancelWriting();
+      throw ProjectError(to + ": cannot copy " + from + " to it");
+    }
+  }
+  if (!target.commit()) {
+    throw ProjectError(to + ": cannot write the file (" + target.errorString().toStdString() + ")");
   }
 }
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QSaveFile>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -21,7 +22,6 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <exception>
-#include <filesystem>
 
 #include "app/errors.h"
 #include "app/format.h"
@@ -81,21 +81,40 @@ QString SafeFileName(QString name) {
   return name.isEmpty() ? QStringLiteral("計算書") : name;
 }
 
-// Written next to the target under a temporary name and renamed over it, so that a failed write
-// leaves an existing file as it was.
-void WritePdfReplacing(const ReportWriter& doc, const QString& path) {
-  const QFileInfo target(path);
-  QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                      QStringLiteral(".XXXXXX"));
-  if (!temp.open()) {
-    throw ReportError("The folder \"" + Native(target.absolutePath()) + "\" cannot be written to");
+// Why a file could not be written, in the words of the message box.
+std::string FileErrorText(QFileDevice::FileError error) {
+  switch (error) {
+    case QFileDevice::PermissionsError:
+      return "書き込みが許可されていません。";
+    case QFileDevice::ResourceError:
+      return "ディスクの空き容量が足りません。";
+    case QFileDevice::OpenError:
+      return "ファイルを作成できません。フォルダが存在し、書き込みが許可されているか確認してくださ"
+             "い。";
+    case QFileDevice::RenameError:
+      return "既存のファイルを置き換えられません。";
+    default:
+      return "ファイルの書き込みに失敗しました。";
   }
-  temp.close();
-  WritePdf(doc, temp.fileName());
-  std::error_code ec;
-  std::filesystem::rename(temp.fileName().toStdString(), path.toStdString(), ec);
-  if (ec) {
-    throw ReportError("The file \"" + Native(path) + "\" cannot be replaced: " + ec.message());
+}
+
+// Drawn into a private temporary file first (the PDF writer takes a file name), then put in place
+// whole through QSaveFile, so that a failed write leaves an existing file as it was.
+void WritePdfReplacing(const ReportWriter& doc, const QString& path) {
+  QTemporaryFile drawn(QDir::temp().filePath(QStringLiteral("ktv-pn3-XXXXXX.pdf")));
+  if (!drawn.open())
+    throw ReportError("一時ファイルを作成できません。" + FileErrorText(drawn.error()));
+  drawn.close();
+  try {
+    WritePdf(doc, drawn.fileName());
+  } catch (const ReportError&) {
+    throw ReportError("PDFを作成できません。");
+  }
+  if (!drawn.open()) throw ReportError("PDFを作成できません。");
+  const QByteArray content = drawn.readAll();
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit()) {
+    throw ReportError(FileErrorText(out.error()));
   }
 }
 

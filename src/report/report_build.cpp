@@ -36,16 +36,12 @@ void ApplyPageSetup(ReportWriter& writer, int phase, const std::string& project_
 CoverData ReadCoverData(const std::string& working_database_path) {
   CoverData data;
   data.title = kFullTitle;
-  // The cover is written whatever state the database is in: any failure leaves the fields blank.
-  try {
-    ProjectDatabase db = ProjectDatabase::Open(working_database_path);
-    if (auto row = db.ReadProjectName()) {
-      data.project_name = row->cname;
-      data.date_text = row->data;
-    }
-  } catch (...) {
-    data.project_name.clear();
-    data.date_text.clear();
+  // A database that cannot be read ends the build (ProjectError): a report whose cover and
+  // headers lost the project name must not pass for a complete one.
+  ProjectDatabase db = ProjectDatabase::Open(working_database_path);
+  if (auto row = db.ReadProjectName()) {
+    data.project_name = row->cname;
+    data.date_text = row->data;
   }
   auto settings = OpenUserSettings();
   data.office_name = settings->value(kKeyOfficeName, QString()).toString().toStdString();

@@ -19,9 +19,9 @@ inline constexpr int kPageSetupReport = 2;    // header "工事名：" + name | 
 void ApplyPageSetup(ReportWriter& writer, int phase, const std::string& project_name,
                     const std::string& title);
 
-// Project name and date from tbl工事名 of the working database (blank on any database error or
-// an empty table), the office name and the two cover switches from the settings store, the title
-// from the program title.
+// Project name and date from tbl工事名 of the working database (blank for an empty table; a
+// database that cannot be read throws ProjectError), the office name and the two cover switches
+// from the settings store, the title from the program title.
 CoverData ReadCoverData(const std::string& working_database_path);
 
 struct ReportBuildResult {

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "sketch/gravity_sketch.h"
 #include "sketch/sketch_view.h"
 
 namespace ktv {
@@ -73,7 +72,6 @@ QFrame* Group(QWidget* parent, std::initializer_list<QWidget*> members) {
 
 SketchPanel::SketchPanel(MessageSink& sink, QWidget* parent) : QWidget(parent), sink_(sink) {
   setObjectName(QStringLiteral("SketchPanel"));
-  drawers_[kGravity] = DrawGravitySketch;
 
   view_ = new SketchView(this);
   zoom_up_ = Button("cmdZoomUp", "拡大", this);

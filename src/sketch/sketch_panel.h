@@ -45,7 +45,8 @@ class SketchPanel : public QWidget {
   void SetInputSource(std::function<SketchInputs()> source);
   void SetInputs(const SketchInputs& inputs);
 
-  // The drawing operation of a family (0..2); the gravity sketch is set from the start.
+  // The drawing operation of a family (0..2); the panel has none until it is given them (the
+  // family table's InstallSketches).
   void SetDrawer(int family, SketchDrawer drawer);
 
   // SketchScaleOffset of a family (0 for a family outside 0..2).

@@ -67,6 +67,7 @@ class WindowTest : public ::testing::Test {
     window_.reset();
     window_ =
         std::make_unique<InputWindow>(install_->StartUp(), messages_, dialogs_, std::move(hooks));
+    ProgramFamilies().InstallSketches(*window_->Sketch());  // as main gives them
     window_->show();
     window_->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
@@ -235,7 +236,7 @@ TEST_F(WindowTest, SwitchingTheFamilyAndBackRestoresTheDimensions) {
 TEST_F(WindowTest, TheFamilyListOpensWithOneClickAfterADimensionWasEdited) {
   Start();
   const FamilyTable& families = ProgramFamilies();
-  for (WallFamily f : kWallFamilies) W().Sketch()->SetDrawer(CodeOf(f), families.Of(f).sketch);
+  families.InstallSketches(*W().Sketch());
   W().SelectPage(1);
   int draws = 0;
   QObject::connect(W().Sketch(), &SketchPanel::sketchDrawn, [&] { ++draws; });
@@ -274,7 +275,7 @@ TEST_F(WindowTest, TheFamilyListOpensWithOneClickAfterADimensionWasEdited) {
 TEST_F(WindowTest, TheSketchButtonsWorkForEveryFamily) {
   Start();
   const FamilyTable& families = ProgramFamilies();
-  for (WallFamily f : kWallFamilies) W().Sketch()->SetDrawer(CodeOf(f), families.Of(f).sketch);
+  families.InstallSketches(*W().Sketch());
   W().SelectPage(1);
   auto section = [&] {
     for (const SketchPrimitive& p : W().Sketch()->View()->Canvas().Primitives()) {

@@ -29,10 +29,7 @@ int main(int argc, char** argv) {
   ScriptedMessages messages;
   ScriptedDialogs dialogs;
   ktv::InputWindow window(install.Values(), messages, dialogs);
-  const ktv::FamilyTable& families = ktv::ProgramFamilies();
-  for (ktv::WallFamily f : ktv::kWallFamilies) {
-    if (families.Of(f).sketch) window.Sketch()->SetDrawer(ktv::CodeOf(f), families.Of(f).sketch);
-  }
+  ktv::ProgramFamilies().InstallSketches(*window.Sketch());
   window.show();
   QTest::qWait(200);
   // The wall page of every family with its standard section.

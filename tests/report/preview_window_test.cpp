@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -714,6 +715,12 @@ TEST_F(Preview, PdfSaveAddsTheSuffixAndKeepsAnOldFileWhenTheWriteFails) {
                                       0),
             0u)
       << sink_.shown[0].text;
+  // The detail is said in Japanese, like the rest of the box.
+  const std::string& text = sink_.shown[0].text;
+  const std::string detail = text.substr(text.find("詳細：") + std::string("詳細：").size());
+  EXPECT_FALSE(detail.empty());
+  EXPECT_EQ(std::count_if(detail.begin(), detail.end(), [](char c) { return std::isalpha(c); }), 0)
+      << text;
   EXPECT_EQ(sink_.beeps, 1);
 }
 

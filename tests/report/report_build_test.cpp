@@ -117,27 +117,38 @@ TEST_F(ReportBuild, SwitchesDefaultToOnAndTheOfficeToEmpty) {
   EXPECT_EQ(d.date_text, "2024/04/01");
 }
 
-TEST_F(ReportBuild, AnUnreadableDatabaseLeavesTheCoverFieldsBlank) {
+// A database that cannot be read ends the build with a message naming it, instead of a report
+// whose cover and headers lost the project name; an empty project table reads as blank.
+TEST_F(ReportBuild, AnUnreadableDatabaseEndsTheBuildAndAnEmptyProjectTableIsBlank) {
   for (std::string path : {dir_.path().toStdString() + "/missing.mdb",
                            dir_.path().toStdString() + "/settings-not-a-db"}) {
+    SCOPED_TRACE(path);
     if (path.find("not-a-db") != std::string::npos) {
       FILE* f = std::fopen(path.c_str(), "w");
       std::fputs("not a database", f);
       std::fclose(f);
     }
-    CoverData d = ReadCoverData(path);
-    EXPECT_EQ(d.project_name, "");
-    EXPECT_EQ(d.date_text, "");
+    EXPECT_THROW(ReadCoverData(path), ProjectError);
     ReportContext c = context_;
     c.working_database_path = path;
+    bool entry_ran = false;
     ReportWriter w;
-    ReportBuildResult r = BuildReport(w, WallFamily::Gravity, c, OneEntry(0));
-    EXPECT_TRUE(r.complete) << r.error;
-    EXPECT_EQ(w.Pages().at(1).header, std::string("工事名：||") + kFullTitle);
+    ReportBuildResult r =
+        BuildReport(w, WallFamily::Gravity, c,
+                    OneEntry(0, [&](ReportWriter&, const ReportContext&) { entry_ran = true; }));
+    EXPECT_FALSE(r.complete);
+    EXPECT_FALSE(entry_ran);
+    EXPECT_NE(r.error.find(path), std::string::npos) << r.error;
+    EXPECT_THROW(std::rethrow_exception(r.failure), ProjectError);
+    EXPECT_TRUE(w.Pages().empty());
   }
-  // An empty project table reads as blank too.
   CreateProjectDatabase(db_path_);
-  EXPECT_EQ(ReadCoverData(db_path_).project_name, "");
+  const CoverData d = ReadCoverData(db_path_);
+  EXPECT_EQ(d.project_name, "");
+  EXPECT_EQ(d.date_text, "");
+  ReportWriter w;
+  EXPECT_TRUE(BuildReport(w, WallFamily::Gravity, context_, OneEntry(0)).complete);
+  EXPECT_EQ(w.Pages().at(1).header, std::string("工事名：||") + kFullTitle);
 }
 
 TEST_F(ReportBuild, AFamilyWithoutAnEntryIsAnErrorNotACoverAndAnEmptyPage) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/messages.h"
+#include "families/family_table.h"
 #include "sketch/gravity_sketch.h"
 #include "sketch/sketch_view.h"
 #include "sketch_test_support.h"
@@ -57,6 +58,7 @@ class SketchPanelTest : public ::testing::Test {
  protected:
   SketchPanelTest() : panel(sink) {
     inputs = StandardGravityInputs();
+    ProgramFamilies().InstallSketches(panel);
     panel.SetInputSource([this] { return inputs; });
     QObject::connect(&panel, &SketchPanel::sketchDrawn, [this] { ++draws; });
     panel.resize(420, 480);
@@ -262,6 +264,7 @@ TEST_F(SketchPanelTest, DrawingLeavesTheWindowAloneAndMessagesFollowIt) {
 TEST_F(SketchPanelTest, FamilyWithoutASketchShowsNothing) {
   panel.DrawSketch();
   ASSERT_NE(FindSection(Canvas()), nullptr);
+  panel.SetDrawer(kLeaning, SketchDrawer());
   inputs.family = kLeaning;
   panel.DrawSketch();
   EXPECT_TRUE(Canvas().Primitives().empty());

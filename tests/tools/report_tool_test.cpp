@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -413,11 +414,39 @@ TEST(ReportToolCommand, RemovesItsTemporaryFilesWhenTerminated) {
       ++stopped;
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+    // Nothing but the outputs themselves: no temporary file of an output (QSaveFile's or other).
     for (const auto& e : std::filesystem::directory_iterator(dir)) {
-      EXPECT_NE(e.path().extension(), ".tmp") << e.path();
+      const std::string name = e.path().filename().string();
+      EXPECT_TRUE(name == "tmp" || name == "runtime" || name == "r.pdf" || name == "r.txt")
+          << e.path();
     }
   }
   EXPECT_GT(stopped, 0);
+}
+
+// The removal on a signal takes the temporary files that QSaveFile makes beside an output, and
+// leaves alone every other file, those of the same form that were there before included.
+TEST(ReportToolCommand, TemporaryFilesOfASaveFileAreThoseMadeAfterward) {
+  const std::filesystem::path dir = kOut + "/save_file_temporaries";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  auto touch = [&](const std::string& name) { std::ofstream(dir / name) << "x"; };
+  touch("r.pdf");
+  touch("r.pdf.Before");
+  TemporaryFiles files;
+  files.AddSaveFileOf((dir / "r.pdf").string());
+  for (const char* name : {"r.pdf.aB3xY9", "r.pdf.Later", "r.pdf.bak", "r.pdf.aB3xY9Z",
+                           "r.pdf.a-3xY9", "xr.pdf.aB3xY9", "s.pdf.aB3xY9"}) {
+    touch(name);
+  }
+  files.RemoveAll();
+  std::set<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    left.insert(e.path().filename().string());
+  }
+  EXPECT_EQ(left, (std::set<std::string>{"r.pdf", "r.pdf.Before", "r.pdf.Later", "r.pdf.bak",
+                                         "r.pdf.aB3xY9Z", "r.pdf.a-3xY9", "xr.pdf.aB3xY9",
+                                         "s.pdf.aB3xY9"}));
 }
 
 }  // namespace
