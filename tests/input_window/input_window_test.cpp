@@ -235,8 +235,6 @@ TEST_F(WindowTest, SwitchingTheFamilyAndBackRestoresTheDimensions) {
 // the one click opens it, and the family picked from it is drawn.
 TEST_F(WindowTest, TheFamilyListOpensWithOneClickAfterADimensionWasEdited) {
   Start();
-  const FamilyTable& families = ProgramFamilies();
-  families.InstallSketches(*W().Sketch());
   W().SelectPage(1);
   int draws = 0;
   QObject::connect(W().Sketch(), &SketchPanel::sketchDrawn, [&] { ++draws; });
@@ -274,8 +272,6 @@ TEST_F(WindowTest, TheFamilyListOpensWithOneClickAfterADimensionWasEdited) {
 // the family shown.
 TEST_F(WindowTest, TheSketchButtonsWorkForEveryFamily) {
   Start();
-  const FamilyTable& families = ProgramFamilies();
-  families.InstallSketches(*W().Sketch());
   W().SelectPage(1);
   auto section = [&] {
     for (const SketchPrimitive& p : W().Sketch()->View()->Canvas().Primitives()) {
