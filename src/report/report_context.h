@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "app/checks.h"
 #include "app/messages.h"
 #include "app/standard_sizes.h"
 #include "app/wall_family.h"
@@ -25,6 +26,9 @@ struct ReportContext {
   // When set, the entry stores here its results as a JSON object, from the same calculation that
   // wrote the chapters.
   std::string* results_json = nullptr;
+  // When set, the entry stores here every check of the wall (value, limit, verdict), from the same
+  // calculation; the batch command's summary table is made of them.
+  WallChecks* checks = nullptr;
 };
 
 // Writes the chapters of one wall family after the cover and the first page break. A

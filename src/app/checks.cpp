@@ -1,0 +1,20 @@
+#include "app/checks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace ktv {
+
+double Utilisation(const CheckRow& row) {
+  const double ratio =
+      row.verdict.side == SafeSide::Below ? row.value / row.limit : row.limit / row.value;
+  // A ratio that is not a number (0/0) or a failed row whose ratio reads as safe (a negative
+  // limit) still has to sort after every passing row.
+  if (!row.verdict.ok) {
+    return std::isfinite(ratio) && ratio >= 1 ? ratio : std::numeric_limits<double>::max();
+  }
+  return std::isfinite(ratio) ? std::min(ratio, 1.0) : 1.0;
+}
+
+}  // namespace ktv
