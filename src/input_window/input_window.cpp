@@ -499,7 +499,7 @@ bool InputWindow::WriteWindowToDatabase() {
 
 void InputWindow::ShowFileError(const QString& what, const QString& path, const std::exception& e) {
   QString text = what + QStringLiteral("\r\n") + QDir::toNativeSeparators(path) +
-                 QStringLiteral("\r\n\r\n詳細：") + QString::fromUtf8(e.what());
+                 QStringLiteral("\r\n\r\n詳細：") + Q(DetailText(e));
   messages_.Beep();
   messages_.Show(MessageIcon::Warning, MessageButtons::Ok, kFullTitle, S(text));
 }
@@ -525,7 +525,7 @@ void InputWindow::NewProject() {
     CreateProjectDatabase(fresh);
     std::error_code ec;
     std::filesystem::rename(fresh, S(working), ec);
-    if (ec) throw ProjectError(S(working) + ": " + ec.message());
+    if (ec) throw ProjectError(FileFault::kCannotReplace, {S(working), ec.message()});
   } catch (const ProjectError& e) {
     RemoveFile(Q(fresh));
     ShowFileError(QString::fromUtf8(kCannotCreate), working, e);

@@ -47,7 +47,7 @@ void EnsureWorkingDatabase(const ktv::StartupValues& values, ktv::MessageSink& m
                    QDir::toNativeSeparators(values.working_database_path) +
                    QStringLiteral("\r\n元のファイルは次の名前で残しました。\r\n") +
                    QDir::toNativeSeparators(aside) + QStringLiteral("\r\n\r\n詳細：") +
-                   QString::fromUtf8(e.what()))
+                   QString::fromStdString(e.japanese()))
                       .toStdString());
   }
 }
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     messages.Show(ktv::MessageIcon::Warning, ktv::MessageButtons::Ok, ktv::kFullTitle,
                   (QStringLiteral("作業用のデータを作成できません。\r\n") +
                    QDir::toNativeSeparators(values->working_database_path) +
-                   QStringLiteral("\r\n\r\n詳細：") + QString::fromUtf8(e.what()))
+                   QStringLiteral("\r\n\r\n詳細：") + QString::fromStdString(e.japanese()))
                       .toStdString());
     return 1;
   }

@@ -89,61 +89,67 @@ int LastIndexOf(std::size_t count) { return static_cast<int>(count) - 1; }
 // trailing numbers count the record's fields.
 template <class Io, class Record>
 void DescribeRecord(Io& io, Record& r) {
-  io.Text("project name", r.project_name);                                            // 1
-  io.FlagFloat("cover option of the project name", r.print_project_name);             // 2
-  io.Text("office name", r.office_name);                                              // 3
-  io.Date("date", r.date);                                                            // 4
-  io.Flag("cover option of the date", r.print_date);                                  // 5
-  io.Choice("unit system", r.si, 1, 2);                                               // 6
-  io.FixedText("unit system name", OlderFormatUnitName(r.si));                        // 7
-  io.Flag("redraw option", r.sync_draw);                                              // 8
-  io.Index("wall family", r.wall_family, 0, kWallFamilyCount - 1);                    // 9
-  io.FixedText("wall family name", OlderFormatFamilyName(r.wall_family));             // 10
-  io.Dimensions(r.dimensions);                                                        // 11
-  io.Flag("shear key option", r.shear_key);                                           // 12
-  io.Flag("counterfort option", r.counterfort);                                       // 13
-  io.Choice("counterfort top option", r.counterfort_to_h0_top, 1, 2);                 // 14
-  io.Index("bar type", r.bar_type, -1, kBarTypeCount - 1);                            // 15
-  io.Index("bar grade", r.bar_grade, -1, LastIndexOf(BarGrades(r.bar_type).size()));  // 16
-  io.Float("σsa", r.sigma_sa);                                                        // 17
-  io.Float("σsaT", r.sigma_saT);                                                      // 18
-  io.Float("Es", r.es);                                                               // 19
-  for (int i = 0; i < kBarPositionCount; ++i) {                                       // 20
-    io.Index(std::string("bar size of ") + kBarPositionNames[i], r.bar_size[i], -1,
-             LastIndexOf(SizeListEntries(r.bar_type, i).size()));
+  io.Text({"project name", "工事名"}, r.project_name);  // 1
+  io.FlagFloat({"cover option of the project name", "表紙に工事名を印刷する指定"},
+               r.print_project_name);                                               // 2
+  io.Text({"office name", "事務所名"}, r.office_name);                              // 3
+  io.Date({"date", "日付"}, r.date);                                                // 4
+  io.Flag({"cover option of the date", "表紙に日付を印刷する指定"}, r.print_date);  // 5
+  io.Choice({"unit system", "単位系"}, r.si, 1, 2);                                 // 6
+  io.FixedText({"unit system name", "単位系の名前"}, OlderFormatUnitName(r.si));    // 7
+  io.Flag({"redraw option", "即時描画の指定"}, r.sync_draw);                        // 8
+  io.Index({"wall family", "擁壁の種類"}, r.wall_family, 0, kWallFamilyCount - 1);  // 9
+  io.FixedText({"wall family name", "擁壁の種類の名前"},
+               OlderFormatFamilyName(r.wall_family));                                          // 10
+  io.Dimensions(r.dimensions);                                                                 // 11
+  io.Flag({"shear key option", "滑り止めの指定"}, r.shear_key);                                // 12
+  io.Flag({"counterfort option", "控え壁の指定"}, r.counterfort);                              // 13
+  io.Choice({"counterfort top option", "控え壁の上端の指定"}, r.counterfort_to_h0_top, 1, 2);  // 14
+  io.Index({"bar type", "鉄筋の種類"}, r.bar_type, -1, kBarTypeCount - 1);                     // 15
+  io.Index({"bar grade", "鉄筋の材質"}, r.bar_grade, -1,
+           LastIndexOf(BarGrades(r.bar_type).size()));  // 16
+  io.Float("σsa", r.sigma_sa);                          // 17
+  io.Float("σsaT", r.sigma_saT);                        // 18
+  io.Float("Es", r.es);                                 // 19
+  for (int i = 0; i < kBarPositionCount; ++i) {         // 20
+    io.Index({std::string("bar size of ") + kBarPositionNames[i],
+              std::string(kBarPositionNames[i]) + "の鉄筋径"},
+             r.bar_size[i], -1, LastIndexOf(SizeListEntries(r.bar_type, i).size()));
   }
   for (int i = 0; i < kBarPositionCount; ++i) {  // 21
-    io.Spacing(std::string("spacing @ of ") + kBarPositionNames[i], r.bar_spacing[i]);
+    io.Spacing({std::string("spacing @ of ") + kBarPositionNames[i],
+                std::string(kBarPositionNames[i]) + "の間隔@"},
+               r.bar_spacing[i]);
   }
-  io.Float("Fc", r.fc);                                     // 22
-  io.Float("σcac", r.sigma_cac);                            // 23
-  io.Float("σcat", r.sigma_cat);                            // 24
-  io.Float("τa", r.tau_a);                                  // 25
-  io.Float("γc", r.gamma_c);                                // 26
-  io.Float("Ec", r.ec);                                     // 27
-  io.ReservedFloats("reserved field after Ec", 3);          // 28
-  io.Float("h of A-A'", r.h_aa);                            // 29
-  io.ReservedFloats("reserved field after h of A-A'", 5);   // 30
-  io.Float("dt of C-C'", r.dt_cc);                          // 31
-  io.ReservedFloats("reserved field after dt of C-C'", 5);  // 32
-  io.Float("dt of A-A'", r.dt_aa);                          // 33
-  io.ReservedFloats("reserved field after dt of A-A'", 2);  // 34
-  io.Float("kh", r.kh);                                     // 35
-  io.Float("C", r.c);                                       // 36
-  io.Float("tanφB", r.tan_phi_b);                           // 37
-  io.Float("γ", r.gamma);                                   // 38
-  io.Float("φ", r.phi);                                     // 39
-  io.Float("ν1", r.nu[0]);                                  // 40
+  io.Float("Fc", r.fc);                                                                     // 22
+  io.Float("σcac", r.sigma_cac);                                                            // 23
+  io.Float("σcat", r.sigma_cat);                                                            // 24
+  io.Float("τa", r.tau_a);                                                                  // 25
+  io.Float("γc", r.gamma_c);                                                                // 26
+  io.Float("Ec", r.ec);                                                                     // 27
+  io.ReservedFloats({"reserved field after Ec", "Ecの後の予備の項目"}, 3);                  // 28
+  io.Float({"h of A-A'", "A-A'の高さh"}, r.h_aa);                                           // 29
+  io.ReservedFloats({"reserved field after h of A-A'", "A-A'の高さhの後の予備の項目"}, 5);  // 30
+  io.Float({"dt of C-C'", "C-C'のdt"}, r.dt_cc);                                            // 31
+  io.ReservedFloats({"reserved field after dt of C-C'", "C-C'のdtの後の予備の項目"}, 5);    // 32
+  io.Float({"dt of A-A'", "A-A'のdt"}, r.dt_aa);                                            // 33
+  io.ReservedFloats({"reserved field after dt of A-A'", "A-A'のdtの後の予備の項目"}, 2);    // 34
+  io.Float("kh", r.kh);                                                                     // 35
+  io.Float("C", r.c);                                                                       // 36
+  io.Float("tanφB", r.tan_phi_b);                                                           // 37
+  io.Float("γ", r.gamma);                                                                   // 38
+  io.Float("φ", r.phi);                                                                     // 39
+  io.Float("ν1", r.nu[0]);                                                                  // 40
   io.Float("ν2", r.nu[1]);
   io.Float("ν3", r.nu[2]);
-  io.Float("Ko", r.ko);                                                        // 41
-  io.Choice("earth-pressure option", r.regulation_table, -1, 0);               // 42
-  io.Index("soil class", r.soil_class, -1, LastIndexOf(kSoilClasses.size()));  // 43
-  io.Float("qa (normal)", r.qa_normal);                                        // 44
-  io.Float("qa (seismic)", r.qa_seismic);
-  io.Float("sliding factor (normal)", r.sliding_normal);  // 45
-  io.Float("sliding factor (seismic)", r.sliding_seismic);
-  io.ReservedInts("reserve block", kReserveCount);  // 46
+  io.Float("Ko", r.ko);                                                                        // 41
+  io.Choice({"earth-pressure option", "土圧係数の選択"}, r.regulation_table, -1, 0);           // 42
+  io.Index({"soil class", "土質の種類"}, r.soil_class, -1, LastIndexOf(kSoilClasses.size()));  // 43
+  io.Float({"qa (normal)", "qa（常時）"}, r.qa_normal);                                        // 44
+  io.Float({"qa (seismic)", "qa（地震時）"}, r.qa_seismic);
+  io.Float({"sliding factor (normal)", "滑動の安全率（常時）"}, r.sliding_normal);  // 45
+  io.Float({"sliding factor (seismic)", "滑動の安全率（地震時）"}, r.sliding_seismic);
+  io.ReservedInts({"reserve block", "予備の領域"}, kReserveCount);  // 46
 }
 
 // --- CP932 through iconv -------------------------------------------------------------------
@@ -182,36 +188,36 @@ Conversion Convert(const char* to, const char* from, std::string_view in, std::s
   return result;
 }
 
-[[noreturn]] void Fail(const std::string& file, const std::string& what) {
-  throw OlderFormatError(file + ": " + what);
+[[noreturn]] void Fail(FileFault fault, const std::vector<FileField>& pieces) {
+  throw OlderFormatError(fault, pieces);
 }
 
-std::string ToCp932(const std::string& file, const std::string& field, std::string_view utf8) {
+std::string ToCp932(const std::string& file, const FileField& field, std::string_view utf8) {
   std::string out;
   switch (Convert("CP932", "UTF-8", utf8, out)) {
     case Conversion::kOk:
       break;
     case Conversion::kInvalid:
-      Fail(file, "the " + field + " holds a character that has no CP932 form");
+      Fail(FileFault::kNoCp932Form, {file, field});
     case Conversion::kUnavailable:
-      Fail(file, "the CP932 text conversion is not available on this system");
+      Fail(FileFault::kNoCp932Conversion, {file});
   }
-  if (out.find('\0') != std::string::npos) Fail(file, "the " + field + " holds a NUL character");
+  if (out.find('\0') != std::string::npos) Fail(FileFault::kNulCharacter, {file, field});
   return out;
 }
 
-std::string FromCp932(const std::string& file, const std::string& field, std::string_view cp932) {
+std::string FromCp932(const std::string& file, const FileField& field, std::string_view cp932) {
   if (cp932.find('\0') != std::string_view::npos) {
-    Fail(file, "the " + field + " holds a NUL character");
+    Fail(FileFault::kNulCharacter, {file, field});
   }
   std::string out;
   switch (Convert("UTF-8", "CP932", cp932, out)) {
     case Conversion::kOk:
       break;
     case Conversion::kInvalid:
-      Fail(file, "the " + field + " is not valid CP932 text");
+      Fail(FileFault::kNotCp932, {file, field});
     case Conversion::kUnavailable:
-      Fail(file, "the CP932 text conversion is not available on this system");
+      Fail(FileFault::kNoCp932Conversion, {file});
   }
   return out;
 }
@@ -232,7 +238,7 @@ class RecordWriter {
  public:
   explicit RecordWriter(const std::string& file) : file_(file) { bytes_.reserve(kRecordLength); }
 
-  void Text(const std::string& field, const std::string& text) {
+  void Text(const FileField& field, const std::string& text) {
     const std::string cp932 = ToCp932(file_, field, TrimBlanks(text));
     name_bytes_ += cp932.size();
     // Long names are refused once they alone exceed the record, before the 16-bit count is cut.
@@ -240,41 +246,41 @@ class RecordWriter {
     U16(static_cast<uint16_t>(cp932.size()));
     bytes_.insert(bytes_.end(), cp932.begin(), cp932.end());
   }
-  void FixedText(const std::string& field, std::string_view text) {
+  void FixedText(const FileField& field, std::string_view text) {
     const std::string cp932 = ToCp932(file_, field, text);
     U16(static_cast<uint16_t>(cp932.size()));
     bytes_.insert(bytes_.end(), cp932.begin(), cp932.end());
   }
-  void Date(const std::string& field, double serial) {
-    if (!std::isfinite(serial)) Fail(file_, "the " + field + " is not a number");
+  void Date(const FileField& field, double serial) {
+    if (!std::isfinite(serial)) Fail(FileFault::kNotANumber, {file_, field});
     if (serial < kFirstDateSerial || serial >= kEndDateSerial) {
-      Fail(file_, "the " + field + " (" + Shown(serial) + ") lies outside the years 100 to 9999");
+      Fail(FileFault::kDateOutside, {file_, field, Shown(serial)});
     }
     U64(std::bit_cast<uint64_t>(serial));
   }
-  void Float(const std::string& field, float v) {
-    if (!std::isfinite(v)) Fail(file_, "the value of " + field + " is not a finite number");
+  void Float(const FileField& field, float v) {
+    if (!std::isfinite(v)) Fail(FileFault::kNotFinite, {file_, field});
     U32(std::bit_cast<uint32_t>(v));
   }
-  void FlagFloat(const std::string&, bool v) { U32(std::bit_cast<uint32_t>(v ? 1.0f : 0.0f)); }
-  void Flag(const std::string&, bool v) { U16(v ? 1 : 0); }
-  void Choice(const std::string&, bool v, int16_t if_true, int16_t if_false) {
+  void FlagFloat(const FileField&, bool v) { U32(std::bit_cast<uint32_t>(v ? 1.0f : 0.0f)); }
+  void Flag(const FileField&, bool v) { U16(v ? 1 : 0); }
+  void Choice(const FileField&, bool v, int16_t if_true, int16_t if_false) {
     U16(static_cast<uint16_t>(v ? if_true : if_false));
   }
-  void Index(const std::string& field, int16_t v, int first, int last) {
+  void Index(const FileField& field, int16_t v, int first, int last) {
     if (v < first || v > last) {
-      Fail(file_, "the " + field + " " + std::to_string(v) + " lies outside its list (" +
-                      std::to_string(first) + " to " + std::to_string(last) + ")");
+      Fail(FileFault::kOutsideList,
+           {file_, field, std::to_string(v), std::to_string(first), std::to_string(last)});
     }
     U16(static_cast<uint16_t>(v));
   }
   // Spacings are whole millimetres in the record, halves going to the even neighbour.
-  void Spacing(const std::string& field, float v) {
+  void Spacing(const FileField& field, float v) {
     // RoundHalfEven saturates, so a value beyond int still lands outside the 16-bit range.
     const int rounded = RoundHalfEven(v);
     if (!std::isfinite(v) || rounded < std::numeric_limits<int16_t>::min() ||
         rounded > std::numeric_limits<int16_t>::max()) {
-      Fail(file_, "the " + field + " (" + Shown(v) + ") does not fit the record's 16-bit field");
+      Fail(FileFault::kSpacingTooWide, {file_, field, Shown(v)});
     }
     U16(static_cast<uint16_t>(static_cast<int16_t>(rounded)));
   }
@@ -282,16 +288,15 @@ class RecordWriter {
     std::array<float, kDimensionCount> block{};
     for (const auto& slot : kDimensionSlots) {
       const float v = d.*slot.member;
-      if (!std::isfinite(v))
-        Fail(file_, std::string("the value of ") + slot.name + " is not a finite number");
+      if (!std::isfinite(v)) Fail(FileFault::kNotFinite, {file_, slot.name});
       block[slot.index] = v;
     }
     for (float v : block) U32(std::bit_cast<uint32_t>(v));
   }
-  void ReservedFloats(const std::string&, int count) {
+  void ReservedFloats(const FileField&, int count) {
     for (int i = 0; i < count; ++i) U32(0);
   }
-  void ReservedInts(const std::string&, int count) {
+  void ReservedInts(const FileField&, int count) {
     for (int i = 0; i < count; ++i) U32(0);
   }
 
@@ -304,9 +309,8 @@ class RecordWriter {
  private:
   [[noreturn]] void TooLong() {
     // Everything but the two names is at most 642 + 24 bytes, which always fits.
-    Fail(file_, "the project name and the office name are too long for the record (they take " +
-                    std::to_string(name_bytes_) + " bytes in CP932; " +
-                    std::to_string(kRecordLength - 642 - 24) + " always fit)");
+    Fail(FileFault::kNamesTooLong,
+         {file_, std::to_string(name_bytes_), std::to_string(kRecordLength - 642 - 24)});
   }
   void U16(uint16_t v) {
     bytes_.push_back(static_cast<uint8_t>(v));
@@ -331,84 +335,83 @@ class RecordReader {
   RecordReader(std::span<const uint8_t> bytes, const std::string& file)
       : bytes_(bytes.first(std::min(bytes.size(), kRecordLength))), file_(file) {}
 
-  void Text(const std::string& field, std::string& text) {
+  void Text(const FileField& field, std::string& text) {
     const uint16_t length = U16(field);
     text = std::string(TrimBlanks(FromCp932(file_, field, TextBytes(field, length))));
   }
-  void FixedText(const std::string& field, std::string_view expected) {
+  void FixedText(const FileField& field, std::string_view expected) {
     const uint16_t length = U16(field);
     const std::string_view stored = TextBytes(field, length);
     if (stored != ToCp932(file_, field, expected)) {
-      Fail(file_,
-           "the " + field + " does not match its code (expected " + std::string(expected) + ")");
+      Fail(FileFault::kNameMismatch, {file_, field, std::string(expected)});
     }
   }
-  void Date(const std::string& field, double& serial) {
+  void Date(const FileField& field, double& serial) {
     serial = std::bit_cast<double>(U64(field));
-    if (!std::isfinite(serial)) Fail(file_, "the " + field + " is not a number");
+    if (!std::isfinite(serial)) Fail(FileFault::kNotANumber, {file_, field});
     if (serial < kFirstDateSerial || serial >= kEndDateSerial) {
-      Fail(file_, "the " + field + " (" + Shown(serial) + ") lies outside the years 100 to 9999");
+      Fail(FileFault::kDateOutside, {file_, field, Shown(serial)});
     }
   }
-  void Float(const std::string& field, float& v) {
+  void Float(const FileField& field, float& v) {
     v = std::bit_cast<float>(U32(field));
-    if (!std::isfinite(v)) Fail(file_, "the value of " + field + " is not a finite number");
+    if (!std::isfinite(v)) Fail(FileFault::kNotFinite, {file_, field});
   }
-  void FlagFloat(const std::string& field, bool& v) {
+  void FlagFloat(const FileField& field, bool& v) {
     const float stored = std::bit_cast<float>(U32(field));
     if (stored != 0.0f && stored != 1.0f) {
-      Fail(file_, "the " + field + " holds " + Shown(stored) + ", not 0 or 1");
+      Fail(FileFault::kNotZeroOrOne, {file_, field, Shown(stored)});
     }
     v = stored == 1.0f;
   }
-  void Flag(const std::string& field, bool& v) {
+  void Flag(const FileField& field, bool& v) {
     const int16_t stored = I16(field);
     if (stored != 0 && stored != 1) {
-      Fail(file_, "the " + field + " holds " + std::to_string(stored) + ", not 0 or 1");
+      Fail(FileFault::kNotZeroOrOne, {file_, field, std::to_string(stored)});
     }
     v = stored == 1;
   }
-  void Choice(const std::string& field, bool& v, int16_t if_true, int16_t if_false) {
+  void Choice(const FileField& field, bool& v, int16_t if_true, int16_t if_false) {
     const int16_t stored = I16(field);
     if (stored != if_true && stored != if_false) {
-      Fail(file_, "the " + field + " holds " + std::to_string(stored) + ", not " +
-                      std::to_string(if_true) + " or " + std::to_string(if_false));
+      Fail(FileFault::kNotEitherCode, {file_, field, std::to_string(stored),
+                                       std::to_string(if_true), std::to_string(if_false)});
     }
     v = stored == if_true;
   }
-  void Index(const std::string& field, int16_t& v, int first, int last) {
+  void Index(const FileField& field, int16_t& v, int first, int last) {
     v = I16(field);
     if (v < first || v > last) {
-      Fail(file_, "the " + field + " " + std::to_string(v) + " lies outside its list (" +
-                      std::to_string(first) + " to " + std::to_string(last) + ")");
+      Fail(FileFault::kOutsideList,
+           {file_, field, std::to_string(v), std::to_string(first), std::to_string(last)});
     }
   }
-  void Spacing(const std::string& field, float& v) { v = static_cast<float>(I16(field)); }
+  void Spacing(const FileField& field, float& v) { v = static_cast<float>(I16(field)); }
   void Dimensions(OlderFormatDimensions& d) {
     std::array<float, kDimensionCount> block{};
-    for (float& v : block) v = std::bit_cast<float>(U32("dimension block"));
+    for (float& v : block) v = std::bit_cast<float>(U32({"dimension block", "寸法の領域"}));
     std::array<bool, kDimensionCount> used{};
     for (const auto& slot : kDimensionSlots) {
       const float v = block[slot.index];
-      if (!std::isfinite(v))
-        Fail(file_, std::string("the value of ") + slot.name + " is not a finite number");
+      if (!std::isfinite(v)) Fail(FileFault::kNotFinite, {file_, slot.name});
       d.*slot.member = v;
       used[slot.index] = true;
     }
     for (int i = 0; i < kDimensionCount; ++i) {
       if (!used[i] && block[i] != 0.0f) {
-        Fail(file_, "the unused dimension index " + std::to_string(i) + " is not 0");
+        Fail(FileFault::kUnusedDimension, {file_, std::to_string(i)});
       }
     }
   }
-  void ReservedFloats(const std::string& field, int count) {
+  void ReservedFloats(const FileField& field, int count) {
     for (int i = 0; i < count; ++i) {
-      if (std::bit_cast<float>(U32(field)) != 0.0f) Fail(file_, "the " + field + " is not 0");
+      if (std::bit_cast<float>(U32(field)) != 0.0f)
+        Fail(FileFault::kReservedNotZero, {file_, field});
     }
   }
-  void ReservedInts(const std::string& field, int count) {
+  void ReservedInts(const FileField& field, int count) {
     for (int i = 0; i < count; ++i) {
-      if (U32(field) != 0) Fail(file_, "the " + field + " is not all 0");
+      if (U32(field) != 0) Fail(FileFault::kReserveNotZero, {file_, field});
     }
   }
 
@@ -416,39 +419,38 @@ class RecordReader {
   void Finish(std::size_t given) {
     if (std::any_of(bytes_.begin() + static_cast<std::ptrdiff_t>(pos_), bytes_.end(),
                     [](uint8_t b) { return b != 0; })) {
-      Fail(file_, "the record holds data after its last field");
+      Fail(FileFault::kDataAfterRecord, {file_});
     }
     if (given < kRecordLength) {
-      Fail(file_, "the record is cut short (" + std::to_string(given) + " of " +
-                      std::to_string(kRecordLength) + " bytes)");
+      Fail(FileFault::kRecordCutShort,
+           {file_, std::to_string(given), std::to_string(kRecordLength)});
     }
   }
 
  private:
-  std::span<const uint8_t> Take(const std::string& field, std::size_t n) {
-    if (n > bytes_.size() - pos_) Fail(file_, "the record ends inside the " + field);
+  std::span<const uint8_t> Take(const FileField& field, std::size_t n) {
+    if (n > bytes_.size() - pos_) Fail(FileFault::kRecordEndsInside, {file_, field});
     auto out = bytes_.subspan(pos_, n);
     pos_ += n;
     return out;
   }
-  std::string_view TextBytes(const std::string& field, uint16_t length) {
+  std::string_view TextBytes(const FileField& field, uint16_t length) {
     if (length > bytes_.size() - pos_) {
-      Fail(file_, "the length of the " + field + " (" + std::to_string(length) +
-                      " bytes) runs past the end of the record");
+      Fail(FileFault::kTextRunsPast, {file_, field, std::to_string(length)});
     }
     auto span = Take(field, length);
     return {reinterpret_cast<const char*>(span.data()), span.size()};
   }
-  uint64_t Unsigned(const std::string& field, std::size_t n) {
+  uint64_t Unsigned(const FileField& field, std::size_t n) {
     auto span = Take(field, n);
     uint64_t v = 0;
     for (std::size_t i = 0; i < n; ++i) v |= static_cast<uint64_t>(span[i]) << (8 * i);
     return v;
   }
-  uint16_t U16(const std::string& field) { return static_cast<uint16_t>(Unsigned(field, 2)); }
-  int16_t I16(const std::string& field) { return static_cast<int16_t>(U16(field)); }
-  uint32_t U32(const std::string& field) { return static_cast<uint32_t>(Unsigned(field, 4)); }
-  uint64_t U64(const std::string& field) { return Unsigned(field, 8); }
+  uint16_t U16(const FileField& field) { return static_cast<uint16_t>(Unsigned(field, 2)); }
+  int16_t I16(const FileField& field) { return static_cast<int16_t>(U16(field)); }
+  uint32_t U32(const FileField& field) { return static_cast<uint32_t>(Unsigned(field, 4)); }
+  uint64_t U64(const FileField& field) { return Unsigned(field, 8); }
 
   std::span<const uint8_t> bytes_;
   std::size_t pos_ = 0;
@@ -489,7 +491,7 @@ std::vector<uint8_t> SerializeOlderFormatRecord(const OlderFormatRecord& record,
 OlderFormatRecord ParseOlderFormatRecord(std::span<const uint8_t> bytes,
                                          const std::string& source) {
   if (bytes.size() > kRecordLength) {
-    Fail(source, "the record is longer than " + std::to_string(kRecordLength) + " bytes");
+    Fail(FileFault::kRecordTooLong, {source, std::to_string(kRecordLength)});
   }
   OlderFormatRecord record;
   RecordReader reader(bytes, source);
@@ -507,12 +509,12 @@ void ExportOlderFormatRecord(const std::string& path, const OlderFormatRecord& r
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
   if (status.type() != fs::file_type::not_found) {
-    if (ec) Fail(path, "cannot read the file (" + SystemMessage(ec) + ")");
-    if (!fs::is_regular_file(status)) Fail(path, "is not a file");
+    if (ec) Fail(FileFault::kCannotReadFile, {path, " (" + SystemMessage(ec) + ")"});
+    if (!fs::is_regular_file(status)) Fail(FileFault::kNotAFile, {path});
     std::ifstream in(path, std::ios::binary);
-    if (!in) Fail(path, "cannot open the file for reading");
+    if (!in) Fail(FileFault::kCannotOpenForRead, {path});
     content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) Fail(path, "cannot read the file");
+    if (in.bad()) Fail(FileFault::kCannotReadFile, {path});
   }
   // Record 1 is replaced; an incomplete last record is completed with zeros so that every record
   // keeps its place.
@@ -526,7 +528,7 @@ void ExportOlderFormatRecord(const std::string& path, const OlderFormatRecord& r
   const auto size = static_cast<qint64>(content.size());
   if (!out.open(QIODevice::WriteOnly) ||
       out.write(reinterpret_cast<const char*>(content.data()), size) != size || !out.commit()) {
-    Fail(path, "cannot write the file (" + out.errorString().toStdString() + ")");
+    Fail(FileFault::kCannotWriteFile, {path, out.errorString().toStdString()});
   }
 }
 
@@ -535,26 +537,22 @@ std::optional<OlderFormatRecord> ImportOlderFormatRecord(const std::string& path
   std::error_code ec;
   const fs::file_status status = fs::status(path, ec);
   if (status.type() == fs::file_type::not_found) return std::nullopt;
-  if (ec) Fail(path, "cannot read the file (" + SystemMessage(ec) + ")");
-  if (!fs::is_regular_file(status)) Fail(path, "is not a file");
+  if (ec) Fail(FileFault::kCannotReadFile, {path, " (" + SystemMessage(ec) + ")"});
+  if (!fs::is_regular_file(status)) Fail(FileFault::kNotAFile, {path});
   const std::uintmax_t size = fs::file_size(path, ec);
-  if (ec) Fail(path, "cannot read the file (" + SystemMessage(ec) + ")");
+  if (ec) Fail(FileFault::kCannotReadFile, {path, " (" + SystemMessage(ec) + ")"});
   if (size < kRecordLength) {
-    Fail(path, "the file is too short for a record (" + std::to_string(size) +
-                   " bytes; a record "
-                   "takes " +
-                   std::to_string(kRecordLength) + ")");
+    Fail(FileFault::kFileTooShort, {path, std::to_string(size), std::to_string(kRecordLength)});
   }
   if (size % kRecordLength != 0) {
-    Fail(path, "the file's size (" + std::to_string(size) + " bytes) is not a whole number of " +
-                   std::to_string(kRecordLength) + "-byte records");
+    Fail(FileFault::kNotWholeRecords, {path, std::to_string(size), std::to_string(kRecordLength)});
   }
   std::vector<uint8_t> bytes(kRecordLength);
   std::ifstream in(path, std::ios::binary);
-  if (!in) Fail(path, "cannot open the file for reading");
+  if (!in) Fail(FileFault::kCannotOpenForRead, {path});
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (in.gcount() != static_cast<std::streamsize>(bytes.size())) {
-    Fail(path, "cannot read the file's first record");
+    Fail(FileFault::kCannotReadFirstRecord, {path});
   }
   return ParseOlderFormatRecord(bytes, path);
 }

@@ -144,7 +144,7 @@ class Statement {
  public:
   Statement(sqlite3* db, const std::string& sql, const std::string& path) : path_(path) {
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
-      throw ProjectError(path + ": " + OneLineText(sqlite3_errmsg(db)));
+      throw ProjectError(FileFault::kEngine, {path, OneLineText(sqlite3_errmsg(db))});
     }
   }
   ~Statement() { sqlite3_finalize(stmt_); }
@@ -157,15 +157,17 @@ class Statement {
   std::string path_;
 };
 
-// What a field holds, for a message: the stored text or the size of stored bytes.
-std::string Holding(sqlite3_stmt* st, int col) {
+// A field that holds a text or bytes where a number belongs: the message says which.
+[[noreturn]] void FailNotANumber(const std::string& path, const std::string& where,
+                                 sqlite3_stmt* st, int col) {
   if (sqlite3_column_type(st, col) == SQLITE_BLOB) {
-    return "binary data (" + std::to_string(sqlite3_column_bytes(st, col)) + " bytes)";
+    throw ProjectError(FileFault::kBinaryWhereNumber,
+                       {path, where, std::to_string(sqlite3_column_bytes(st, col))});
   }
   const unsigned char* t = sqlite3_column_text(st, col);
   const std::string text(t ? reinterpret_cast<const char*>(t) : "",
                          static_cast<size_t>(sqlite3_column_bytes(st, col)));
-  return "a text (\"" + ValueExcerpt(text) + "\")";
+  throw ProjectError(FileFault::kTextWhereNumber, {path, where, ValueExcerpt(text)});
 }
 
 std::string NumberText(double d) {
@@ -236,8 +238,8 @@ class RowAccess {
     int rc = sqlite3_step(st.get());
     if (rc == SQLITE_DONE) return std::nullopt;
     if (rc != SQLITE_ROW) {
-      db.Fail(std::string("cannot read table ") + table + " (" +
-              OneLineText(sqlite3_errmsg(db.db_)) + ")");
+      throw ProjectError(FileFault::kCannotReadTable,
+                         {db.path_, table, OneLineText(sqlite3_errmsg(db.db_))});
     }
     std::vector<Value> out;
     for (size_t i = 0; i < def.fields.size(); ++i) {
@@ -254,14 +256,12 @@ class RowAccess {
           break;
         case FieldType::Integer:
           if (ct == SQLITE_TEXT || ct == SQLITE_BLOB) {
-            db.Fail("the field " + where + " holds " + Holding(st.get(), static_cast<int>(i)) +
-                    " where a number is expected");
+            FailNotANumber(db.path_, where, st.get(), static_cast<int>(i));
           }
           if (ct == SQLITE_FLOAT) {
             double d = sqlite3_column_double(st.get(), static_cast<int>(i));
             if (!(d >= -32768.5 && d < 32767.5)) {
-              db.Fail("the field " + where + " holds " + NumberText(d) +
-                      ", a value outside the 16-bit range");
+              throw ProjectError(FileFault::kOutside16Bit, {db.path_, where, NumberText(d)});
             }
             v.integer = static_cast<long long>(std::nearbyint(d));
           } else {
@@ -269,20 +269,18 @@ class RowAccess {
           }
           if (v.integer < std::numeric_limits<int16_t>::min() ||
               v.integer > std::numeric_limits<int16_t>::max()) {
-            db.Fail("the field " + where + " holds " + std::to_string(v.integer) +
-                    ", a value outside the 16-bit range");
+            throw ProjectError(FileFault::kOutside16Bit,
+                               {db.path_, where, std::to_string(v.integer)});
           }
           break;
         case FieldType::Single:
           if (ct == SQLITE_TEXT || ct == SQLITE_BLOB) {
-            db.Fail("the field " + where + " holds " + Holding(st.get(), static_cast<int>(i)) +
-                    " where a number is expected");
+            FailNotANumber(db.path_, where, st.get(), static_cast<int>(i));
           }
           if (ct != SQLITE_NULL) {
             double d = sqlite3_column_double(st.get(), static_cast<int>(i));
             if (!std::isfinite(d) || std::fabs(d) > std::numeric_limits<float>::max()) {
-              db.Fail("the field " + where + " holds " + NumberText(d) +
-                      ", a number outside the 32-bit float range");
+              throw ProjectError(FileFault::kOutsideFloat, {db.path_, where, NumberText(d)});
             }
             v.real = d;
           }
@@ -338,7 +336,9 @@ class RowAccess {
             break;
         }
       }
-      if (sqlite3_step(st.get()) != SQLITE_DONE) db.Fail(std::string("cannot write ") + table);
+      if (sqlite3_step(st.get()) != SQLITE_DONE) {
+        throw ProjectError(FileFault::kCannotWriteTable, {db.path_, table});
+      }
       if (own_tx) db.Exec("COMMIT");
     } catch (...) {
       if (own_tx) sqlite3_exec(db.db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -370,23 +370,23 @@ void RequireRegularFile(const std::string& path) {
   std::error_code ec;
   const fs::file_status st = fs::status(path, ec);
   if (ec && ec.value() == ELOOP) {
-    throw ProjectError(path + ": the path is a loop of symbolic links, not a file");
+    throw ProjectError(FileFault::kLinkLoop, {path});
   }
   if (ec && ec.value() != ENOENT && ec.value() != ENOTDIR) {
-    throw ProjectError(path + ": the file cannot be reached (" + ec.message() + ")");
+    throw ProjectError(FileFault::kUnreachable, {path, ec.message()});
   }
   switch (st.type()) {
     case fs::file_type::regular:
       return;
     case fs::file_type::directory:
-      throw ProjectError(path + ": is a folder, not a project file");
+      throw ProjectError(FileFault::kIsFolder, {path});
     case fs::file_type::fifo:
-      throw ProjectError(path + ": is a pipe (FIFO), not a project file");
+      throw ProjectError(FileFault::kIsPipe, {path});
     case fs::file_type::not_found:
     case fs::file_type::none:
-      throw ProjectError(path + ": the file does not exist");
+      throw ProjectError(FileFault::kNoSuchFile, {path});
     default:
-      throw ProjectError(path + ": is a device or socket, not a project file");
+      throw ProjectError(FileFault::kIsDevice, {path});
   }
 }
 
@@ -413,24 +413,21 @@ std::string ReadOnlyUri(const std::string& path) {
   const std::string msg = OneLineText(sqlite3_errmsg(db));
   switch (rc) {
     case SQLITE_READONLY_ROLLBACK:
-      throw ProjectError(path +
-                         ": the file was left half-written by a program that ended while "
-                         "writing it (its rollback journal " +
-                         std::filesystem::path(path).filename().string() +
-                         "-journal lies beside it); it has been left as it is");
+      throw ProjectError(FileFault::kHalfWritten,
+                         {path, std::filesystem::path(path).filename().string()});
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-      throw ProjectError(path + ": the file is locked by another program (" + msg + ")");
+      throw ProjectError(FileFault::kLocked, {path, msg});
     case SQLITE_INTERRUPT:
-      throw ProjectError(path + ": not a project database (its schema takes too long to read)");
+      throw ProjectError(FileFault::kSchemaTooSlow, {path});
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
     case SQLITE_FORMAT:
     case SQLITE_RANGE:
     case SQLITE_ERROR:
-      throw ProjectError(path + ": not a project database (" + msg + ")");
+      throw ProjectError(FileFault::kNotADatabase, {path, msg});
     default:
-      throw ProjectError(path + ": the file cannot be read (" + msg + ")");
+      throw ProjectError(FileFault::kCannotRead, {path, msg});
   }
 }
 
@@ -451,7 +448,7 @@ ProjectDatabase ProjectDatabase::OpenWith(const std::string& path, bool read_onl
   if (rc != SQLITE_OK) {
     std::string msg = db ? OneLineText(sqlite3_errmsg(db)) : "cannot open";
     sqlite3_close(db);
-    throw ProjectError(path + ": the file cannot be opened (" + msg + ")");
+    throw ProjectError(FileFault::kCannotOpen, {path, msg});
   }
   sqlite3_extended_result_codes(db, 1);
   ProjectDatabase pd(db, path);
@@ -481,8 +478,8 @@ void ProjectDatabase::CheckSchema() const {
     Statement st(db_, "SELECT name FROM sqlite_master WHERE type = 'trigger' LIMIT 1", path_);
     if (sqlite3_step(st.get()) == SQLITE_ROW) {
       const unsigned char* n = sqlite3_column_text(st.get(), 0);
-      throw ProjectError(path_ + ": not a project database (it holds the trigger " +
-                         ValueExcerpt(n ? reinterpret_cast<const char*>(n) : "") + ")");
+      throw ProjectError(FileFault::kHoldsTrigger,
+                         {path_, ValueExcerpt(n ? reinterpret_cast<const char*>(n) : "")});
     }
   }
   for (const auto& table : Schema()) {
@@ -500,8 +497,7 @@ void ProjectDatabase::CheckSchema() const {
         const std::string create = AsciiLower(sql ? reinterpret_cast<const char*>(sql) : "");
         if (std::string_view(type ? reinterpret_cast<const char*>(type) : "") != "table" ||
             create.rfind("create virtual", 0) == 0) {
-          throw ProjectError(path_ + ": not a project database (" + std::string(table.name) +
-                             " is not a table)");
+          throw ProjectError(FileFault::kNotATable, {path_, table.name});
         }
       }
     }
@@ -512,16 +508,15 @@ void ProjectDatabase::CheckSchema() const {
       names.push_back(AsciiLower(n ? reinterpret_cast<const char*>(n) : ""));
     }
     if (names.empty()) {
-      throw ProjectError(path_ + ": not a project database (the table " + std::string(table.name) +
-                         " is missing)");
+      throw ProjectError(FileFault::kTableMissing, {path_, table.name});
     }
     for (const auto& f : table.fields) {
       if (f.optional) continue;
       bool found = false;
       for (const auto& n : names) found = found || n == AsciiLower(f.name);
       if (!found) {
-        throw ProjectError(path_ + ": not a project database (the field " +
-                           std::string(table.name) + "." + f.name + " is missing)");
+        throw ProjectError(FileFault::kFieldMissing,
+                           {path_, std::string(table.name) + "." + f.name});
       }
     }
   }
@@ -551,12 +546,8 @@ void ProjectDatabase::Exec(const std::string& sql) const {
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
     std::string msg = OneLineText(err ? err : "error");
     sqlite3_free(err);
-    throw ProjectError(path_ + ": " + msg);
+    throw ProjectError(FileFault::kEngine, {path_, msg});
   }
-}
-
-void ProjectDatabase::Fail(const std::string& what) const {
-  throw ProjectError(path_ + ": " + what);
 }
 
 void ProjectDatabase::BeginTransaction() { Exec("BEGIN IMMEDIATE"); }
@@ -701,14 +692,14 @@ bool ProjectDatabase::IsSI() const {
 void CreateProjectDatabase(const std::string& path) {
   std::error_code ec;
   std::filesystem::remove(path, ec);
-  if (ec) throw ProjectError(path + ": cannot delete the old file (" + ec.message() + ")");
+  if (ec) throw ProjectError(FileFault::kCannotDeleteOld, {path, ec.message()});
   std::filesystem::remove(path + "-journal", ec);
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
       SQLITE_OK) {
     std::string msg = db ? sqlite3_errmsg(db) : "cannot create";
     sqlite3_close(db);
-    throw ProjectError(path + ": " + msg);
+    throw ProjectError(FileFault::kEngine, {path, msg});
   }
   std::string sql = "PRAGMA journal_mode=DELETE; BEGIN;";
   for (const auto& t : Schema()) {
@@ -725,7 +716,7 @@ void CreateProjectDatabase(const std::string& path) {
   std::string msg = err ? err : "";
   sqlite3_free(err);
   sqlite3_close(db);
-  if (rc != SQLITE_OK) throw ProjectError(path + ": " + msg);
+  if (rc != SQLITE_OK) throw ProjectError(FileFault::kEngine, {path, msg});
 }
 
 void CheckStoredValues(const ProjectDatabase& db) {
@@ -738,12 +729,14 @@ void CheckStoredValues(const ProjectDatabase& db) {
   const auto soil = db.ReadSoil();
   db.ReadFoundation();
   for (int family = 0; family < 3; ++family) db.ReadShape(family);
+  // A family code outside the list would be shown as some other family.
+  StoredWallFamily(db);
   auto check_length = [&](const char* table, const char* field, const std::string& text) {
     const size_t n = CodePointCount(text);
     if (n > kMaxTextFieldLength) {
-      throw ProjectError(db.path() + ": the field " + table + "." + field + " holds a text of " +
-                         std::to_string(n) + " characters, longer than the " +
-                         std::to_string(kMaxTextFieldLength) + " the program takes");
+      throw ProjectError(FileFault::kTextTooLong,
+                         {db.path(), std::string(table) + "." + field, std::to_string(n),
+                          std::to_string(kMaxTextFieldLength)});
     }
   };
   if (name) {
@@ -767,9 +760,7 @@ int StoredWallFamily(const ProjectDatabase& db) {
   const auto name = db.ReadProjectName();
   auto require = [&](int code, const char* field) {
     if (code < 0 || code > 2) {
-      throw UnknownFamilyError(db.path() + ": the stored wall family " + std::to_string(code) +
-                               " is unknown (" + field +
-                               "; the families are 0 重力式, 1 もたれ式, 2 逆T形、L形、逆L形)");
+      throw UnknownFamilyError(FileFault::kUnknownFamily, {db.path(), std::to_string(code), field});
     }
     return code;
   };
@@ -795,7 +786,7 @@ void CopyProjectFile(const std::string& from, const std::string& to) {
     std::error_code ignore;
     fs::remove(tmp, ignore);
     fs::remove(tmp + "-journal", ignore);
-    throw ProjectError(to + ": cannot copy " + from + " to it (" + OneLineText(why) + ")");
+    throw ProjectError(FileFault::kCannotCopy, {to, from, OneLineText(why)});
   };
   if (sqlite3_open_v2(tmp.c_str(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
       SQLITE_OK) {
@@ -820,30 +811,29 @@ void CopyProjectFile(const std::string& from, const std::string& to) {
 void CopyDatabaseFile(const std::string& from, const std::string& to) {
   QFile source(QString::fromStdString(from));
   if (!source.open(QIODevice::ReadOnly)) {
-    throw ProjectError(to + ": cannot copy " + from + " to it (" +
-                       source.errorString().toStdString() + ")");
+    throw ProjectError(FileFault::kCannotCopy, {to, from, source.errorString().toStdString()});
   }
   // Replaced whole, so that a failed copy leaves the earlier file as it was.
   QSaveFile target(QString::fromStdString(to));
   if (!target.open(QIODevice::WriteOnly)) {
-    throw ProjectError(to + ": cannot write the file (" + target.errorString().toStdString() + ")");
+    throw ProjectError(FileFault::kCannotWriteFile, {to, target.errorString().toStdString()});
   }
   while (!source.atEnd()) {
     const QByteArray block = source.read(1 << 20);
     if (block.isEmpty() || target.write(block) != block.size()) {
       target.cancelWriting();
-      throw ProjectError(to + ": cannot copy " + from + " to it");
+      throw ProjectError(FileFault::kCopyStopped, {to, from});
     }
   }
   if (!target.commit()) {
-    throw ProjectError(to + ": cannot write the file (" + target.errorString().toStdString() + ")");
+    throw ProjectError(FileFault::kCannotWriteFile, {to, target.errorString().toStdString()});
   }
 }
 
 void CompactDatabase(const std::string& from, const std::string& to) {
   std::error_code ec;
   std::filesystem::remove(to, ec);
-  if (ec) throw ProjectError(to + ": cannot delete the old file (" + ec.message() + ")");
+  if (ec) throw ProjectError(FileFault::kCannotDeleteOld, {to, ec.message()});
   ProjectDatabase db = ProjectDatabase::Open(from);
   std::string target = "'";
   for (char c : to) {

@@ -9,24 +9,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
+
+#include "project/project_error.h"
 
 struct sqlite3;
 
 namespace ktv {
-
-// A database failure; the message names the file and what is wrong.
-class ProjectError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// A stored wall family code (Kisk or 形状) that names none of the three families.
-class UnknownFamilyError : public ProjectError {
- public:
-  using ProjectError::ProjectError;
-};
 
 // The longest text a text field may hold: the window's boxes take no more, and a longer stored
 // text is refused rather than laid out.
@@ -172,7 +161,6 @@ class ProjectDatabase {
   friend void CompactDatabase(const std::string& from, const std::string& to);
   friend void CopyProjectFile(const std::string& from, const std::string& to);
   void Exec(const std::string& sql) const;
-  [[noreturn]] void Fail(const std::string& what) const;
   sqlite3* db_ = nullptr;
   std::string path_;
   std::unique_ptr<WorkBound> bound_;
@@ -183,8 +171,8 @@ class ProjectDatabase {
 void CreateProjectDatabase(const std::string& path);
 
 // Checks, reading only, that a file of the user is a project database whose every stored row can
-// be read and whose texts are not longer than kMaxTextFieldLength; the error names the file and
-// what is wrong.
+// be read, whose family codes name a family (else UnknownFamilyError) and whose texts are not
+// longer than kMaxTextFieldLength; the error names the file and what is wrong.
 void CheckProjectFile(const std::string& path);
 
 // The same checks for the working database at start-up, opened for writing so that the engine

@@ -385,7 +385,7 @@ void PreviewWindow::ShowBuildError(const std::string& message, const std::except
       Report(sink_, MessageIcon::Warning,
              std::string(kCannotRead) + "\r\n" +
                  Native(QString::fromStdString(context_.working_database_path)) + kDetail +
-                 e.what());
+                 e.japanese());
       return;
     } catch (...) {
       // Any other failure is reported with the build's message below.

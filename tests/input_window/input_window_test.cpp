@@ -23,6 +23,7 @@
 #include <QTranslator>
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 #include "app/errors.h"
@@ -31,6 +32,7 @@
 #include "input_window/older_record_mapping.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
+#include "project_damage.h"
 #include "sketch/sketch_panel.h"
 #include "sketch/sketch_view.h"
 #include "window_test_support.h"
@@ -653,6 +655,78 @@ TEST_F(WindowTest, ACorruptFileChosenInOpenLeavesTheProjectUnchanged) {
   EXPECT_EQ(T("txt工事名"), "擁壁C");
   EXPECT_EQ(ReadBytes(install_->Working()), before);
   EXPECT_TRUE(W().isEnabled());
+}
+
+// Runs SQL on a project file as another program would.
+void Sql(const fs::path& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.string().c_str(), &db), SQLITE_OK);
+  char* err = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err), SQLITE_OK)
+      << sql << ": " << (err ? err : "");
+  sqlite3_free(err);
+  sqlite3_close(db);
+}
+
+TEST_F(WindowTest, AFileThatOpenRefusesIsExplainedInJapanese) {
+  Start();
+  Type("txt工事名", "擁壁J");
+  ASSERT_TRUE(W().WriteWindowToDatabase());
+  const std::string before = ReadBytes(install_->Working());
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> damage;  // of a copy of the working database
+    const char* detail;                           // after the file's name
+  };
+  std::string long_name;
+  for (int i = 0; i < 256; ++i) long_name += "擁";
+  const Case cases[] = {
+      {"missing table", [](const fs::path& p) { Sql(p, "DROP TABLE \"tbl基礎の安定\""); },
+       " は擁壁計算のデータではありません（表 tbl基礎の安定 がありません）。"},
+      {"text in a number field",
+       [](const fs::path& p) { Sql(p, "UPDATE \"tblコンクリート\" SET \"γc\" = '重い'"); },
+       " の tblコンクリート.γc に、数値ではなく文字列（\"重い\"）が入っています。"},
+      {"hot journal", [](const fs::path& p) { LeaveHotJournal(p.string()); },
+       " は、書き込みの途中で終了したプログラムが書きかけのまま残したものです（ロールバック"
+       "ジャーナル 壊れた.mdb-journal が残っています）。ファイルには手を付けていません。"},
+      {"view in place of a table",
+       [](const fs::path& p) {
+         Sql(p,
+             "DROP TABLE \"tbl基礎の安定\"; CREATE VIEW \"tbl基礎の安定\" AS SELECT 1 AS R00, "
+             "1 AS R01, 1 AS E00, 1 AS E01");
+       },
+       " は擁壁計算のデータではありません（tbl基礎の安定 が表ではありません）。"},
+      {"unknown family code",
+       [](const fs::path& p) { Sql(p, "UPDATE \"tbl単位系及び形式\" SET Kisk = 7"); },
+       " の tbl単位系及び形式.Kisk に記録された擁壁の種類 7 は、どの形式でもありません（0 "
+       "重力式、1 もたれ式、2 逆T形、L形、逆L形）。"},
+      {"text longer than a box takes",
+       [&](const fs::path& p) { Sql(p, "UPDATE \"tbl工事名\" SET CName = '" + long_name + "'"); },
+       " の tbl工事名.CName の文字列は 256 文字あり、扱える 255 文字を超えています。"},
+      {"not a database",
+       [](const fs::path& p) { std::ofstream(p, std::ios::trunc) << "this is not a project"; },
+       " は擁壁計算のデータではありません。"},
+  };
+  const fs::path file = install_->SavedData() / "壊れた.mdb";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(file.string() + "-journal");
+    fs::copy_file(install_->Working(), file, fs::copy_options::overwrite_existing);
+    c.damage(file);
+    messages_.Clear();
+    dialogs_.open_answers.push_back(QString::fromStdString(file.string()));
+    Trigger("Open");  // the name typed is not saved to a file (No)
+    ASSERT_EQ(messages_.boxes.size(), 2u);
+    messages_.boxes.erase(messages_.boxes.begin());
+    const bool database = std::string(c.detail).rfind(" の ", 0) == 0 ||
+                          std::string(c.name) == std::string("hot journal");
+    EXPECT_EQ(messages_.boxes[0].text, "選択したファイルは擁壁計算のデータではありません。\r\n" +
+                                           file.string() + "\r\n\r\n詳細：" +
+                                           (database ? "プロジェクトファイル " : "ファイル ") +
+                                           file.string() + c.detail);
+    EXPECT_EQ(T("txt工事名"), "擁壁J");
+    EXPECT_EQ(ReadBytes(install_->Working()), before);
+  }
 }
 
 TEST_F(WindowTest, NewKeepsTheProjectUnlessTheEngineerLetsItGo) {

@@ -593,6 +593,8 @@ TEST(OlderFormatRecordParse, BytesOutsideOneRecord) {
     FAIL() << "no error";
   } catch (const OlderFormatError& e) {
     EXPECT_STREQ(e.what(), "src: the record is cut short (1000 of 2048 bytes)");
+    EXPECT_EQ(e.japanese(),
+              "ファイル src の記録が途中で切れています（2048 バイトのうち 1000 バイト）。");
   }
   try {
     const Bytes small = SerializeOlderFormatRecord(SmallRecord(), "x");
@@ -601,6 +603,21 @@ TEST(OlderFormatRecordParse, BytesOutsideOneRecord) {
   } catch (const OlderFormatError& e) {
     EXPECT_NE(std::string(e.what()).find("the record ends inside the Fc"), std::string::npos)
         << e.what();
+    EXPECT_EQ(e.japanese(), "ファイル src の記録が、Fcの途中で終わっています。");
+  }
+  // A field of the record is named in Japanese in the text the window shows.
+  OlderFormatRecord r = FullRecord();
+  r.bar_size[2] = 99;
+  try {
+    SerializeOlderFormatRecord(r, "dst");
+    FAIL() << "no error";
+  } catch (const OlderFormatError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("dst: the bar size of B-B'配筋1 99 lies outside", 0), 0u)
+        << e.what();
+    EXPECT_EQ(std::string(e.japanese())
+                  .rfind("ファイル dst のB-B'配筋1の鉄筋径 99 が、一覧の範囲（-1 ～ ", 0),
+              0u)
+        << e.japanese();
   }
 }
 

@@ -105,7 +105,7 @@ CantileverInputs ReadCantileverInputsFromCopy(const std::string& working_path,
                                               bool design_section_aa) {
   std::error_code ec;
   if (std::filesystem::equivalent(working_path, copy_path, ec) || working_path == copy_path) {
-    throw ProjectError(copy_path + ": the read copy would replace the working database");
+    throw ProjectError(FileFault::kReadCopyIsWorking, {copy_path});
   }
   CopyDatabaseFile(working_path, copy_path);
   const CopyRemover remover(copy_path);
