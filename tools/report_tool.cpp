@@ -274,14 +274,14 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
   if (temporaries) temporaries->Add(work.path().toStdString());
   const std::string working = (work.path() + "/Data.mdb").toStdString();
   shown_as = {{working, o.project}, {(work.path() + "/Data3.mdb").toStdString(), o.project}};
-  int code = kGravity;
+  WallFamily family = WallFamily::Gravity;
   ReportContext context;
   try {
     // Read-only check and copy: the user's file, its journal and its WAL stay as they are.
     CheckProjectFile(o.project);
     CopyProjectFile(o.project, working);
     const ProjectDatabase db = ProjectDatabase::Open(working);
-    code = StoredWallFamily(db);
+    family = StoredWallFamily(db);
     context.dimensions = StoredDimensions(db);
     if (auto rebar = db.ReadRebar()) context.design_section_aa = rebar->design_section_aa;
   } catch (const UnknownFamilyError& e) {
@@ -289,15 +289,11 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
   } catch (const std::exception& e) {
     return fail(kExitProject, e.what());
   }
-  const std::optional<WallFamily> family = WallFamilyFromCode(code);
-  if (!family) {
-    return fail(kExitNotBuilt,
-                o.project + ": the stored wall family " + std::to_string(code) + " is unknown");
-  }
+  const int code = CodeOf(family);
   if (!entries[code]) {
     return fail(kExitNotBuilt, o.project + ": the report of the wall family " +
                                    std::to_string(code) + " (" +
-                                   std::string(NamesOf(*family).list_name) + ") is not built yet");
+                                   std::string(NamesOf(family).list_name) + ") is not built yet");
   }
 
   RecordingMessageSink sink;
@@ -305,13 +301,13 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
   context.read_copy_database_path = (work.path() + "/Data3.mdb").toStdString();
   context.sink = &sink;
   ReportWriter writer;
-  const ReportBuildResult result = BuildReport(writer, *family, context, entries);
+  const ReportBuildResult result = BuildReport(writer, family, context, entries);
   std::string messages;
   for (const auto& m : sink.shown) messages += m.text + "; ";
   if (!result.complete) return fail(kExitBuild, messages + result.error);
   if (!o.json.empty() && result.results_json.empty()) {
     return fail(kExitUsage, "--json: the report of the wall family " + std::to_string(code) + " (" +
-                                std::string(NamesOf(*family).list_name) +
+                                std::string(NamesOf(family).list_name) +
                                 ") gives no results as JSON");
   }
   for (const auto& m : sink.shown) err << kName << ": message: " << OneLine(m.text) << "\n";

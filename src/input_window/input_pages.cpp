@@ -179,7 +179,7 @@ QWidget* InputWindow::BuildShapePage() {
   sketch_->SetInputSource([this] {
     WindowInputs in = CollectInputs();
     SketchInputs s;
-    s.family = in.family;
+    s.family = CodeOf(in.family);
     s.t = in.t;
     s.l = in.l;
     s.h = in.h;
@@ -209,7 +209,7 @@ QWidget* InputWindow::BuildShapePage() {
   kind->addWidget(Caption(QStringLiteral("形状の種類")));
   family_ = new QComboBox;
   family_->setObjectName(QStringLiteral("cboKeisiki"));
-  for (int f = 0; f < kWallFamilyCount; ++f) family_->addItem(Q(OlderFormatFamilyName(f)));
+  for (WallFamily f : kWallFamilies) family_->addItem(Q(std::string(NamesOf(f).list_name)));
   family_->installEventFilter(this);
   kind->addWidget(family_);
   kind->addStretch();
@@ -744,7 +744,7 @@ WindowInputs InputWindow::CollectInputs() const {
   in.print_date = print_date_->isChecked();
   in.si = unit_label_->text() == Q(kUnitTextSI);
 
-  in.family = std::max(family_->currentIndex(), 0);
+  in.family = SelectedFamily();
   for (int i = 0; i < 3; ++i) {
     in.t[i] = S(t_[i]->text());
     in.l[i] = S(l_[i]->text());
@@ -817,7 +817,7 @@ void InputWindow::ShowInputs(const WindowInputs& in) {
   (in.si ? unit_si_ : unit_cgs_)->setChecked(true);
   SetUnitCaptions(in.si);
 
-  SetIndex(family_, in.family);
+  SetIndex(family_, CodeOf(in.family));
   for (int i = 0; i < 3; ++i) {
     SetText(t_[i], in.t[i]);
     SetText(l_[i], in.l[i]);
@@ -923,9 +923,9 @@ void InputWindow::ConvertEnteredValues() {
 // Enabling rules
 
 void InputWindow::ApplyEnablingRules() {
-  const int family = std::max(family_->currentIndex(), 0);
-  const bool gravity = family == kGravity, leaning = family == kLeaning,
-             cantilever = family == kCantilever;
+  const WallFamily family = SelectedFamily();
+  const bool gravity = family == WallFamily::Gravity, leaning = family == WallFamily::Leaning,
+             cantilever = family == WallFamily::Cantilever;
   // Page 2.
   t_[2]->setEnabled(gravity);
   l_[0]->setEnabled(leaning || cantilever);
@@ -988,7 +988,7 @@ void InputWindow::ApplyEnablingRules() {
 
 void InputWindow::UpdateSectionPicture() {
   // The section picture explains the cantilever sections only.
-  section_picture_->setVisible(family_->currentIndex() == kCantilever);
+  section_picture_->setVisible(SelectedFamily() == WallFamily::Cantilever);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1013,7 +1013,7 @@ void InputWindow::ShowBarProperties(int position) {
   bar_area_[position]->setText(Q(labels.area));
   bar_perimeter_[position]->setText(Q(labels.perimeter));
   spacing_enabled_[position] = labels.spacing_enabled;
-  ctc_[position]->setEnabled(family_->currentIndex() == kCantilever && labels.spacing_enabled);
+  ctc_[position]->setEnabled(SelectedFamily() == WallFamily::Cantilever && labels.spacing_enabled);
 }
 
 void InputWindow::OnBarKindChanged(int index) {
@@ -1034,12 +1034,17 @@ void InputWindow::OnBarKindChanged(int index) {
 // ---------------------------------------------------------------------------------------------
 // Family, soil class, concrete
 
+WallFamily InputWindow::SelectedFamily() const {
+  return WallFamilyFromCode(family_->currentIndex()).value_or(WallFamily::Gravity);
+}
+
 void InputWindow::OnFamilyChanged(int index) {
-  if (loading_ || index < 0) return;
+  const std::optional<WallFamily> family = WallFamilyFromCode(index);
+  if (loading_ || !family) return;
   {
     CommandGuard guard(this);
     WindowInputs in = CollectInputs();
-    ktv::ChangeWallFamily(in, index);
+    ktv::ChangeWallFamily(in, *family);
     ShowInputs(in);
   }
   RedrawSketch();

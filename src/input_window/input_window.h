@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "app/wall_family.h"
 #include "input_window/ui_services.h"
 #include "input_window/window_inputs.h"
 
@@ -33,8 +34,8 @@ class SketchPanel;
 
 // What the report build gets from the window.
 struct ReportRequest {
-  bool print_directly = false;           // Print: straight to the printer; Preview: shown first
-  int wall_family = 0;                   // 0 重力式, 1 もたれ式, 2 逆T形、L形、逆L形
+  bool print_directly = false;  // Print: straight to the printer; Preview: shown first
+  WallFamily wall_family = WallFamily::Gravity;
   const WindowInputs* inputs = nullptr;  // the window's inputs, as just written to the database
   QWidget* window = nullptr;             // the input window, parent of any window the build opens
 };
@@ -91,7 +92,8 @@ class InputWindow : public QMainWindow {
   bool Loading() const { return loading_; }
   int UnitState() const { return unit_state_; }  // 1 CGS, 2 SI
   float StressUnitFactor() const { return stress_unit_factor_; }
-  int WallFamily() const { return wall_family_; }
+  // The family of the last Print or Preview.
+  WallFamily ReportFamily() const { return wall_family_; }
   bool PrintDirectly() const { return print_directly_; }
   const StartupValues& Startup() const { return startup_; }
   // True when the inputs differ from those of the last load, New, Open or Save.
@@ -131,6 +133,8 @@ class InputWindow : public QMainWindow {
   bool AskSaveFirst();  // the "save first?" question; false when the command is to stop
   void CopyD1ToD3();
   void RunReport(bool print_directly, const WindowInputs& inputs);
+  // The family chosen in the family list (the gravity wall while the list is empty).
+  WallFamily SelectedFamily() const;
   void ApplyEnablingRules();
   void SetUnitCaptions(bool si);
   void FillGradeAndSizeLists(int kind);
@@ -160,10 +164,10 @@ class InputWindow : public QMainWindow {
   bool exit_confirmed_ = false;
   int unit_state_ = 2;
   float stress_unit_factor_ = 100.0f;
-  int wall_family_ = 0;
+  WallFamily wall_family_ = WallFamily::Gravity;
   bool print_directly_ = false;
   std::array<FamilyDimensions, 3> memory_{};
-  int shown_family_ = 0;
+  WallFamily shown_family_ = WallFamily::Gravity;
 
   // Frame.
   std::map<QString, QAction*> actions_;

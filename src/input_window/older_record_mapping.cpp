@@ -49,7 +49,7 @@ OlderFormatRecord ToOlderFormatRecord(const WindowInputs& in) {
   r.print_date = in.print_date;
   r.si = in.si;
   r.sync_draw = in.sync_draw;
-  r.wall_family = Index16(std::min(in.family, 2));
+  r.wall_family = in.family;
   OlderFormatDimensions& d = r.dimensions;
   d.t1 = Num(in.t[0]);
   d.t2 = Num(in.t[1]);
@@ -119,10 +119,10 @@ void ApplyOlderFormatRecord(const OlderFormatRecord& r, WindowInputs& in) {
   in.print_date = r.print_date;
   in.si = r.si;
   in.sync_draw = r.sync_draw;
-  in.family = std::clamp<int>(r.wall_family, 0, 2);
+  in.family = r.wall_family;
 
   const OlderFormatDimensions& d = r.dimensions;
-  FamilyDimensions& m = in.memory[in.family];
+  FamilyDimensions& m = in.memory[CodeOf(in.family)];
   m.t = {d.t1, d.t2, d.t3, d.t5};
   m.l = {d.l1, d.l2, d.l3, d.l5};
   m.h = d.h0;

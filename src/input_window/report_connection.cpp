@@ -73,12 +73,7 @@ void UsePreviewWindow(InputWindowHooks& hooks, const StartupValues& startup, Mes
                       const FamilyEntryTable& entries, PreviewOptions options) {
   options.entries = &entries;
   hooks.run_report = [startup, &messages, options](const ReportRequest& request) {
-    const std::optional<WallFamily> family = WallFamilyFromCode(request.wall_family);
-    if (!family) {
-      messages.Inform("擁壁の種類が選択されていません。");
-      return;
-    }
-    RunReportCommand(request.window, request.print_directly, *family,
+    RunReportCommand(request.window, request.print_directly, request.wall_family,
                      ReportContextOf(request, startup, &messages), messages, options);
   };
 }

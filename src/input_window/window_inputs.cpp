@@ -82,7 +82,7 @@ WindowInputs EmptyWindowInputs() {
   in.h_aa = "0";
   for (auto& c : in.ctc) c = "0";
   for (int f = 0; f < 3; ++f) in.memory[f] = StandardDimensions(f);
-  ShowFamilyMemory(in, 0);
+  ShowFamilyMemory(in, WallFamily::Gravity);
   ApplySoilClassDefaults(in);
   return in;
 }
@@ -109,8 +109,9 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
     // The window knows one other system: any text but the CGS one is SI, and the next write
     // stores the exact SI text that the calculations look for.
     in.si = row->unit != kUnitTextCGS;
-    in.family = ClampIndex(row->kisk, 3);
   }
+  // A code outside the list is refused (UnknownFamilyError), never shown as another family.
+  in.family = StoredWallFamily(db);
 
   // Reinforcement.
   if (auto row = db.ReadRebar()) {
@@ -189,7 +190,7 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
 }
 
 void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db) {
-  int family = ClampIndex(in.family, 3);
+  const int family = CodeOf(in.family);
   ProjectNameRow name;
   name.cname = TrimBlanks(in.project_name).empty() ? " " : in.project_name;
   name.data = TrimBlanks(in.date).empty() ? " " : in.date;
@@ -285,9 +286,8 @@ CoverSettings CoverSettingsOf(const WindowInputs& in) {
   return {in.office_name, in.print_project_name, in.print_date};
 }
 
-void ShowFamilyMemory(WindowInputs& in, int family) {
-  family = ClampIndex(family, 3);
-  const FamilyDimensions& m = in.memory[family];
+void ShowFamilyMemory(WindowInputs& in, WallFamily family) {
+  const FamilyDimensions& m = in.memory[CodeOf(family)];
   for (int i = 0; i < 3; ++i) {
     in.t[i] = F(m.t[i], kFmt0);
     in.l[i] = F(m.l[i], kFmt0);
@@ -303,7 +303,7 @@ void ShowFamilyMemory(WindowInputs& in, int family) {
 }
 
 void SaveShownDimensions(WindowInputs& in) {
-  FamilyDimensions& m = in.memory[ClampIndex(in.shown_family, 3)];
+  FamilyDimensions& m = in.memory[CodeOf(in.shown_family)];
   for (int i = 0; i < 3; ++i) {
     m.t[i] = Num(in.t[i]);
     m.l[i] = Num(in.l[i]);
@@ -318,9 +318,8 @@ void SaveShownDimensions(WindowInputs& in) {
   m.l[3] = Num(in.l5);
 }
 
-void ChangeWallFamily(WindowInputs& in, int new_family) {
-  new_family = ClampIndex(new_family, 3);
-  if (new_family == kCantilever) {
+void ChangeWallFamily(WindowInputs& in, WallFamily new_family) {
+  if (new_family == WallFamily::Cantilever) {
     // The cantilever defaults fill only boxes that hold nothing yet: what the engineer typed on
     // the design-conditions page stays, whichever family is shown.
     auto fill_unset = [](std::string& text, float value) {
@@ -340,15 +339,15 @@ bool SameProject(const WindowInputs& a, const WindowInputs& b) {
   auto shown = [](WindowInputs in) {
     SaveShownDimensions(in);
     std::array<WindowInputs, 3> families;
-    for (int f = 0; f < 3; ++f) {
+    for (WallFamily f : kWallFamilies) {
       ShowFamilyMemory(in, f);
-      families[f] = in;
+      families[CodeOf(f)] = in;
     }
     ShowFamilyMemory(in, in.family);
     for (WindowInputs* x : {&in, &families[0], &families[1], &families[2]}) {
       x->d[3] = x->d[1];
       x->memory = {};
-      x->shown_family = 0;
+      x->shown_family = WallFamily::Gravity;
       x->sync_draw = true;
     }
     return std::pair{in, families};
@@ -357,9 +356,8 @@ bool SameProject(const WindowInputs& a, const WindowInputs& b) {
 }
 
 void ResetToStandardSizes(WindowInputs& in) {
-  int family = ClampIndex(in.family, 3);
-  in.memory[family] = StandardDimensions(family);
-  ShowFamilyMemory(in, family);
+  in.memory[CodeOf(in.family)] = StandardDimensions(CodeOf(in.family));
+  ShowFamilyMemory(in, in.family);
 }
 
 void DeriveConcreteStresses(WindowInputs& in, MessageSink& sink) {
@@ -427,7 +425,7 @@ void ConvertEnteredValues(WindowInputs& in) {
 }
 
 bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
-  const bool cantilever = in.family == kCantilever;
+  const bool cantilever = in.family == WallFamily::Cantilever;
   if (cantilever && !(Num(in.kh) > 0.0f)) {
     sink.Inform("水平設計震度khの値が不正です");
     return false;
@@ -468,14 +466,14 @@ bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
   for (int i = 0; i < 5; ++i) d[i] = Num(in.d[i]);
   bool ok = true;
   switch (in.family) {
-    case kGravity:
+    case WallFamily::Gravity:
       ok = h > 0 && t1 >= 0 && t2 > 0 && t3 >= 0;
       break;
-    case kLeaning:
+    case WallFamily::Leaning:
       // The wall body stands on B less L1: a base no wider than L1 leaves it no width.
       ok = d[1] > 0 && h > 0 && b > 0 && l1 > 0 && t1 >= 0 && t2 > 0 && h > d[1] && b > l1;
       break;
-    default: {
+    case WallFamily::Cantilever: {
       float d01 = d[0] + d[1];
       ok = d[0] > 0 && d[1] > 0 && d[2] > 0 && d[3] > 0 && d[4] > 0 && h > 0 && l1 >= 0 && l2 > 0 &&
            l3 >= 0 && t1 >= 0 && t2 > 0 && t3 >= 0 && h >= d01 && d[1] >= d[2] && l2 >= t2;
@@ -502,7 +500,7 @@ bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
     required.push_back({&in.slide_seismic, "滑動に対する安全率(地震時)"});
   }
   required.push_back({&in.gamma_c, "ｺﾝｸﾘｰﾄ単位重量γc"});
-  if (in.family == kLeaning) {
+  if (in.family == WallFamily::Leaning) {
     required.push_back({&in.sigma_cac, "ｺﾝｸﾘｰﾄ許容圧縮応力度σcac"});
     required.push_back({&in.tau_a, "ｺﾝｸﾘｰﾄ許容せん断応力度τa"});
   }

@@ -7,6 +7,7 @@
 
 #include "app/messages.h"
 #include "app/standard_sizes.h"
+#include "app/wall_family.h"
 #include "sketch/sketch_common.h"  // IsNumberText and CheckBetaRange, shared with the sketches
 
 namespace ktv {
@@ -25,21 +26,21 @@ struct WindowInputs {
   bool si = true;                  // opnUntSI selected (lblUnt "SI 単位"), else CGS
 
   // Page 2 (擁壁の種類・形状); lengths in mm as typed.
-  int family = 0;  // cboKeisiki: 0 重力式, 1 もたれ式, 2 逆T形、L形、逆L形
-  std::array<std::string, 3> t;       // txtT(0..2): T1..T3
-  std::array<std::string, 3> l;       // txtL(0..2): L1..L3
-  std::array<std::string, 2> h;       // txtH(0) H0, txtH(1) H1 (H1 has no database field)
-  std::array<std::string, 5> d;       // txtD(0..4): D0..D4 (D3 repeats D1)
-  std::string b;                      // txtB
-  std::string beta;                   // txtβ, degrees
-  std::string q1, q2;                 // txtq1, txtq2 (stored with the soil constants)
-  std::string w0;                     // txtW0 (window only)
-  bool shear_key = false;             // chk滑り止め (window only, as are the next fields)
-  std::string t5, d5, l5;             // txtFK_T5, txtFK_D5, txtFK_L5
-  bool counterfort = false;           // chk控え壁
-  std::string t6, l6, bs;             // txtSW_T6, txtSW_L6, txtSW_Bs
-  bool counterfort_to_h0_top = true;  // OptH0Top selected, else OptH1Top
-  bool sync_draw = true;              // chkSyncDraw of the sketch panel
+  WallFamily family = WallFamily::Gravity;  // cboKeisiki
+  std::array<std::string, 3> t;             // txtT(0..2): T1..T3
+  std::array<std::string, 3> l;             // txtL(0..2): L1..L3
+  std::array<std::string, 2> h;             // txtH(0) H0, txtH(1) H1 (H1 has no database field)
+  std::array<std::string, 5> d;             // txtD(0..4): D0..D4 (D3 repeats D1)
+  std::string b;                            // txtB
+  std::string beta;                         // txtβ, degrees
+  std::string q1, q2;                       // txtq1, txtq2 (stored with the soil constants)
+  std::string w0;                           // txtW0 (window only)
+  bool shear_key = false;                   // chk滑り止め (window only, as are the next fields)
+  std::string t5, d5, l5;                   // txtFK_T5, txtFK_D5, txtFK_L5
+  bool counterfort = false;                 // chk控え壁
+  std::string t6, l6, bs;                   // txtSW_T6, txtSW_L6, txtSW_Bs
+  bool counterfort_to_h0_top = true;        // OptH0Top selected, else OptH1Top
+  bool sync_draw = true;                    // chkSyncDraw of the sketch panel
 
   // Page 3 (設計条件).
   std::string kh;                           // txtkh
@@ -64,7 +65,7 @@ struct WindowInputs {
 
   // Per-family memory of dimensions, and the family whose dimensions the boxes show.
   std::array<FamilyDimensions, 3> memory;
-  int shown_family = 0;
+  WallFamily shown_family = WallFamily::Gravity;
 
   bool operator==(const WindowInputs&) const = default;
 };
@@ -98,14 +99,14 @@ void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db);
 CoverSettings CoverSettingsOf(const WindowInputs& in);
 
 // Shows a family's memory in the shape boxes (T, L, H, D, B "0", β "0.00", T5, D5, L5 "0").
-void ShowFamilyMemory(WindowInputs& in, int family);
+void ShowFamilyMemory(WindowInputs& in, WallFamily family);
 
 // Saves the shape boxes into the memory of the family they show.
 void SaveShownDimensions(WindowInputs& in);
 
 // The family list changed (outside loading): defaults of the cantilever family, memory save and
 // restore. The window applies its enabling rules and redraws.
-void ChangeWallFamily(WindowInputs& in, int new_family);
+void ChangeWallFamily(WindowInputs& in, WallFamily new_family);
 
 // "標準図": the current family's standard dimensions into the memory and the boxes.
 void ResetToStandardSizes(WindowInputs& in);

@@ -98,7 +98,7 @@ void DescribeRecord(Io& io, Record& r) {
   io.Choice({"unit system", "単位系"}, r.si, 1, 2);                                 // 6
   io.FixedText({"unit system name", "単位系の名前"}, OlderFormatUnitName(r.si));    // 7
   io.Flag({"redraw option", "即時描画の指定"}, r.sync_draw);                        // 8
-  io.Index({"wall family", "擁壁の種類"}, r.wall_family, 0, kWallFamilyCount - 1);  // 9
+  io.Family({"wall family", "擁壁の種類"}, r.wall_family);                          // 9
   io.FixedText({"wall family name", "擁壁の種類の名前"},
                OlderFormatFamilyName(r.wall_family));                                          // 10
   io.Dimensions(r.dimensions);                                                                 // 11
@@ -274,6 +274,9 @@ class RecordWriter {
     }
     U16(static_cast<uint16_t>(v));
   }
+  void Family(const FileField& field, WallFamily family) {
+    Index(field, static_cast<int16_t>(CodeOf(family)), 0, kWallFamilyCount - 1);
+  }
   // Spacings are whole millimetres in the record, halves going to the even neighbour.
   void Spacing(const FileField& field, float v) {
     // RoundHalfEven saturates, so a value beyond int still lands outside the 16-bit range.
@@ -386,6 +389,11 @@ class RecordReader {
            {file_, field, std::to_string(v), std::to_string(first), std::to_string(last)});
     }
   }
+  void Family(const FileField& field, WallFamily& family) {
+    int16_t code = 0;
+    Index(field, code, 0, kWallFamilyCount - 1);
+    family = *WallFamilyFromCode(code);
+  }
   void Spacing(const FileField& field, float& v) { v = static_cast<float>(I16(field)); }
   void Dimensions(OlderFormatDimensions& d) {
     std::array<float, kDimensionCount> block{};
@@ -463,7 +471,9 @@ std::string SystemMessage(const std::error_code& ec) { return ec.message(); }
 
 std::string_view OlderFormatUnitName(bool si) { return si ? "SI単位" : "CGS単位"; }
 
-std::string_view OlderFormatFamilyName(int wall_family) { return FamilyListName(wall_family); }
+std::string_view OlderFormatFamilyName(WallFamily wall_family) {
+  return NamesOf(wall_family).list_name;
+}
 
 namespace {
 constexpr std::chrono::sys_days kDateEpoch =

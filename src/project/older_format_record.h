@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/standard_sizes.h"
+#include "app/wall_family.h"
 #include "project/project_database.h"
 
 namespace ktv {
@@ -64,8 +65,8 @@ struct OlderFormatRecord {
   bool si = true;                  // opnUntSI selected (false: opnUntCGS)
 
   // Wall page.
-  bool sync_draw = false;  // chkSyncDraw
-  int16_t wall_family = 0;  // list index of cboKeisiki: 0 重力式, 1 もたれ式, 2 逆T形、L形、逆L形
+  bool sync_draw = false;                        // chkSyncDraw
+  WallFamily wall_family = WallFamily::Gravity;  // cboKeisiki
   OlderFormatDimensions dimensions;
   bool shear_key = false;             // chk滑り止め
   bool counterfort = false;           // chk控え壁
@@ -113,8 +114,8 @@ struct OlderFormatRecord {
 
 // The record's unit-system name: "SI単位" or "CGS単位".
 std::string_view OlderFormatUnitName(bool si);
-// The record's wall-family name for list index 0..2; empty for any other index.
-std::string_view OlderFormatFamilyName(int wall_family);
+// The record's wall-family name: the name of the family list.
+std::string_view OlderFormatFamilyName(WallFamily wall_family);
 
 // Day count of the record's date for a calendar day (midnight).
 double DateSerialOf(std::chrono::year_month_day day);

@@ -755,19 +755,20 @@ void CheckWorkingDatabase(const std::string& path) {
   CheckStoredValues(ProjectDatabase::Open(path));
 }
 
-int StoredWallFamily(const ProjectDatabase& db) {
+WallFamily StoredWallFamily(const ProjectDatabase& db) {
   const auto unit = db.ReadUnit();
   const auto name = db.ReadProjectName();
   auto require = [&](int code, const char* field) {
-    if (code < 0 || code > 2) {
+    const std::optional<WallFamily> family = WallFamilyFromCode(code);
+    if (!family) {
       throw UnknownFamilyError(FileFault::kUnknownFamily, {db.path(), std::to_string(code), field});
     }
-    return code;
+    return *family;
   };
-  if (name) require(name->shape, "tbl工事名.形状");
+  const std::optional<WallFamily> shape =
+      name ? std::optional(require(name->shape, "tbl工事名.形状")) : std::nullopt;
   if (unit) return require(unit->kisk, "tbl単位系及び形式.Kisk");
-  if (name) return name->shape;
-  return 0;
+  return shape.value_or(WallFamily::Gravity);
 }
 
 void CopyProjectFile(const std::string& from, const std::string& to) {

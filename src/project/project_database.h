@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "app/wall_family.h"
 #include "project/project_error.h"
 
 struct sqlite3;
@@ -185,7 +186,7 @@ void CheckStoredValues(const ProjectDatabase& db);
 // The stored wall family: Kisk of the unit table, as the window reads it; the project table's
 // 形状 when the unit table is empty; the gravity wall for an empty project. Throws
 // UnknownFamilyError, naming the field and the value, when Kisk or 形状 is not 0, 1 or 2.
-int StoredWallFamily(const ProjectDatabase& db);
+WallFamily StoredWallFamily(const ProjectDatabase& db);
 
 // Copies a project file of the user into a private file through the engine (the user's file is
 // opened read-only, so committed WAL frames are included and nothing in the user's folder

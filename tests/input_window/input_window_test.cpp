@@ -368,7 +368,7 @@ TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
   EXPECT_TRUE(messages_.boxes.empty());
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_TRUE(reports[0].print_directly);
-  EXPECT_EQ(reports[0].wall_family, kGravity);
+  EXPECT_EQ(reports[0].wall_family, WallFamily::Gravity);
   EXPECT_EQ(reports[0].window, &W());
   EXPECT_EQ(W().FamilyMemory()[kGravity].t[1], 700.0f);
   EXPECT_EQ(W().FamilyMemory()[kGravity].beta, 20.0f);
@@ -564,7 +564,7 @@ TEST_F(WindowTest, SaveThenNewThenOpenRestoresEveryInput) {
   EXPECT_EQ(entered.gamma, "1.8");
   EXPECT_EQ(back.gamma, "1.80");
   EXPECT_FALSE(back.si);
-  EXPECT_EQ(back.family, kCantilever);
+  EXPECT_EQ(back.family, WallFamily::Cantilever);
   EXPECT_EQ(back.soil_class, 2);
   EXPECT_EQ(back.bar_kind, 1);
   EXPECT_EQ(back.bar_grade, 3);
@@ -922,7 +922,7 @@ TEST_F(WindowTest, ImportModeTakesTheProjectFromTheRecordFile) {
   record.date = DateSerialOf(std::chrono::year_month_day{
       std::chrono::year{2013}, std::chrono::month{5}, std::chrono::day{1}});
   record.print_date = false;
-  record.wall_family = kLeaning;
+  record.wall_family = WallFamily::Leaning;
   record.dimensions.h0 = 6000;
   record.dimensions.d1 = 900;
   record.dimensions.b = 2000;
@@ -947,7 +947,7 @@ TEST_F(WindowTest, ImportModeTakesTheProjectFromTheRecordFile) {
   // window and leaves the working database alone.
   const std::string before = ReadBytes(install_->Working());
   record.project_name = "別の工事";
-  record.wall_family = kGravity;
+  record.wall_family = WallFamily::Gravity;
   record.dimensions.t1 = 250;
   record.dimensions.t2 = 500;
   const fs::path other = install_->SavedData() / "other.dat";

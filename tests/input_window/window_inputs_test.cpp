@@ -39,7 +39,7 @@ WindowInputs FilledInputs() {
   in.print_project_name = false;
   in.print_date = true;
   in.si = false;
-  in.family = kCantilever;
+  in.family = WallFamily::Cantilever;
   in.t = {"570", "400", "400"};
   in.l = {"1000", "600", "2400"};
   in.h = {"6300", "1200"};
@@ -79,7 +79,7 @@ WindowInputs FilledInputs() {
   in.memory[kGravity].t[0] = 111;
   in.memory[kLeaning].h = 5555;
   in.memory[kLeaning].beta = 17.25f;
-  in.shown_family = kCantilever;
+  in.shown_family = WallFamily::Cantilever;
   return in;
 }
 
@@ -143,7 +143,7 @@ TEST_F(DatabaseFile, WrittenInputsLoadBackUnchanged) {
   EXPECT_FLOAT_EQ(back.memory[kGravity].t[0], 111);
   EXPECT_FLOAT_EQ(back.memory[kLeaning].h, 5555);
   EXPECT_FLOAT_EQ(back.memory[kLeaning].beta, 17.25f);
-  EXPECT_EQ(back.shown_family, kCantilever);
+  EXPECT_EQ(back.shown_family, WallFamily::Cantilever);
 }
 
 // The design of section A-A' is stored with the project and survives the next load.
@@ -200,7 +200,7 @@ TEST_F(DatabaseFile, EmptyTablesGiveTheDefaults) {
   ProjectDatabase db = ProjectDatabase::Open(path_);
   WindowInputs in = LoadWindowInputs(db, {"", true, true});
   EXPECT_TRUE(in.si);
-  EXPECT_EQ(in.family, kGravity);
+  EXPECT_EQ(in.family, WallFamily::Gravity);
   EXPECT_EQ(in.project_name, "");
   EXPECT_EQ((std::array<std::string, 3>{in.t[0], in.t[1], in.t[2]}),
             (std::array<std::string, 3>{"230", "700", "690"}));
@@ -241,7 +241,7 @@ TEST_F(DatabaseFile, StoredCodesOutsideTheListsAreHeldWithinThem) {
   ProjectDatabase db = ProjectDatabase::Open(path_);
   WindowInputs in = LoadWindowInputs(db, {});
   EXPECT_TRUE(in.si);
-  EXPECT_EQ(in.family, 2);
+  EXPECT_EQ(in.family, WallFamily::Cantilever);
   EXPECT_EQ(in.bar_grade, 1);
   EXPECT_EQ(in.bar_size[0], 11);  // R32, the last round bar
   EXPECT_EQ(in.bar_size[1], 12);  // "  -  " and the 12 sizes
@@ -258,7 +258,7 @@ TEST(FamilyMemory, SwitchingAwayAndBackRestoresTheDimensions) {
   in.beta = "26.57";
   in.d[4] = "0";
   in.t5 = "300";
-  ChangeWallFamily(in, kLeaning);
+  ChangeWallFamily(in, WallFamily::Leaning);
   EXPECT_EQ(in.t[0], "3000");
   EXPECT_EQ(in.t[1], "350");
   EXPECT_EQ(in.l[0], "850");
@@ -267,7 +267,7 @@ TEST(FamilyMemory, SwitchingAwayAndBackRestoresTheDimensions) {
   EXPECT_EQ(in.b, "2400");
   EXPECT_EQ(in.beta, "25.00");
   EXPECT_EQ(in.t5, "0");
-  ChangeWallFamily(in, kGravity);
+  ChangeWallFamily(in, WallFamily::Gravity);
   EXPECT_EQ(in.t, (std::array<std::string, 3>{"250", "710", "680"}));
   EXPECT_EQ(in.h[0], "2400");
   EXPECT_EQ(in.beta, "26.57");
@@ -290,15 +290,15 @@ TEST(FamilyMemory, TheCantileverDefaultsFillOnlyUnsetStabilityLimits) {
     std::array<std::string*, 4> boxes = {&in.qa_normal, &in.qa_seismic, &in.slide_normal,
                                          &in.slide_seismic};
     for (int i = 0; i < 4; ++i) *boxes[i] = c.typed[i];
-    ChangeWallFamily(in, kLeaning);
-    ChangeWallFamily(in, kCantilever);
+    ChangeWallFamily(in, WallFamily::Leaning);
+    ChangeWallFamily(in, WallFamily::Cantilever);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(*boxes[i], c.on_cantilever[i]) << c.typed[0] << i;
     // Back to the gravity wall, the values stay as they are.
-    ChangeWallFamily(in, kGravity);
+    ChangeWallFamily(in, WallFamily::Gravity);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(*boxes[i], c.on_cantilever[i]) << c.typed[0] << i;
   }
   WindowInputs in = EmptyWindowInputs();
-  ChangeWallFamily(in, kCantilever);
+  ChangeWallFamily(in, WallFamily::Cantilever);
   EXPECT_EQ(in.l[2], "2400");
   EXPECT_EQ(in.t5, "400");
   EXPECT_EQ(in.l5, "900");
@@ -312,8 +312,8 @@ TEST(SameProject, IgnoresFormattingD3AndTheDrawingOption) {
   b.d[3] = "999";
   b.sync_draw = !a.sync_draw;
   EXPECT_TRUE(SameProject(a, b));
-  ChangeWallFamily(b, kLeaning);
-  ChangeWallFamily(b, kGravity);
+  ChangeWallFamily(b, WallFamily::Leaning);
+  ChangeWallFamily(b, WallFamily::Gravity);
   EXPECT_TRUE(SameProject(a, b));
   for (auto change : std::vector<std::function<void(WindowInputs&)>>{
            [](WindowInputs& x) { x.t[0] = "231"; },
@@ -329,7 +329,7 @@ TEST(SameProject, IgnoresFormattingD3AndTheDrawingOption) {
 
 TEST(FamilyMemory, StandardSizesReplaceOnlyTheCurrentFamily) {
   WindowInputs in = EmptyWindowInputs();
-  ChangeWallFamily(in, kLeaning);
+  ChangeWallFamily(in, WallFamily::Leaning);
   in.t[0] = "1234";
   in.memory[kGravity].h = 999;
   ResetToStandardSizes(in);
@@ -493,7 +493,7 @@ struct ValidationCase {
 
 WindowInputs ValidProject(int family) {
   WindowInputs in = EmptyWindowInputs();
-  ChangeWallFamily(in, family);
+  ChangeWallFamily(in, *WallFamilyFromCode(family));
   in.phi = "30";
   in.beta = "0.00";
   in.kh = family == kCantilever ? "0.20" : "0.00";
@@ -765,7 +765,7 @@ TEST(OlderFormatRecordMapping, EveryRecordedInputComesBack) {
   EXPECT_EQ(back.l6, "3000");
   EXPECT_FALSE(back.counterfort_to_h0_top);
   EXPECT_FALSE(back.sync_draw);
-  EXPECT_EQ(back.shown_family, kCantilever);
+  EXPECT_EQ(back.shown_family, WallFamily::Cantilever);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ OlderFormatRecord Sample() {
   r.project_name = "擁壁ﾃｽﾄ工事";
   r.office_name = "設計室";
   r.date = 45000.5;
-  r.wall_family = 2;
+  r.wall_family = WallFamily::Cantilever;
   r.bar_type = 1;
   r.bar_grade = 2;
   r.bar_size = {3, 4, 5, 0, 6, 1, 7, 0};

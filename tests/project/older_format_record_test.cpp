@@ -56,7 +56,7 @@ OlderFormatRecord FullRecord() {
   r.print_date = false;
   r.si = true;
   r.sync_draw = true;
-  r.wall_family = kCantilever;
+  r.wall_family = WallFamily::Cantilever;
   auto& d = r.dimensions;
   d.t1 = 300, d.t2 = 400, d.t3 = 50, d.t5 = 350, d.t6 = 250;
   d.l1 = 800, d.l2 = 450, d.l3 = 1200, d.l5 = 600, d.l6 = 3000;
@@ -99,14 +99,14 @@ const std::vector<RoundTripCase>& RoundTripCases() {
          r.project_name.clear();
          r.office_name.clear();
          r.si = false;
-         r.wall_family = kGravity;
+         r.wall_family = WallFamily::Gravity;
          r.print_project_name = false;
          r.print_date = true;
        },
        nullptr},
       {"LeaningWithOtherOptions",
        [](OlderFormatRecord& r) {
-         r.wall_family = kLeaning;
+         r.wall_family = WallFamily::Leaning;
          r.sync_draw = false;
          r.shear_key = false;
          r.counterfort = false;
@@ -241,7 +241,7 @@ OlderFormatRecord SmallRecord() {
   r.project_name = "AB";
   r.office_name = "";
   r.si = true;
-  r.wall_family = kGravity;
+  r.wall_family = WallFamily::Gravity;
   r.regulation_table = true;
   r.bar_spacing = {250, 150.5f, 125, 151.5f, 300, 0, 200, 0};
   return r;
@@ -307,15 +307,15 @@ TEST(OlderFormatRecordLayout, SmallRecordMatchesOffsetsCountedByHand) {
 TEST(OlderFormatRecordLayout, FixedNamesOfEveryCode) {
   EXPECT_EQ(OlderFormatUnitName(true), "SI単位");
   EXPECT_EQ(OlderFormatUnitName(false), "CGS単位");
-  EXPECT_EQ(OlderFormatFamilyName(0), "重力式");
-  EXPECT_EQ(OlderFormatFamilyName(1), "もたれ式");
-  EXPECT_EQ(OlderFormatFamilyName(2), "逆T形、L形、逆L形");
-  EXPECT_EQ(OlderFormatFamilyName(3), "");
+  EXPECT_EQ(OlderFormatFamilyName(WallFamily::Gravity), "重力式");
+  EXPECT_EQ(OlderFormatFamilyName(WallFamily::Leaning), "もたれ式");
+  EXPECT_EQ(OlderFormatFamilyName(WallFamily::Cantilever), "逆T形、L形、逆L形");
+  EXPECT_EQ(FamilyListName(3), "");
   // The longest pair, CGS単位 and the cantilever name, takes 7 + 17 bytes in CP932 and moves every
   // later field by 12 bytes.
   OlderFormatRecord r = SmallRecord();
   r.si = false;
-  r.wall_family = kCantilever;
+  r.wall_family = WallFamily::Cantilever;
   const Bytes b = SerializeOlderFormatRecord(r, "x");
   EXPECT_EQ(b[20], 2);   // CGS
   EXPECT_EQ(b[22], 7);   // length of CGS単位
@@ -433,7 +433,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedExport{"DimensionNotANumber",
                       [](OlderFormatRecord& r) { r.dimensions.w0 = std::nanf(""); },
                       "W0 is not a finite number"},
-        RefusedExport{"WallFamilyOutsideTheList", [](OlderFormatRecord& r) { r.wall_family = 3; },
+        RefusedExport{"WallFamilyOutsideTheList",
+                      [](OlderFormatRecord& r) { r.wall_family = static_cast<WallFamily>(3); },
                       "wall family 3 lies outside its list (0 to 2)"},
         RefusedExport{"GradeOutsideTheList",
                       [](OlderFormatRecord& r) {

@@ -236,7 +236,7 @@ TEST_F(ProjectFileSafety, ALockedOrReadOnlyProjectIsNotCalledNotAProject) {
 
 TEST_F(ProjectFileSafety, StoredFamilyCodesOutsideTheThreeFamiliesAreRefusedNamingTheValue) {
   const std::string p = Project("family.mdb");
-  EXPECT_EQ(StoredWallFamily(ProjectDatabase::Open(p)), 0);
+  EXPECT_EQ(StoredWallFamily(ProjectDatabase::Open(p)), WallFamily::Gravity);
   struct Case {
     const char* sql;
     const char* message;
