@@ -11,7 +11,7 @@ namespace ktv {
 
 void PrintReport(const ReportWriter& doc, QPrinter& printer) {
   const auto& pages = doc.Pages();
-  if (pages.empty()) throw ReportError("The report has no pages to print");
+  if (pages.empty()) throw ReportError("印刷するページがありません。");
   const std::string name = printer.printerName().isEmpty() ? printer.outputFileName().toStdString()
                                                            : printer.printerName().toStdString();
   printer.setDocName(QString::fromUtf8(kReportDocumentTitle));
@@ -23,17 +23,18 @@ void PrintReport(const ReportWriter& doc, QPrinter& printer) {
     printer.setPageOrientation(QPageLayout::Portrait);
   }
   const int resolution = printer.resolution();
-  if (resolution <= 0) throw ReportError("The printer \"" + name + "\" reports no resolution");
+  if (resolution <= 0) throw ReportError("プリンタ「" + name + "」の解像度がわかりません。");
   const double scale = resolution / 1440.0;
 
   QPainter painter;
   if (!painter.begin(&printer)) {
-    throw ReportError("The printer \"" + name + "\" cannot be opened");
+    throw ReportError("プリンタ「" + name + "」を開けません。");
   }
   for (size_t i = 0; i < pages.size(); ++i) {
     if (i > 0 && !printer.newPage()) {
       painter.end();
-      throw ReportError("The printer \"" + name + "\" does not take page " + std::to_string(i + 1));
+      throw ReportError("プリンタ「" + name + "」が " + std::to_string(i + 1) +
+                        " ページ目を受け付けません。");
     }
     // With full-page printing the painter's origin is the paper's corner, as on the page.
     PaintPage(pages[i], painter, scale);
@@ -41,15 +42,15 @@ void PrintReport(const ReportWriter& doc, QPrinter& printer) {
   const bool ended = painter.end();
   if (!ended || printer.printerState() == QPrinter::Error ||
       printer.printerState() == QPrinter::Aborted) {
-    throw ReportError("The printer \"" + name + "\" reported an error");
+    throw ReportError("プリンタ「" + name + "」がエラーを返しました。");
   }
 }
 
 void PrintReportOn(const ReportWriter& doc, const QPrinterInfo& info) {
-  if (info.isNull()) throw NoPrinterError("No printer is installed");
+  if (info.isNull()) throw NoPrinterError("プリンタがありません。");
   QPrinter printer(info, QPrinter::HighResolution);
   if (!printer.isValid()) {
-    throw ReportError("The printer \"" + info.printerName().toStdString() + "\" is not usable");
+    throw ReportError("プリンタ「" + info.printerName().toStdString() + "」は使用できません。");
   }
   PrintReport(doc, printer);
 }

@@ -113,8 +113,8 @@ class FailingPrinter : public ReportPrinter {
  public:
   explicit FailingPrinter(bool no_printer) : no_printer_(no_printer) {}
   void Print(const ReportWriter&) override {
-    if (no_printer_) throw NoPrinterError("No printer is installed");
-    throw ReportError("The printer \"LBP\" reported an error");
+    if (no_printer_) throw NoPrinterError("プリンタがありません。");
+    throw ReportError("プリンタ「LBP」がエラーを返しました。");
   }
 
  private:
@@ -549,8 +549,8 @@ TEST_F(Preview, PrinterFailuresEndWithAClearMessage) {
        "プリンタが見つからないため、印刷できません。\r\n"
        "プリンタを設定してから、もう一度印刷してください。"},
       {false,
-       "印刷できませんでした。\r\nプリンタの状態を確かめてください。\r\n\r\n詳細：The printer "
-       "\"LBP\" reported an error"},
+       "印刷できませんでした。\r\nプリンタの状態を確かめてください。\r\n\r\n詳細：プリンタ「LBP」"
+       "がエラーを返しました。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.no_printer);
