@@ -239,6 +239,10 @@ TEST_F(DatabaseFile, StoredCodesOutsideTheListsAreHeldWithinThem) {
     db.Write(soil);
   }
   ProjectDatabase db = ProjectDatabase::Open(path_);
+  // A family code names a family or the project is refused: shown as another family, it would
+  // be written back as that one.
+  EXPECT_THROW(LoadWindowInputs(db, {}), UnknownFamilyError);
+  db.Write(UnitRow{"SI", 2});
   WindowInputs in = LoadWindowInputs(db, {});
   EXPECT_TRUE(in.si);
   EXPECT_EQ(in.family, WallFamily::Cantilever);
