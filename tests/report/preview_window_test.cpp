@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <algorithm>
+#include <cstring>
 #include <cctype>
 #include <cmath>
 #include <functional>
@@ -778,7 +779,8 @@ TEST_F(Preview, CommandsThatEndWithAMessageLeaveTheWindowsUsable) {
     bool print;
     std::function<void()> fail;
     MessageIcon icon;
-    std::string text;  // start of the message
+    std::string text;              // start of the message
+    const char* detail = nullptr;  // its end, when checked
   };
   const Case cases[] = {
       {"calculation, preview", false,
@@ -788,7 +790,8 @@ TEST_F(Preview, CommandsThatEndWithAMessageLeaveTheWindowsUsable) {
        [] { throw CalculationError("擁壁の高さが0のため、計算できません。"); },
        MessageIcon::Information, "擁壁の高さが0のため、計算できません。"},
       {"database", false, [] { ProjectDatabase::Open("/nonexistent/Data.mdb"); },
-       MessageIcon::Warning, "データを読み込めません。\r\n"},
+       MessageIcon::Warning, "データを読み込めません。\r\n",
+       "\r\n\r\n詳細：ファイル /nonexistent/Data.mdb がありません。"},
       {"other", false, [] { throw std::runtime_error("broken"); }, MessageIcon::Critical,
        "計算書を作成できません。\r\n\r\n詳細：broken"},
   };
@@ -814,6 +817,10 @@ TEST_F(Preview, CommandsThatEndWithAMessageLeaveTheWindowsUsable) {
     EXPECT_EQ(box.icon, c.icon);
     EXPECT_EQ(box.title, kFullTitle);
     EXPECT_EQ(box.text.rfind(c.text, 0), 0u) << box.text;
+    if (c.detail) {
+      EXPECT_EQ(box.text.substr(box.text.size() - std::min(box.text.size(), strlen(c.detail))),
+                c.detail);
+    }
     EXPECT_EQ(sink_.beeps, static_cast<int>(sink_.shown.size()));
     EXPECT_TRUE(parent.isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
