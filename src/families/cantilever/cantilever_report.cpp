@@ -169,6 +169,9 @@ void DrawWallOutline(ReportWriter& w, const Frame& f, const Geometry& g) {
   w.SetPenWidth(0);
 }
 
+// The least radius of an angle's arc, so that small angles still show one.
+constexpr double kMinArc = 700;
+
 // A label centred on a point, on a white ground.
 void LabelAt(ReportWriter& w, QPointF centre, std::string_view text) {
   w.DrawLabel(centre.x() - w.TextWidth(text) / 2, centre.y() - w.TextHeight(text) / 2, text);
@@ -185,81 +188,86 @@ void DrawShapeFigure(ReportWriter& w, const CantileverInputs& in, const Cantilev
   const double s = f.s;
   DrawWallOutline(w, f, g);
 
-  // The ground in front of the stem.
-  const double ground = g.d01 + g.d00;
-  if (g.d00 > 0) {
-    const double face_x = g.l00 + (g.h > g.d01 ? g.d00 * g.t00 / (g.h - g.d01) : 0);
-    const QPointF a = f.P(-0.4, ground), b = f.P(face_x, ground);
-    w.DrawLine(a.x(), a.y(), b.x(), b.y());
-  }
-
-  // Widths below the base: toe, stem base, heel, then the whole base.
+  // Widths below the base: toe, stem base and heel in a chain, then the whole base.
   const double base_y = f.P(0, 0).y();
+  std::vector<ChainLevel> widths = {{f.P(0, 0), ""}};
   double x = 0;
   for (double part : {g.l00, g.tb, g.l01}) {
-    if (part > 0) {
-      w.DrawDimensionH(f.P(x, 0).x(), base_y, f.P(x + part, 0).x(), base_y + 0.1 * s, 0.3 * s,
-                       Mm(part));
-    }
     x += part;
+    if (part > 0) widths.push_back({f.P(x, 0), Mm(part)});
   }
+  DrawDimensionChainH(w, base_y + 0.4 * s, widths);
   w.DrawDimensionH(f.P(0, 0).x(), base_y, f.P(g.b, 0).x(), base_y + 0.1 * s, 0.75 * s, Mm(g.b));
   // The crest width.
   const QPointF crest_front = f.P(g.l00 + g.t00, g.h), crest_back = f.P(g.CrestBack(), g.h);
   w.DrawDimensionH(crest_front.x(), crest_front.y(), crest_back.x(), crest_front.y() - 0.45 * s,
                    0.1 * s, Mm(g.t01));
 
-  // Heights at the front in three columns, so that the labels of thin slabs do not run into
-  // each other: the toe end and the soil depth, the toe's haunch, the whole height.
+  // Heights at the front: the toe end, its haunch and the soil over it in a chain next to the
+  // wall, the whole height outside it, each column clear of the other's labels.
   const double front_x = f.left;
-  const auto front_height = [&](double column, double y1, double y2, double x8) {
-    w.DrawDimensionV(front_x - column - 0.1 * s, f.P(0, y1).y(), x8, f.P(0, y2).y(), 0.1 * s,
-                     Mm(y2 - y1));
+  const double label_h = w.TextHeight("0");
+  const double chain_x = front_x - std::max(0.2 * s, 150.0);
+  const double ground = g.d01 + g.d00;
+  const QPointF stem_foot = f.P(g.l00, g.d01);
+  std::vector<ChainLevel> front = {{f.P(0, 0), ""}};
+  const auto rise = [&](std::vector<ChainLevel>& chain, QPointF at, double from, double to) {
+    if (to > from) chain.push_back({at, Mm(to - from)});
   };
-  front_height(0.8 * s, 0, g.h, crest_front.x());
-  if (g.l00 > 0 && g.d02 > 0) front_height(0.2 * s, 0, g.d02, front_x);
-  if (g.l00 > 0 && g.d01 != g.d02) front_height(0.5 * s, g.d02, g.d01, front_x);
-  if (g.l00 <= 0) front_height(0.2 * s, 0, g.d01, front_x);
-  if (g.d00 > 0) front_height(0.2 * s, g.d01, ground, front_x);
-  // Heights at the heel end: its thickness and its haunch.
+  if (g.l00 > 0) {
+    rise(front, f.P(0, g.d02), 0, g.d02);
+    rise(front, stem_foot, g.d02, g.d01);
+  } else {
+    rise(front, stem_foot, 0, g.d01);
+  }
+  // The ground in front of the stem, from the chain to the front face.
+  const double face_x = g.l00 + (g.h > g.d01 ? g.d00 * g.t00 / (g.h - g.d01) : 0);
+  rise(front, f.P(face_x, ground), g.d01, ground);
+  DrawDimensionChainV(w, chain_x, front, true);
+  const double total_x = chain_x - label_h - 150;
+  // Its foot continues the chain's: no line across the chain's labels.
+  DrawDimensionChainV(w, total_x, {{QPointF(chain_x, base_y), ""}, {crest_front, Mm(g.h)}}, true);
+  // Heights at the heel end: its thickness and its haunch, labels outside.
   if (g.l01 > 0) {
-    const double x_e = f.P(g.b, 0).x();
-    const auto back_height = [&](double column, double y1, double y2) {
-      w.DrawDimensionV(x_e, f.P(0, y1).y(), x_e + column + 0.05 * s, f.P(0, y2).y(), column,
-                       Mm(y2 - y1));
-    };
-    if (g.d04 > 0) back_height(0.3 * s, 0, g.d04);
-    if (g.d03 != g.d04) back_height(0.6 * s, g.d04, g.d03);
+    std::vector<ChainLevel> back = {{f.P(g.b, 0), ""}};
+    rise(back, f.P(g.b, g.d04), 0, g.d04);
+    rise(back, f.P(g.StemBack(), g.d03), g.d04, g.d03);
+    DrawDimensionChainV(w, f.P(g.b, 0).x() + std::max(0.2 * s, 150.0), back, false);
   }
 
   // The batter of the front face, written along it at mid-height.
   const QPointF foot = f.P(g.l00, g.d01);
-  const double rise = (g.h - g.d01) * s, run = g.t00 * s;
-  const double theta = std::atan2(rise, run);
+  const double rise_len = (g.h - g.d01) * s, run = g.t00 * s;
+  const double theta = std::atan2(rise_len, run);
   const std::string slope = SlopeText(r.angles.front_batter_ratio);
-  const double length = std::hypot(rise, run);
+  const double length = std::hypot(rise_len, run);
   TextAlong(w, slope, foot, theta, (length - w.TextWidth(slope)) / 2, w.TextHeight(slope) + 40,
             static_cast<int>(std::lround(theta * 1800.0 / 3.14159265358979)));
 
-  // α at the back edge of the crest: a vertical reference, the arc and the value.
-  const double reference = 0.6 * s;
+  // α at the back edge of the crest: a vertical reference, the arc and the value. Small angles
+  // get an arc large enough to be seen; the value stands right of both lines, below the arc.
+  const double arc =
+      std::clamp(120 / std::max(std::fabs(static_cast<double>(r.angles.alpha)), 1e-3),
+                 std::max(0.45 * s, kMinArc), std::max(0.45 * s, 1200.0));
+  const double reference = arc + 0.15 * s;
   w.DrawLine(crest_back.x(), crest_back.y(), crest_back.x(), crest_back.y() + reference);
   const double alpha = r.angles.alpha;
   if (alpha != 0) {
     const double down = 3 * 3.14159265358979 / 2;
-    w.DrawArc(crest_back.x(), crest_back.y(), 0.45 * s, std::min(down, down + alpha),
+    w.DrawArc(crest_back.x(), crest_back.y(), arc, std::min(down, down + alpha),
               std::max(down, down + alpha));
   }
   const std::string alpha_text = "α = " + Fixed(r.angles.alpha_deg, 2) + "°";
   const double label_y = crest_back.y() + reference - w.TextHeight(alpha_text);
-  const double face_x = crest_back.x() + std::max(0.0, (reference * std::tan(alpha)));
-  w.DrawLabel(face_x + 80, label_y, alpha_text);
+  const double alpha_x = crest_back.x() + std::max(0.0, (reference * std::tan(alpha)));
+  w.DrawLabel(alpha_x + 80, label_y, alpha_text);
 
   // The backfill surface at β with the surcharge.
   const double arm = std::max(1.5, g.t02 + g.l01 + 0.5) * s;
-  DrawBackfillMark(w, crest_back,
-                   MakeBackfillMark(w, in.shape.beta, in.q, in.is_si, arm,
-                                    in.shape.beta > 0 ? 0.25 * arm + 60 : 100, 20));
+  BackfillMark mark = MakeBackfillMark(w, in.shape.beta, in.q, in.is_si, arm, 0, 20);
+  mark.arc = std::max(arm / 4, kMinArc);
+  mark.start = in.shape.beta > 0 ? mark.arc + 60 : 100;
+  DrawBackfillMark(w, crest_back, mark);
 }
 
 // Vertices of part Wn (1..12), metres.
