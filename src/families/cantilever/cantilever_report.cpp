@@ -365,16 +365,17 @@ void Arrow(ReportWriter& w, QPointF from, QPointF to) {
 }
 
 // A section line across the stem or the slab, its letters beyond both ends (left and right of a
-// horizontal line, above and below a vertical one), clear of the lines they name.
+// horizontal line, above and below a vertical one), clear of the lines they name. The second
+// letter of a horizontal line may stand lifted off its end by lift (up when positive).
 void SectionLine(ReportWriter& w, QPointF a, QPointF b, std::string_view first,
-                 std::string_view second) {
+                 std::string_view second, double lift = 0) {
   w.SetPenStyle(PenStyle::Dotted);
   w.DrawLine(a.x(), a.y(), b.x(), b.y());
   w.SetPenStyle(PenStyle::Solid);
   const double h = w.TextHeight(first);
   if (a.y() == b.y()) {
     w.DrawLabel(a.x() - w.TextWidth(first) - 40, a.y() - h / 2, first);
-    w.DrawLabel(b.x() + 40, b.y() - h / 2, second);
+    w.DrawLabel(b.x() + 40, b.y() - h / 2 - lift, second);
   } else {
     w.DrawLabel(a.x() - w.TextWidth(first) / 2, a.y() - h - 20, first);
     w.DrawLabel(b.x() - w.TextWidth(second) / 2, b.y() + 20, second);
@@ -399,41 +400,85 @@ void DrawStemFigure(ReportWriter& w, const CantileverInputs& in, double box_left
 
   // h from the crest down to B-B′, on the front side.
   const double left = std::min(front_foot.x(), front_top.x());
-  w.DrawDimensionV(left - 0.5 * s, front_top.y(), left - 0.1 * s, front_foot.y(), 0.1 * s, "h");
+  // Left of the letters of the sections, its foot continuing B-B′.
+  const double letters = left - 0.15 * s - 40 - std::max(w.TextWidth("A"), w.TextWidth("B"));
+  DrawDimensionChainV(w, letters - 150 - w.TextHeight("h"),
+                      {{QPointF(letters - 40, front_foot.y()), ""}, {front_top, "h"}}, true);
   // a over the crest.
   w.DrawDimensionH(front_top.x(), front_top.y(), back_top.x(), front_top.y() - 0.35 * s, 0.1 * s,
                    "a");
 
-  // The pressure diagrams behind the stem: the soil's triangle and the surcharge's rectangle.
-  const double right = std::max(back_top.x(), back_foot.x());
-  const double xt = right + 0.6 * s, wt = 1.2 * s;
+  // The pressure diagrams against the back face they act on: the surcharge's band of even
+  // width next to it and the soil's triangle outside the band, growing from the crest down to
+  // B-B′.
   const double top_y = back_top.y(), foot_y = front_foot.y();
-  w.DrawLine(xt, top_y, xt, foot_y);
-  w.DrawLine(xt, top_y, xt + wt, foot_y);
-  w.DrawLine(xt, foot_y, xt + wt, foot_y);
-  const double xq = xt + wt + 0.5 * s, wq = 0.4 * s;
-  w.DrawRectangle(xq, top_y, xq + wq, foot_y);
-  // The resultants at h/3 and h/2 above the section, pointing onto the stem.
+  const auto face_at = [&](double y) {
+    return back_top.x() + (back_foot.x() - back_top.x()) * (y - top_y) / (back_foot.y() - top_y);
+  };
+  const double wq = 0.3 * s, wt = 1.2 * s;
+  // The outer edge of the diagrams at a height.
+  const auto outer_at = [&](double y) {
+    return face_at(y) + wq + wt * (y - top_y) / (foot_y - top_y);
+  };
+  const QPointF band_top(face_at(top_y) + wq, top_y), band_foot(face_at(foot_y) + wq, foot_y);
+  const QPointF triangle_foot(outer_at(foot_y), foot_y);
+  w.DrawLine(face_at(foot_y), foot_y, back_foot.x(), back_foot.y());
+  w.DrawLine(back_top.x(), top_y, band_top.x(), top_y);
+  w.DrawLine(band_top.x(), top_y, band_foot.x(), foot_y);
+  w.DrawLine(band_top.x(), top_y, triangle_foot.x(), foot_y);
+  // The resultants at h/3 and h/2 above the section, from outside onto the back face, each
+  // named above the start of its arrow.
   const double y3 = foot_y - (foot_y - top_y) / 3, y2 = foot_y - (foot_y - top_y) / 2;
-  Arrow(w, QPointF(xt + wt * 0.9, y3), QPointF(xt + 20, y3));
-  Arrow(w, QPointF(xq + wq + 0.5 * s, y2), QPointF(xq + wq + 20, y2));
-  LabelPicture(w, "1_6_100", xt + wt * 0.35, y3 - 200);
-  LabelPicture(w, "1_6_99", xq + wq + 0.1 * s, y2 - 200);
-  const double xr = xq + wq + 0.9 * s;
-  w.DrawDimensionV(xr, foot_y, xr - 0.1 * s, y3, 0.15 * s, "h/3");
-  w.DrawDimensionV(xr + 0.4 * s, foot_y, xr + 0.3 * s, y2, 0.15 * s, "h/2");
+  const double tail = outer_at(foot_y) + 0.3 * s;
+  Arrow(w, QPointF(tail, y3), QPointF(face_at(y3), y3));
+  Arrow(w, QPointF(tail, y2), QPointF(face_at(y2), y2));
+  LabelPicture(w, "1_6_100", outer_at(y3) + 0.1 * s, y3 - 200);
+  LabelPicture(w, "1_6_99", outer_at(y2) + 0.1 * s, y2 - 200);
 
-  // The sections: B-B′ at the foot, A-A′ at its depth when designed, D the thickness at B-B′.
-  SectionLine(w, QPointF(left - 0.15 * s, foot_y), QPointF(right + 0.2 * s, foot_y), "B", "B´");
+  // The sections: B-B′ at the foot across the stem and the diagrams, A-A′ at its depth when
+  // designed, D the thickness at B-B′.
+  const double b_end = triangle_foot.x() + 0.2 * s;
+  const double dims_x = std::max(tail, b_end + 40 + w.TextWidth("B´")) + 0.3 * s;
+  const QSizeF pha = w.PictureSize(Picture("1_6_100")), phq = w.PictureSize(Picture("1_6_99"));
+  SectionLine(w, QPointF(left - 0.15 * s, foot_y), QPointF(b_end, foot_y), "B", "B´");
   if (in.design_section_aa) {
     const double y = f.P(0, g.h - in.h_aa).y();
     const double t = (g.h - in.h_aa - g.d01) / (g.h - g.d01);
     const double xf = front_foot.x() + t * (front_top.x() - front_foot.x());
-    const double xb = back_foot.x() + t * (back_top.x() - back_foot.x());
-    SectionLine(w, QPointF(std::min(xf, xb) - 0.15 * s, y), QPointF(std::max(xf, xb) + 0.2 * s, y),
-                "A", "A´");
+    // A´ stands off the arrows and their names when the section lies near them.
+    const double end = outer_at(y) + 0.2 * s;
+    const double tw = w.TextWidth("A´"), th = w.TextHeight("A´");
+    const QRectF arrows[] = {
+        {face_at(y3), y3 - 40, dims_x - face_at(y3), 80},
+        {face_at(y2), y2 - 40, dims_x - face_at(y2), 80},
+        {outer_at(y3) + 0.1 * s, y3 - 200 - pha.height() / 2, pha.width(), pha.height()},
+        {outer_at(y2) + 0.1 * s, y2 - 200 - phq.height() / 2, phq.width(), phq.height()}};
+    // Centred on the line, or else just above or below one of them, as near the line as may be.
+    std::vector<double> centres = {y};
+    for (const QRectF& r : arrows) {
+      centres.push_back(r.top() - 30 - th / 2);
+      centres.push_back(r.bottom() + 30 + th / 2);
+    }
+    double lift = 0, best = 1e300;
+    for (double c : centres) {
+      const QRectF box(end + 40, c - th / 2, tw, th);
+      if (std::abs(c - y) < best &&
+          std::none_of(std::begin(arrows), std::end(arrows),
+                       [&](const QRectF& r) { return r.intersects(box); })) {
+        best = std::abs(c - y);
+        lift = y - c;
+      }
+    }
+    SectionLine(w, QPointF(xf - 0.15 * s, y), QPointF(end, y), "A", "A´", lift);
   }
-  w.DrawDimensionH(front_foot.x(), foot_y, back_foot.x(), foot_y + 0.1 * s, 0.3 * s, "D");
+  w.DrawDimensionH(front_foot.x(), foot_y, face_at(foot_y), foot_y + 0.1 * s, 0.3 * s, "D");
+  // h/3 and h/2 right of the arrows, from the foot level beyond the letter B´.
+  const double label_h = w.TextHeight("h");
+  DrawDimensionChainV(
+      w, dims_x,
+      {{QPointF(b_end + 60 + w.TextWidth("B´"), foot_y), ""}, {QPointF(tail, y3), "h/3"}}, false);
+  DrawDimensionChainV(w, dims_x + label_h + 0.3 * s,
+                      {{QPointF(dims_x, foot_y), ""}, {QPointF(tail, y2), "h/2"}}, false);
 }
 
 // Returns the bottom of the figure.
