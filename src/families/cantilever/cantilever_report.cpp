@@ -531,16 +531,30 @@ double DrawSlabFigure(ReportWriter& w, const CantileverInputs& in, const Cantile
 
   // The sections C-C′ (front face) and D-D′ (back face) with the reaction under them.
   const double line_top = f.P(0, std::max(g.d01, g.d03)).y() - 0.35 * s;
-  const auto section = [&](double x, const char* first, const char* second, const char* q) {
+  // Each reaction's name on the side of its own slab, away from the other section: inside the
+  // diagram where it has room there, else below it.
+  const auto section = [&](double x, const char* first, const char* second, const char* q,
+                           double side) {
     const QPointF p = at(x);
     w.DrawLine(p.x(), base_y, p.x(), p.y());
-    LabelAt(w, QPointF(p.x() + w.TextWidth(q) / 2 + 40, (base_y + p.y()) / 2), q);
-    SectionLine(w, QPointF(p.x(), line_top), QPointF(p.x(), std::max(p.y(), base_y) + 0.45 * s),
-                first, second);
-    bottom = std::max(bottom, std::max(p.y(), base_y) + 0.45 * s);
+    const double tw = w.TextWidth(q), th = w.TextHeight(q);
+    const double ends[] = {p.x() + side * 40, p.x() + side * (40 + tw)};
+    double inner_top = -1e300, inner_bottom = 1e300, lowest = base_y;
+    for (double e : ends) {
+      const double y = at((e - f.left) / s).y();
+      inner_top = std::max(inner_top, std::min(base_y, y));
+      inner_bottom = std::min(inner_bottom, std::max(base_y, y));
+      lowest = std::max(lowest, y);
+    }
+    const double centre =
+        inner_bottom - inner_top >= th + 60 ? (inner_top + inner_bottom) / 2 : lowest + 40 + th / 2;
+    LabelAt(w, QPointF(p.x() + side * (tw / 2 + 40), centre), q);
+    const double end = std::max(std::max(p.y(), base_y) + 0.45 * s, centre + th / 2 + 60);
+    SectionLine(w, QPointF(p.x(), line_top), QPointF(p.x(), end), first, second);
+    bottom = std::max(bottom, end);
   };
-  if (r.has_toe) section(g.l00, "C", "C´", "qa");
-  if (r.has_heel) section(g.StemBack(), "D", "D´", "qb");
+  if (r.has_toe) section(g.l00, "C", "C´", "qa", -1);
+  if (r.has_heel) section(g.StemBack(), "D", "D´", "qb", 1);
 
   // The seismic vertical component over the heel: a triangle from the stem to the heel end.
   if (g.l01 > 0) {
