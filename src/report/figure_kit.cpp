@@ -45,8 +45,12 @@ void DrawBackfillMark(ReportWriter& w, QPointF corner, const BackfillMark& b) {
   w.DrawLine(corner.x(), corner.y(), corner.x() + b.arm * c, corner.y() - b.arm * s);
   w.SetPenWidth(0);
   if (b.beta_deg > 0) w.DrawArc(corner.x(), corner.y(), b.arc > 0 ? b.arc : b.arm / 4, 0, b.beta);
-  TextAlong(w, b.text, corner, b.beta, b.start, b.lift,
-            static_cast<int>(std::lround(b.beta_deg * 10.0)));
+  if (b.level) {
+    TextAlong(w, b.text, corner, 0, b.start, -20, 0);
+  } else {
+    TextAlong(w, b.text, corner, b.beta, b.start, b.lift,
+              static_cast<int>(std::lround(b.beta_deg * 10.0)));
+  }
 }
 
 std::vector<double> SpreadApart(const std::vector<double>& centres,
@@ -124,7 +128,7 @@ void DrawDimensionChainV(ReportWriter& w, double x, const std::vector<ChainLevel
   for (size_t i = 1; i < levels.size(); ++i) {
     const std::string& label = levels[i].label;
     // Turned a right angle, the text reads upwards and its top faces left.
-    w.SetX(labels_left ? x - w.TextHeight(label) - 20 : x + 60);
+    w.SetX(labels_left ? x - w.TextHeight(label) - 60 : x + 60);
     w.SetY(-at[i - 1] + lengths[i - 1] / 2);
     w.Text(label);
   }

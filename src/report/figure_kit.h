@@ -37,13 +37,14 @@ void TextAlong(ReportWriter& w, std::string_view text, QPointF origin, double th
 struct BackfillMark {
   std::string text;
   float beta_deg = 0;
-  double beta = 0;    // radians
-  double arm = 0;     // length of the two lines
-  double start = 0;   // distance of the text from the corner along the surface
-  double lift = 0;    // distance of the text's top edge above the surface
-  double width = 0;   // of the text
-  double height = 0;  // of the text
-  double arc = 0;     // radius of the β arc; 0: arm / 4
+  double beta = 0;     // radians
+  double arm = 0;      // length of the two lines
+  double start = 0;    // distance of the text from the corner along the surface
+  double lift = 0;     // distance of the text's top edge above the surface
+  double width = 0;    // of the text
+  double height = 0;   // of the text
+  double arc = 0;      // radius of the β arc; 0: arm / 4
+  bool level = false;  // the text level under the horizontal reference instead of along the slope
 };
 
 // start: distance along the surface; lift_gap: space between the surface and the text's

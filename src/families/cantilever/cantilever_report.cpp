@@ -1,6 +1,7 @@
 #include "families/cantilever/cantilever_report.h"
 
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <algorithm>
 #include <array>
@@ -263,10 +264,21 @@ void DrawShapeFigure(ReportWriter& w, const CantileverInputs& in, const Cantilev
   w.DrawLabel(alpha_x + 80, label_y, alpha_text);
 
   // The backfill surface at β with the surcharge.
-  const double arm = std::max(1.5, g.t02 + g.l01 + 0.5) * s;
+  double arm = std::max(1.5, g.t02 + g.l01 + 0.5) * s;
+  // The slope line ends inside the box.
+  if (in.shape.beta > 0) {
+    arm = std::min(arm, (crest_back.y() - box_top - 40) / std::sin(DegToRad(in.shape.beta)));
+  }
   BackfillMark mark = MakeBackfillMark(w, in.shape.beta, in.q, in.is_si, arm, 0, 20);
   mark.arc = std::max(arm / 4, kMinArc);
   mark.start = in.shape.beta > 0 ? mark.arc + 60 : 100;
+  // A steep slope would carry the text out of the box: it then stands level under the crest.
+  const double text_rise =
+      (mark.start + mark.width) * std::sin(mark.beta) + mark.lift * std::cos(mark.beta);
+  if (crest_back.y() - text_rise < box_top) {
+    mark.level = true;
+    mark.start = 100;
+  }
   DrawBackfillMark(w, crest_back, mark);
 }
 
@@ -309,30 +321,121 @@ int PartNumber(std::string_view name) {
   return n;
 }
 
+constexpr QPointF kCorners[] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+
+bool Inside(QPointF p, const std::vector<QPointF>& polygon) {
+  bool in = false;
+  for (size_t i = 0, k = polygon.size() - 1; i < polygon.size(); k = i++) {
+    const QPointF& a = polygon[i];
+    const QPointF& b = polygon[k];
+    if ((a.y() > p.y()) != (b.y() > p.y()) &&
+        p.x() < a.x() + (b.x() - a.x()) * (p.y() - a.y()) / (b.y() - a.y())) {
+      in = !in;
+    }
+  }
+  return in;
+}
+
 void DrawPartFigure(ReportWriter& w, const CantileverInputs& in, const CantileverResults& r,
                     double box_left, double box_top, double box) {
   const Geometry g(in.shape);
-  const Frame f = MakeFrame(box_left, box_top, box, in.shape, g.b);
+  Frame f = MakeFrame(box_left, box_top, box, in.shape, g.b);
+  const double s = f.s;
   const double tan_beta = std::tan(static_cast<double>(r.angles.beta));
+  const double label_h = w.TextHeight("W1");
+  // A steep backfill over a long heel rises beyond the margin: the drawing moves down so that
+  // the wedge and its name stay in the box.
+  const double wedge = (g.t02 + g.l01) * tan_beta * s;
+  f.bottom += std::max(0.0, box_top + label_h + 40 - (f.P(0, g.h).y() - wedge - label_h));
+  std::vector<std::vector<QPointF>> polygons;
   for (int i = 0; i < r.parts.count; ++i) {
     const int n = PartNumber(r.parts.rows[i].name);
     std::vector<QPointF> v = PartVertices(n, g);
     if (n == 12) {
       v = {{g.CrestBack(), g.h}, {g.b, g.h}, {g.b, g.h + (g.t02 + g.l01) * tan_beta}};
     }
-    DrawClosed(w, f, v);
+    for (QPointF& p : v) p = f.P(p.x(), p.y());
+    polygons.push_back(v);
+    for (size_t k = 0; k < v.size(); ++k) {
+      const QPointF& a = v[k];
+      const QPointF& b = v[(k + 1) % v.size()];
+      w.DrawLine(a.x(), a.y(), b.x(), b.y());
+    }
   }
   DrawWallOutline(w, f, g);
+
+  // Each name centred in its part; the names of parts too thin to hold them stand in a column
+  // beside the wall (front parts left of the toe end, the others right of the heel end), each
+  // joined to its part by a thin line.
+  struct Name {
+    std::string text;
+    QPointF at;
+    bool outside = false;
+    bool left = false;
+  };
+  std::vector<Name> names;
+  const double middle = f.P(g.l00 + g.tb / 2, 0).x();
   for (int i = 0; i < r.parts.count; ++i) {
     const CantileverPart& p = r.parts.rows[i];
-    QPointF at = f.P(p.x, p.y);
+    Name name{std::string(p.name), f.P(p.x, p.y), false, false};
     // The wedge over the crest level is thin: its name stands above its surface.
     if (PartNumber(p.name) == 12) {
-      at = f.P(p.x, g.h + (p.x - g.CrestBack()) * tan_beta);
-      at.ry() -= w.TextHeight(p.name);
+      name.at = f.P(p.x, g.h + (p.x - g.CrestBack()) * tan_beta);
+      name.at.ry() -= label_h;
+    } else {
+      // At the centroid when the name fits there, else at the nearest place in the part where
+      // it does.
+      const double half_w = w.TextWidth(name.text) / 2 - 20, half_h = label_h / 2 - 20;
+      const auto fits = [&](QPointF at) {
+        return std::all_of(std::begin(kCorners), std::end(kCorners), [&](const QPointF& c) {
+          return Inside(at + QPointF(c.x() * half_w, c.y() * half_h), polygons[i]);
+        });
+      };
+      if (!fits(name.at)) {
+        name.outside = true;
+        double best = 1e300;
+        QPointF inside;
+        const QRectF bounds =
+            QPolygonF(QList<QPointF>(polygons[i].begin(), polygons[i].end())).boundingRect();
+        for (double y = bounds.top(); y <= bounds.bottom(); y += 30) {
+          for (double x = bounds.left(); x <= bounds.right(); x += 30) {
+            const double d = std::hypot(x - name.at.x(), y - name.at.y());
+            if (d < best && fits(QPointF(x, y))) {
+              best = d;
+              name.outside = false;
+              inside = QPointF(x, y);
+            }
+          }
+        }
+        if (!name.outside) name.at = inside;
+      }
+      name.left = name.at.x() < middle;
     }
-    LabelAt(w, at, p.name);
+    names.push_back(name);
   }
+  for (bool left : {true, false}) {
+    std::vector<size_t> column;
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (names[i].outside && names[i].left == left) column.push_back(i);
+    }
+    std::sort(column.begin(), column.end(),
+              [&](size_t a, size_t b) { return names[a].at.y() < names[b].at.y(); });
+    std::vector<double> centres, lengths;
+    for (size_t i : column) {
+      centres.push_back(names[i].at.y());
+      lengths.push_back(label_h);
+    }
+    const std::vector<double> ys = SpreadApart(centres, lengths, 60);
+    for (size_t k = 0; k < column.size(); ++k) {
+      Name& name = names[column[k]];
+      const double width = w.TextWidth(name.text);
+      const double edge = left ? f.left - 0.3 * s : f.P(g.b, 0).x() + 0.3 * s;
+      const QPointF label(left ? edge - width / 2 : edge + width / 2, ys[k]);
+      w.DrawLine(name.at.x(), name.at.y(), edge, label.y());
+      name.at = label;
+    }
+  }
+  for (const Name& name : names) LabelAt(w, name.at, name.text);
 }
 
 // The picture of a label (PHA, PHq, PVE) centred vertically on y with its left edge at x.
@@ -432,14 +535,22 @@ void DrawStemFigure(ReportWriter& w, const CantileverInputs& in, double box_left
   const double tail = outer_at(foot_y) + 0.3 * s;
   Arrow(w, QPointF(tail, y3), QPointF(face_at(y3), y3));
   Arrow(w, QPointF(tail, y2), QPointF(face_at(y2), y2));
-  LabelPicture(w, "1_6_100", outer_at(y3) + 0.1 * s, y3 - 200);
-  LabelPicture(w, "1_6_99", outer_at(y2) + 0.1 * s, y2 - 200);
+  // PHq above its arrow and PHA below its own, so that the two never meet however short the
+  // stem; PHA clear of the triangle's edge, which runs outwards as it goes down.
+  const QSizeF pha = w.PictureSize(Picture("1_6_100")), phq = w.PictureSize(Picture("1_6_99"));
+  QRectF pha_box(outer_at(y3 + 80 + pha.height()) + 0.1 * s, y3 + 80, pha.width(), pha.height());
+  // A short stem leaves no room outside above the letter B´: then inside the triangle.
+  if (pha_box.bottom() > foot_y - w.TextHeight("B´") / 2 - 20) {
+    pha_box.moveLeft(face_at(pha_box.top()) + wq + 40);
+  }
+  const QRectF phq_box(outer_at(y2) + 0.1 * s, y2 - 80 - phq.height(), phq.width(), phq.height());
+  LabelPicture(w, "1_6_100", pha_box.left(), pha_box.center().y());
+  LabelPicture(w, "1_6_99", phq_box.left(), phq_box.center().y());
 
   // The sections: B-B′ at the foot across the stem and the diagrams, A-A′ at its depth when
   // designed, D the thickness at B-B′.
   const double b_end = triangle_foot.x() + 0.2 * s;
   const double dims_x = std::max(tail, b_end + 40 + w.TextWidth("B´")) + 0.3 * s;
-  const QSizeF pha = w.PictureSize(Picture("1_6_100")), phq = w.PictureSize(Picture("1_6_99"));
   SectionLine(w, QPointF(left - 0.15 * s, foot_y), QPointF(b_end, foot_y), "B", "B´");
   if (in.design_section_aa) {
     const double y = f.P(0, g.h - in.h_aa).y();
@@ -448,11 +559,10 @@ void DrawStemFigure(ReportWriter& w, const CantileverInputs& in, double box_left
     // A´ stands off the arrows and their names when the section lies near them.
     const double end = outer_at(y) + 0.2 * s;
     const double tw = w.TextWidth("A´"), th = w.TextHeight("A´");
-    const QRectF arrows[] = {
-        {face_at(y3), y3 - 40, dims_x - face_at(y3), 80},
-        {face_at(y2), y2 - 40, dims_x - face_at(y2), 80},
-        {outer_at(y3) + 0.1 * s, y3 - 200 - pha.height() / 2, pha.width(), pha.height()},
-        {outer_at(y2) + 0.1 * s, y2 - 200 - phq.height() / 2, phq.width(), phq.height()}};
+    const QRectF arrows[] = {{face_at(y3), y3 - 40, dims_x - face_at(y3), 80},
+                             {face_at(y2), y2 - 40, dims_x - face_at(y2), 80},
+                             pha_box,
+                             phq_box};
     // Centred on the line, or else just above or below one of them, as near the line as may be.
     std::vector<double> centres = {y};
     for (const QRectF& r : arrows) {
@@ -565,7 +675,9 @@ double DrawSlabFigure(ReportWriter& w, const CantileverInputs& in, const Cantile
     const double lx = (a.x() + 2 * b.x()) / 3;
     Arrow(w, QPointF(lx, apex.y() - 0.3 * s), QPointF(lx, (a.y() + 2 * b.y()) / 3));
     const std::string pve = "Pve";
-    w.DrawLabel(b.x() + 80, apex.y() - w.TextHeight(pve), pve);
+    // The picture beside the arrow, the name beyond both the heel end and the picture.
+    const double picture_right = lx + 80 + w.PictureSize(Picture("1_6_101")).width();
+    w.DrawLabel(std::max(b.x() + 80, picture_right + 60), apex.y() - w.TextHeight(pve), pve);
     LabelPicture(w, "1_6_101", lx + 80, apex.y() - 0.25 * s);
   }
   return bottom + 2 * text_h;
