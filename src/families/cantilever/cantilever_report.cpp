@@ -772,7 +772,10 @@ class Chapters {
   void EarthPressure() {
     const StabilityEarthPressure& e = r_.earth;
     const CantileverAngles& a = r_.angles;
-    ch_.Headings({"３　土圧計算", "（1）安定計算用土圧"});
+    ch_.Headings({"３　土圧計算"});
+    // Numbered with a narrow digit, which the headings' own marking does not take for a section.
+    w_.MarkOutline("（1）安定計算用土圧", 2);
+    ch_.Headings({"（1）安定計算用土圧"});
     w_.Paragraph("φ = " + Fixed(in_.phi, 0) + "°、" + "α = " + Fixed(a.alpha_deg, 1) + "°、" +
                  "δ = β = " + Fixed(a.beta_deg, 0) + "°（常時）");
     CoefficientLine("1_3_9", e.ka);
@@ -985,7 +988,10 @@ class Chapters {
   }
 
   void MemberStresses() {
-    ch_.Headings({"", "躯体の応力度", "（１）たて壁の応力度"});
+    ch_.Headings({""});
+    // The chapter of the members has no number of its own: marked here as a chapter.
+    w_.MarkOutline("躯体の応力度", 1);
+    ch_.Headings({"躯体の応力度", "（１）たて壁の応力度"});
     const double top = w_.GetY();
     DrawStemFigure(w_, in_, w_.GetX() + 1200, top, 5500);
     w_.SetX(w_.MarginLeft());
