@@ -68,13 +68,21 @@ struct Wall {
   std::vector<Bookmark> bookmarks;
 };
 
-std::vector<Wall> Walls() {
-  const std::vector<Bookmark> gravity = {
+// The cover and the first chapter, the same in every family; then the family's own.
+std::vector<Bookmark> AfterConditions(const std::vector<Bookmark>& rest) {
+  std::vector<Bookmark> all = {
       {"表紙", 1, 0},
       {"１ 設計条件", 1, 1},
       {"（１）単位体積重量及び土質定数", 2, 1},
       {"（２）許容応力度", 2, 1},
       {"（３）基礎の安定（常時）", 2, 1},
+  };
+  all.insert(all.end(), rest.begin(), rest.end());
+  return all;
+}
+
+std::vector<Wall> Walls() {
+  const std::vector<Bookmark> gravity = AfterConditions({
       {"２ 形状寸法", 1, 1},
       {"３ 土圧計算", 1, 2},
       {"４　安全計算", 1, 3},
@@ -83,15 +91,10 @@ std::vector<Wall> Walls() {
       {"（３）滑動に対する安定", 2, 3},
       {"（４）支持力に対する安定", 2, 4},
       {"５　躯体の応力度", 1, 4},
-  };
+  });
   // The leaning wall's chapter of the members is numbered "４．５"; the cantilever wall's has no
   // number, and its first section a narrow digit: both are bookmarks all the same.
-  const std::vector<Bookmark> leaning = {
-      {"表紙", 1, 0},
-      {"１ 設計条件", 1, 1},
-      {"（１）単位体積重量及び土質定数", 2, 1},
-      {"（２）許容応力度", 2, 1},
-      {"（３）基礎の安定（常時）", 2, 1},
+  const std::vector<Bookmark> leaning = AfterConditions({
       {"２　形状寸法", 1, 1},
       {"３　土圧計算", 1, 2},
       {"４　安全計算", 1, 3},
@@ -101,13 +104,8 @@ std::vector<Wall> Walls() {
       {"４．５　躯体の応力度", 1, 4},
       {"（１）たて壁の応力度", 2, 4},
       {"（２）底版の応力度", 2, 6},
-  };
-  const std::vector<Bookmark> cantilever = {
-      {"表紙", 1, 0},
-      {"１ 設計条件", 1, 1},
-      {"（１）単位体積重量及び土質定数", 2, 1},
-      {"（２）許容応力度", 2, 1},
-      {"（３）基礎の安定（常時）", 2, 1},
+  });
+  const std::vector<Bookmark> cantilever = AfterConditions({
       {"２　形状寸法", 1, 2},
       {"３　土圧計算", 1, 2},
       {"（1）安定計算用土圧", 2, 2},
@@ -119,7 +117,7 @@ std::vector<Wall> Walls() {
       {"（４）　支持力に対する安定", 2, 6},
       {"躯体の応力度", 1, 6},
       {"（１）たて壁の応力度", 2, 6},
-  };
+  });
   const char* const kLeaningTitle = "もたれ式擁壁の設計計算　標準もたれ式擁壁";
   const char* const kCantileverTitle = "逆Ｔ形擁壁の設計計算　標準逆T形擁壁";
   return {
