@@ -1,5 +1,6 @@
 #include "report/figure_kit.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/format.h"
@@ -43,9 +44,117 @@ void DrawBackfillMark(ReportWriter& w, QPointF corner, const BackfillMark& b) {
   w.DrawLine(corner.x(), corner.y(), corner.x() + b.arm, corner.y());
   w.DrawLine(corner.x(), corner.y(), corner.x() + b.arm * c, corner.y() - b.arm * s);
   w.SetPenWidth(0);
-  if (b.beta_deg > 0) w.DrawArc(corner.x(), corner.y(), b.arm / 4, 0, b.beta);
-  TextAlong(w, b.text, corner, b.beta, b.start, b.lift,
-            static_cast<int>(std::lround(b.beta_deg * 10.0)));
+  if (b.beta_deg > 0) w.DrawArc(corner.x(), corner.y(), b.arc > 0 ? b.arc : b.arm / 4, 0, b.beta);
+  if (b.level) {
+    TextAlong(w, b.text, corner, 0, b.start, -20, 0);
+  } else {
+    TextAlong(w, b.text, corner, b.beta, b.start, b.lift,
+              static_cast<int>(std::lround(b.beta_deg * 10.0)));
+  }
+}
+
+std::vector<double> SpreadApart(const std::vector<double>& centres,
+                                const std::vector<double>& lengths, double gap, double low) {
+  // Clusters of labels that touch are set around the mean of their own places; neighbouring
+  // clusters that then touch merge, until none do.
+  struct Cluster {
+    size_t first, last;
+    double start;  // of the first label's extent
+    double size;   // of all the cluster's extents and gaps
+  };
+  const size_t n = centres.size();
+  std::vector<Cluster> clusters;
+  for (size_t i = 0; i < n; ++i) {
+    clusters.push_back({i, i, centres[i] - lengths[i] / 2, lengths[i]});
+    while (clusters.size() > 1) {
+      Cluster& b = clusters.back();
+      Cluster& a = clusters[clusters.size() - 2];
+      if (a.start + a.size + gap <= b.start) break;
+      Cluster merged{a.first, b.last, 0, a.size + gap + b.size};
+      // The mean offset of the members from where they would stand in the merged cluster.
+      double offset = 0, at = 0;
+      for (size_t k = merged.first; k <= merged.last; ++k) {
+        offset += centres[k] - (at + lengths[k] / 2);
+        at += lengths[k] + gap;
+      }
+      merged.start = offset / static_cast<double>(merged.last - merged.first + 1);
+      clusters.pop_back();
+      clusters.back() = merged;
+    }
+  }
+  std::vector<double> out(n);
+  for (const Cluster& c : clusters) {
+    double at = c.start;
+    for (size_t k = c.first; k <= c.last; ++k) {
+      out[k] = at + lengths[k] / 2;
+      at += lengths[k] + gap;
+    }
+  }
+  for (size_t k = 0; k < n; ++k) {
+    const double least = k == 0 ? low : out[k - 1] + lengths[k - 1] / 2 + gap;
+    out[k] = std::max(out[k], least + lengths[k] / 2);
+  }
+  return out;
+}
+
+namespace {
+
+constexpr double kChainDot = 35;        // as the writer's dimension lines
+constexpr double kChainOvershoot = 40;  // extension lines run past the dimension line
+constexpr double kChainGap = 120;       // between the labels of neighbouring spans
+
+}  // namespace
+
+void DrawDimensionChainV(ReportWriter& w, double x, const std::vector<ChainLevel>& levels,
+                         bool labels_left) {
+  if (levels.size() < 2) return;
+  for (const ChainLevel& l : levels) {
+    const double end = x + (l.from.x() < x ? kChainOvershoot : -kChainOvershoot);
+    w.DrawLine(l.from.x(), l.from.y(), end, l.from.y());
+  }
+  w.DrawLine(x, levels.front().from.y(), x, levels.back().from.y());
+  w.SetBrushStyle(BrushStyle::Solid);
+  for (const ChainLevel& l : levels) w.DrawCircle(x, l.from.y(), kChainDot);
+  w.SetBrushStyle(BrushStyle::Transparent);
+  // Upwards is the direction of the row.
+  std::vector<double> centres, lengths;
+  for (size_t i = 1; i < levels.size(); ++i) {
+    centres.push_back(-(levels[i - 1].from.y() + levels[i].from.y()) / 2);
+    lengths.push_back(w.TextWidth(levels[i].label));
+  }
+  const std::vector<double> at =
+      SpreadApart(centres, lengths, kChainGap, -levels.front().from.y() + kChainDot);
+  w.SetTextAngle(900);
+  for (size_t i = 1; i < levels.size(); ++i) {
+    const std::string& label = levels[i].label;
+    // Turned a right angle, the text reads upwards and its top faces left.
+    w.SetX(labels_left ? x - w.TextHeight(label) - 60 : x + 60);
+    w.SetY(-at[i - 1] + lengths[i - 1] / 2);
+    w.Text(label);
+  }
+  w.SetTextAngle(0);
+}
+
+void DrawDimensionChainH(ReportWriter& w, double y, const std::vector<ChainLevel>& levels) {
+  if (levels.size() < 2) return;
+  for (const ChainLevel& l : levels) {
+    const double end = y + (l.from.y() < y ? kChainOvershoot : -kChainOvershoot);
+    w.DrawLine(l.from.x(), l.from.y(), l.from.x(), end);
+  }
+  w.DrawLine(levels.front().from.x(), y, levels.back().from.x(), y);
+  w.SetBrushStyle(BrushStyle::Solid);
+  for (const ChainLevel& l : levels) w.DrawCircle(l.from.x(), y, kChainDot);
+  w.SetBrushStyle(BrushStyle::Transparent);
+  std::vector<double> centres, lengths;
+  for (size_t i = 1; i < levels.size(); ++i) {
+    centres.push_back((levels[i - 1].from.x() + levels[i].from.x()) / 2);
+    lengths.push_back(w.TextWidth(levels[i].label));
+  }
+  const std::vector<double> at = SpreadApart(centres, lengths, kChainGap);
+  for (size_t i = 1; i < levels.size(); ++i) {
+    const std::string& label = levels[i].label;
+    w.DrawLabel(at[i - 1] - lengths[i - 1] / 2, y - w.TextHeight(label) - 20, label);
+  }
 }
 
 }  // namespace ktv

@@ -13,6 +13,7 @@
 #include <QPointF>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ktv {
 
@@ -36,12 +37,14 @@ void TextAlong(ReportWriter& w, std::string_view text, QPointF origin, double th
 struct BackfillMark {
   std::string text;
   float beta_deg = 0;
-  double beta = 0;    // radians
-  double arm = 0;     // length of the two lines
-  double start = 0;   // distance of the text from the corner along the surface
-  double lift = 0;    // distance of the text's top edge above the surface
-  double width = 0;   // of the text
-  double height = 0;  // of the text
+  double beta = 0;     // radians
+  double arm = 0;      // length of the two lines
+  double start = 0;    // distance of the text from the corner along the surface
+  double lift = 0;     // distance of the text's top edge above the surface
+  double width = 0;    // of the text
+  double height = 0;   // of the text
+  double arc = 0;      // radius of the β arc; 0: arm / 4
+  bool level = false;  // the text level under the horizontal reference instead of along the slope
 };
 
 // start: distance along the surface; lift_gap: space between the surface and the text's
@@ -49,5 +52,29 @@ struct BackfillMark {
 BackfillMark MakeBackfillMark(const ReportWriter& w, float beta_deg, float q, bool is_si,
                               double arm, double start, double lift_gap);
 void DrawBackfillMark(ReportWriter& w, QPointF corner, const BackfillMark& mark);
+
+// Moves the centres of labels in a row apart so that no two of them come closer than gap,
+// keeping their order and each as near its own place as the others allow, none starting before
+// low. centres ascend; lengths are the labels' extents along the row.
+std::vector<double> SpreadApart(const std::vector<double>& centres,
+                                const std::vector<double>& lengths, double gap,
+                                double low = -1e300);
+
+// One level of a chain of dimensions: where its extension line starts (the point measured,
+// page coordinates) and the label of the span from the previous level to this one.
+struct ChainLevel {
+  QPointF from;
+  std::string label;  // empty for the first level
+};
+
+// A chain of vertical dimensions on one line at x, levels from the bottom up: extension lines
+// from each level's point to the line, dots at every level and each span's label beside the
+// line (left of it or right of it), labels of short spans moved apart along the line and never
+// below the first level.
+void DrawDimensionChainV(ReportWriter& w, double x, const std::vector<ChainLevel>& levels,
+                         bool labels_left);
+// A chain of horizontal dimensions on one line at y, levels from left to right, labels above
+// the line.
+void DrawDimensionChainH(ReportWriter& w, double y, const std::vector<ChainLevel>& levels);
 
 }  // namespace ktv

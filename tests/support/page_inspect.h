@@ -77,6 +77,41 @@ inline bool Overlap(const Box& a, const Box& b, double margin = 15) {
   return true;
 }
 
+// The box drawn in by margin on every side (a box narrower than twice the margin keeps its
+// middle line).
+inline Box Shrunk(const Box& b, double margin) {
+  Box out = b;
+  const QPointF along = b.corners[1] - b.corners[0], down = b.corners[3] - b.corners[0];
+  const double la = std::hypot(along.x(), along.y()), ld = std::hypot(down.x(), down.y());
+  const double ma = la > 0 ? std::min(margin, la / 2) / la : 0;
+  const double md = ld > 0 ? std::min(margin, ld / 2) / ld : 0;
+  out.corners[0] = b.corners[0] + ma * along + md * down;
+  out.corners[1] = b.corners[1] - ma * along + md * down;
+  out.corners[2] = b.corners[2] - ma * along - md * down;
+  out.corners[3] = b.corners[3] + ma * along - md * down;
+  return out;
+}
+
+// True when the segment from a to b passes through the box (separating axes: the box's two
+// edge directions and the segment's normal).
+inline bool Crosses(const Box& box, QPointF a, QPointF b) {
+  const QPointF e = b - a;
+  const std::array<QPointF, 3> axes = {box.corners[1] - box.corners[0],
+                                       box.corners[3] - box.corners[0], QPointF(-e.y(), e.x())};
+  for (const QPointF& n : axes) {
+    if (n.x() == 0 && n.y() == 0) continue;
+    double lo = 1e300, hi = -1e300;
+    for (const QPointF& c : box.corners) {
+      const double v = c.x() * n.x() + c.y() * n.y();
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+    const double va = a.x() * n.x() + a.y() * n.y(), vb = b.x() * n.x() + b.y() * n.y();
+    if (std::max(va, vb) <= lo || std::min(va, vb) >= hi) return false;
+  }
+  return true;
+}
+
 // A writer with the page setup done and the document begun.
 inline void Begin(ReportWriter& w) {
   w.PageSetup();

@@ -23,6 +23,8 @@ namespace {
 
 const std::string kOut = KTV_TOOLS_OUTPUT_DIR;
 const std::string kData = KTV_GRAVITY_DATA_DIR;
+const std::string kLeaningData = KTV_LEANING_DATA_DIR;
+const std::string kCantileverData = KTV_CANTILEVER_DATA_DIR;
 constexpr double kPageTop = 842;  // A4 in points, as the PDF pages have it
 
 std::string ReadAll(const std::string& path) {
@@ -40,13 +42,14 @@ int Tool(const std::vector<std::string>& args, std::string* err = nullptr) {
 }
 
 // The writer's document of a project, built as the batch command builds it.
-void Build(const std::string& project, ReportWriter& writer) {
+void Build(const std::string& project, WallFamily family, ReportWriter& writer) {
   const std::string working = kOut + "/delivered_working.mdb";
   std::filesystem::copy_file(project, working, std::filesystem::copy_options::overwrite_existing);
   ReportContext context;
   context.working_database_path = working;
+  context.read_copy_database_path = working + ".read";
   const ReportBuildResult r =
-      BuildReport(writer, WallFamily::Gravity, context, ProgramFamilies().ReportEntries());
+      BuildReport(writer, family, context, ProgramFamilies().ReportEntries());
   ASSERT_TRUE(r.complete) << r.error;
 }
 
@@ -56,22 +59,30 @@ struct Bookmark {
   int page;
 };
 
-// Each standard wall with the bookmarks of its report (the leaning and cantilever walls join
-// this table with their fixtures).
+// Each standard wall with the bookmarks of its report.
 struct Wall {
   const char* name;
+  WallFamily family;
   std::string project;
   const char* title;
   std::vector<Bookmark> bookmarks;
 };
 
-std::vector<Wall> Walls() {
-  const std::vector<Bookmark> gravity = {
+// The cover and the first chapter, the same in every family; then the family's own.
+std::vector<Bookmark> AfterConditions(const std::vector<Bookmark>& rest) {
+  std::vector<Bookmark> all = {
       {"表紙", 1, 0},
       {"１ 設計条件", 1, 1},
       {"（１）単位体積重量及び土質定数", 2, 1},
       {"（２）許容応力度", 2, 1},
       {"（３）基礎の安定（常時）", 2, 1},
+  };
+  all.insert(all.end(), rest.begin(), rest.end());
+  return all;
+}
+
+std::vector<Wall> Walls() {
+  const std::vector<Bookmark> gravity = AfterConditions({
       {"２ 形状寸法", 1, 1},
       {"３ 土圧計算", 1, 2},
       {"４　安全計算", 1, 3},
@@ -80,12 +91,48 @@ std::vector<Wall> Walls() {
       {"（３）滑動に対する安定", 2, 3},
       {"（４）支持力に対する安定", 2, 4},
       {"５　躯体の応力度", 1, 4},
-  };
+  });
+  // The leaning wall's chapter of the members is numbered "４．５"; the cantilever wall's has no
+  // number, and its first section a narrow digit: both are bookmarks all the same.
+  const std::vector<Bookmark> leaning = AfterConditions({
+      {"２　形状寸法", 1, 1},
+      {"３　土圧計算", 1, 2},
+      {"４　安全計算", 1, 3},
+      {"（１）自重および合力の作用位置計算", 2, 3},
+      {"（２）転倒に対する安定", 2, 3},
+      {"（３）滑動に対する安定", 2, 3},
+      {"４．５　躯体の応力度", 1, 4},
+      {"（１）たて壁の応力度", 2, 4},
+      {"（２）底版の応力度", 2, 6},
+  });
+  const std::vector<Bookmark> cantilever = AfterConditions({
+      {"２　形状寸法", 1, 2},
+      {"３　土圧計算", 1, 2},
+      {"（1）安定計算用土圧", 2, 2},
+      {"（２）たて壁設計用土圧", 2, 3},
+      {"４　安定計算", 1, 4},
+      {"（１）　自重および合力の作用位置", 2, 4},
+      {"（２）　転倒に対する安定", 2, 5},
+      {"（３）　滑動に対する安定", 2, 5},
+      {"（４）　支持力に対する安定", 2, 6},
+      {"躯体の応力度", 1, 6},
+      {"（１）たて壁の応力度", 2, 6},
+  });
+  const char* const kLeaningTitle = "もたれ式擁壁の設計計算　標準もたれ式擁壁";
+  const char* const kCantileverTitle = "逆Ｔ形擁壁の設計計算　標準逆T形擁壁";
   return {
-      {"gravity SI", kData + "/" + kStandardGravitySI, "重力式擁壁の設計計算　標準重力式擁壁",
-       gravity},
-      {"gravity CGS", kData + "/" + kStandardGravityCGS, "重力式擁壁の設計計算　標準重力式擁壁",
-       gravity},
+      {"gravity SI", WallFamily::Gravity, kData + "/" + kStandardGravitySI,
+       "重力式擁壁の設計計算　標準重力式擁壁", gravity},
+      {"gravity CGS", WallFamily::Gravity, kData + "/" + kStandardGravityCGS,
+       "重力式擁壁の設計計算　標準重力式擁壁", gravity},
+      {"leaning SI", WallFamily::Leaning, kLeaningData + "/standard_leaning_si.mdb", kLeaningTitle,
+       leaning},
+      {"leaning CGS", WallFamily::Leaning, kLeaningData + "/standard_leaning_cgs.mdb",
+       kLeaningTitle, leaning},
+      {"cantilever SI", WallFamily::Cantilever, kCantileverData + "/standard_cantilever_si.mdb",
+       kCantileverTitle, cantilever},
+      {"cantilever CGS", WallFamily::Cantilever, kCantileverData + "/standard_cantilever_cgs.mdb",
+       kCantileverTitle, cantilever},
   };
 }
 
@@ -106,7 +153,7 @@ TEST(DeliveredPdf, BookmarksOpenEveryChapterAndSectionAtItsHeading) {
     const PdfFacts facts = InspectPdf(pdf);
     EXPECT_EQ(facts.page_mode, "/UseOutlines");
     ReportWriter writer;
-    Build(wall.project, writer);
+    Build(wall.project, wall.family, writer);
     ASSERT_EQ(facts.bookmarks.size(), wall.bookmarks.size());
     for (size_t i = 0; i < wall.bookmarks.size(); ++i) {
       const Bookmark& want = wall.bookmarks[i];

@@ -1,6 +1,7 @@
 #include "families/cantilever/cantilever_report.h"
 
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <algorithm>
 #include <array>
@@ -169,6 +170,9 @@ void DrawWallOutline(ReportWriter& w, const Frame& f, const Geometry& g) {
   w.SetPenWidth(0);
 }
 
+// The least radius of an angle's arc, so that small angles still show one.
+constexpr double kMinArc = 700;
+
 // A label centred on a point, on a white ground.
 void LabelAt(ReportWriter& w, QPointF centre, std::string_view text) {
   w.DrawLabel(centre.x() - w.TextWidth(text) / 2, centre.y() - w.TextHeight(text) / 2, text);
@@ -185,81 +189,97 @@ void DrawShapeFigure(ReportWriter& w, const CantileverInputs& in, const Cantilev
   const double s = f.s;
   DrawWallOutline(w, f, g);
 
-  // The ground in front of the stem.
-  const double ground = g.d01 + g.d00;
-  if (g.d00 > 0) {
-    const double face_x = g.l00 + (g.h > g.d01 ? g.d00 * g.t00 / (g.h - g.d01) : 0);
-    const QPointF a = f.P(-0.4, ground), b = f.P(face_x, ground);
-    w.DrawLine(a.x(), a.y(), b.x(), b.y());
-  }
-
-  // Widths below the base: toe, stem base, heel, then the whole base.
+  // Widths below the base: toe, stem base and heel in a chain, then the whole base.
   const double base_y = f.P(0, 0).y();
+  std::vector<ChainLevel> widths = {{f.P(0, 0), ""}};
   double x = 0;
   for (double part : {g.l00, g.tb, g.l01}) {
-    if (part > 0) {
-      w.DrawDimensionH(f.P(x, 0).x(), base_y, f.P(x + part, 0).x(), base_y + 0.1 * s, 0.3 * s,
-                       Mm(part));
-    }
     x += part;
+    if (part > 0) widths.push_back({f.P(x, 0), Mm(part)});
   }
+  DrawDimensionChainH(w, base_y + 0.4 * s, widths);
   w.DrawDimensionH(f.P(0, 0).x(), base_y, f.P(g.b, 0).x(), base_y + 0.1 * s, 0.75 * s, Mm(g.b));
   // The crest width.
   const QPointF crest_front = f.P(g.l00 + g.t00, g.h), crest_back = f.P(g.CrestBack(), g.h);
   w.DrawDimensionH(crest_front.x(), crest_front.y(), crest_back.x(), crest_front.y() - 0.45 * s,
                    0.1 * s, Mm(g.t01));
 
-  // Heights at the front in three columns, so that the labels of thin slabs do not run into
-  // each other: the toe end and the soil depth, the toe's haunch, the whole height.
+  // Heights at the front: the toe end, its haunch and the soil over it in a chain next to the
+  // wall, the whole height outside it, each column clear of the other's labels.
   const double front_x = f.left;
-  const auto front_height = [&](double column, double y1, double y2, double x8) {
-    w.DrawDimensionV(front_x - column - 0.1 * s, f.P(0, y1).y(), x8, f.P(0, y2).y(), 0.1 * s,
-                     Mm(y2 - y1));
+  const double label_h = w.TextHeight("0");
+  const double chain_x = front_x - std::max(0.2 * s, 150.0);
+  const double ground = g.d01 + g.d00;
+  const QPointF stem_foot = f.P(g.l00, g.d01);
+  std::vector<ChainLevel> front = {{f.P(0, 0), ""}};
+  const auto rise = [&](std::vector<ChainLevel>& chain, QPointF at, double from, double to) {
+    if (to > from) chain.push_back({at, Mm(to - from)});
   };
-  front_height(0.8 * s, 0, g.h, crest_front.x());
-  if (g.l00 > 0 && g.d02 > 0) front_height(0.2 * s, 0, g.d02, front_x);
-  if (g.l00 > 0 && g.d01 != g.d02) front_height(0.5 * s, g.d02, g.d01, front_x);
-  if (g.l00 <= 0) front_height(0.2 * s, 0, g.d01, front_x);
-  if (g.d00 > 0) front_height(0.2 * s, g.d01, ground, front_x);
-  // Heights at the heel end: its thickness and its haunch.
+  if (g.l00 > 0) {
+    rise(front, f.P(0, g.d02), 0, g.d02);
+    rise(front, stem_foot, g.d02, g.d01);
+  } else {
+    rise(front, stem_foot, 0, g.d01);
+  }
+  // The ground in front of the stem, from the chain to the front face.
+  const double face_x = g.l00 + (g.h > g.d01 ? g.d00 * g.t00 / (g.h - g.d01) : 0);
+  rise(front, f.P(face_x, ground), g.d01, ground);
+  DrawDimensionChainV(w, chain_x, front, true);
+  const double total_x = chain_x - label_h - 150;
+  // Its foot continues the chain's: no line across the chain's labels.
+  DrawDimensionChainV(w, total_x, {{QPointF(chain_x, base_y), ""}, {crest_front, Mm(g.h)}}, true);
+  // Heights at the heel end: its thickness and its haunch, labels outside.
   if (g.l01 > 0) {
-    const double x_e = f.P(g.b, 0).x();
-    const auto back_height = [&](double column, double y1, double y2) {
-      w.DrawDimensionV(x_e, f.P(0, y1).y(), x_e + column + 0.05 * s, f.P(0, y2).y(), column,
-                       Mm(y2 - y1));
-    };
-    if (g.d04 > 0) back_height(0.3 * s, 0, g.d04);
-    if (g.d03 != g.d04) back_height(0.6 * s, g.d04, g.d03);
+    std::vector<ChainLevel> back = {{f.P(g.b, 0), ""}};
+    rise(back, f.P(g.b, g.d04), 0, g.d04);
+    rise(back, f.P(g.StemBack(), g.d03), g.d04, g.d03);
+    DrawDimensionChainV(w, f.P(g.b, 0).x() + std::max(0.2 * s, 150.0), back, false);
   }
 
   // The batter of the front face, written along it at mid-height.
   const QPointF foot = f.P(g.l00, g.d01);
-  const double rise = (g.h - g.d01) * s, run = g.t00 * s;
-  const double theta = std::atan2(rise, run);
+  const double rise_len = (g.h - g.d01) * s, run = g.t00 * s;
+  const double theta = std::atan2(rise_len, run);
   const std::string slope = SlopeText(r.angles.front_batter_ratio);
-  const double length = std::hypot(rise, run);
+  const double length = std::hypot(rise_len, run);
   TextAlong(w, slope, foot, theta, (length - w.TextWidth(slope)) / 2, w.TextHeight(slope) + 40,
             static_cast<int>(std::lround(theta * 1800.0 / 3.14159265358979)));
 
-  // α at the back edge of the crest: a vertical reference, the arc and the value.
-  const double reference = 0.6 * s;
+  // α at the back edge of the crest: a vertical reference, the arc and the value. Small angles
+  // get an arc large enough to be seen; the value stands right of both lines, below the arc.
+  const double arc =
+      std::clamp(120 / std::max(std::fabs(static_cast<double>(r.angles.alpha)), 1e-3),
+                 std::max(0.45 * s, kMinArc), std::max(0.45 * s, 1200.0));
+  const double reference = arc + 0.15 * s;
   w.DrawLine(crest_back.x(), crest_back.y(), crest_back.x(), crest_back.y() + reference);
   const double alpha = r.angles.alpha;
   if (alpha != 0) {
     const double down = 3 * 3.14159265358979 / 2;
-    w.DrawArc(crest_back.x(), crest_back.y(), 0.45 * s, std::min(down, down + alpha),
+    w.DrawArc(crest_back.x(), crest_back.y(), arc, std::min(down, down + alpha),
               std::max(down, down + alpha));
   }
   const std::string alpha_text = "α = " + Fixed(r.angles.alpha_deg, 2) + "°";
   const double label_y = crest_back.y() + reference - w.TextHeight(alpha_text);
-  const double face_x = crest_back.x() + std::max(0.0, (reference * std::tan(alpha)));
-  w.DrawLabel(face_x + 80, label_y, alpha_text);
+  const double alpha_x = crest_back.x() + std::max(0.0, (reference * std::tan(alpha)));
+  w.DrawLabel(alpha_x + 80, label_y, alpha_text);
 
   // The backfill surface at β with the surcharge.
-  const double arm = std::max(1.5, g.t02 + g.l01 + 0.5) * s;
-  DrawBackfillMark(w, crest_back,
-                   MakeBackfillMark(w, in.shape.beta, in.q, in.is_si, arm,
-                                    in.shape.beta > 0 ? 0.25 * arm + 60 : 100, 20));
+  double arm = std::max(1.5, g.t02 + g.l01 + 0.5) * s;
+  // The slope line ends inside the box.
+  if (in.shape.beta > 0) {
+    arm = std::min(arm, (crest_back.y() - box_top - 40) / std::sin(DegToRad(in.shape.beta)));
+  }
+  BackfillMark mark = MakeBackfillMark(w, in.shape.beta, in.q, in.is_si, arm, 0, 20);
+  mark.arc = std::max(arm / 4, kMinArc);
+  mark.start = in.shape.beta > 0 ? mark.arc + 60 : 100;
+  // A steep slope would carry the text out of the box: it then stands level under the crest.
+  const double text_rise =
+      (mark.start + mark.width) * std::sin(mark.beta) + mark.lift * std::cos(mark.beta);
+  if (crest_back.y() - text_rise < box_top) {
+    mark.level = true;
+    mark.start = 100;
+  }
+  DrawBackfillMark(w, crest_back, mark);
 }
 
 // Vertices of part Wn (1..12), metres.
@@ -301,30 +321,121 @@ int PartNumber(std::string_view name) {
   return n;
 }
 
+constexpr QPointF kCorners[] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+
+bool Inside(QPointF p, const std::vector<QPointF>& polygon) {
+  bool in = false;
+  for (size_t i = 0, k = polygon.size() - 1; i < polygon.size(); k = i++) {
+    const QPointF& a = polygon[i];
+    const QPointF& b = polygon[k];
+    if ((a.y() > p.y()) != (b.y() > p.y()) &&
+        p.x() < a.x() + (b.x() - a.x()) * (p.y() - a.y()) / (b.y() - a.y())) {
+      in = !in;
+    }
+  }
+  return in;
+}
+
 void DrawPartFigure(ReportWriter& w, const CantileverInputs& in, const CantileverResults& r,
                     double box_left, double box_top, double box) {
   const Geometry g(in.shape);
-  const Frame f = MakeFrame(box_left, box_top, box, in.shape, g.b);
+  Frame f = MakeFrame(box_left, box_top, box, in.shape, g.b);
+  const double s = f.s;
   const double tan_beta = std::tan(static_cast<double>(r.angles.beta));
+  const double label_h = w.TextHeight("W1");
+  // A steep backfill over a long heel rises beyond the margin: the drawing moves down so that
+  // the wedge and its name stay in the box.
+  const double wedge = (g.t02 + g.l01) * tan_beta * s;
+  f.bottom += std::max(0.0, box_top + label_h + 40 - (f.P(0, g.h).y() - wedge - label_h));
+  std::vector<std::vector<QPointF>> polygons;
   for (int i = 0; i < r.parts.count; ++i) {
     const int n = PartNumber(r.parts.rows[i].name);
     std::vector<QPointF> v = PartVertices(n, g);
     if (n == 12) {
       v = {{g.CrestBack(), g.h}, {g.b, g.h}, {g.b, g.h + (g.t02 + g.l01) * tan_beta}};
     }
-    DrawClosed(w, f, v);
+    for (QPointF& p : v) p = f.P(p.x(), p.y());
+    polygons.push_back(v);
+    for (size_t k = 0; k < v.size(); ++k) {
+      const QPointF& a = v[k];
+      const QPointF& b = v[(k + 1) % v.size()];
+      w.DrawLine(a.x(), a.y(), b.x(), b.y());
+    }
   }
   DrawWallOutline(w, f, g);
+
+  // Each name centred in its part; the names of parts too thin to hold them stand in a column
+  // beside the wall (front parts left of the toe end, the others right of the heel end), each
+  // joined to its part by a thin line.
+  struct Name {
+    std::string text;
+    QPointF at;
+    bool outside = false;
+    bool left = false;
+  };
+  std::vector<Name> names;
+  const double middle = f.P(g.l00 + g.tb / 2, 0).x();
   for (int i = 0; i < r.parts.count; ++i) {
     const CantileverPart& p = r.parts.rows[i];
-    QPointF at = f.P(p.x, p.y);
+    Name name{std::string(p.name), f.P(p.x, p.y), false, false};
     // The wedge over the crest level is thin: its name stands above its surface.
     if (PartNumber(p.name) == 12) {
-      at = f.P(p.x, g.h + (p.x - g.CrestBack()) * tan_beta);
-      at.ry() -= w.TextHeight(p.name);
+      name.at = f.P(p.x, g.h + (p.x - g.CrestBack()) * tan_beta);
+      name.at.ry() -= label_h;
+    } else {
+      // At the centroid when the name fits there, else at the nearest place in the part where
+      // it does.
+      const double half_w = w.TextWidth(name.text) / 2 - 20, half_h = label_h / 2 - 20;
+      const auto fits = [&](QPointF at) {
+        return std::all_of(std::begin(kCorners), std::end(kCorners), [&](const QPointF& c) {
+          return Inside(at + QPointF(c.x() * half_w, c.y() * half_h), polygons[i]);
+        });
+      };
+      if (!fits(name.at)) {
+        name.outside = true;
+        double best = 1e300;
+        QPointF inside;
+        const QRectF bounds =
+            QPolygonF(QList<QPointF>(polygons[i].begin(), polygons[i].end())).boundingRect();
+        for (double y = bounds.top(); y <= bounds.bottom(); y += 30) {
+          for (double x = bounds.left(); x <= bounds.right(); x += 30) {
+            const double d = std::hypot(x - name.at.x(), y - name.at.y());
+            if (d < best && fits(QPointF(x, y))) {
+              best = d;
+              name.outside = false;
+              inside = QPointF(x, y);
+            }
+          }
+        }
+        if (!name.outside) name.at = inside;
+      }
+      name.left = name.at.x() < middle;
     }
-    LabelAt(w, at, p.name);
+    names.push_back(name);
   }
+  for (bool left : {true, false}) {
+    std::vector<size_t> column;
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (names[i].outside && names[i].left == left) column.push_back(i);
+    }
+    std::sort(column.begin(), column.end(),
+              [&](size_t a, size_t b) { return names[a].at.y() < names[b].at.y(); });
+    std::vector<double> centres, lengths;
+    for (size_t i : column) {
+      centres.push_back(names[i].at.y());
+      lengths.push_back(label_h);
+    }
+    const std::vector<double> ys = SpreadApart(centres, lengths, 60);
+    for (size_t k = 0; k < column.size(); ++k) {
+      Name& name = names[column[k]];
+      const double width = w.TextWidth(name.text);
+      const double edge = left ? f.left - 0.3 * s : f.P(g.b, 0).x() + 0.3 * s;
+      const QPointF label(left ? edge - width / 2 : edge + width / 2, ys[k]);
+      w.DrawLine(name.at.x(), name.at.y(), edge, label.y());
+      name.at = label;
+    }
+  }
+  for (const Name& name : names) LabelAt(w, name.at, name.text);
 }
 
 // The picture of a label (PHA, PHq, PVE) centred vertically on y with its left edge at x.
@@ -357,16 +468,17 @@ void Arrow(ReportWriter& w, QPointF from, QPointF to) {
 }
 
 // A section line across the stem or the slab, its letters beyond both ends (left and right of a
-// horizontal line, above and below a vertical one), clear of the lines they name.
+// horizontal line, above and below a vertical one), clear of the lines they name. The second
+// letter of a horizontal line may stand lifted off its end by lift (up when positive).
 void SectionLine(ReportWriter& w, QPointF a, QPointF b, std::string_view first,
-                 std::string_view second) {
+                 std::string_view second, double lift = 0) {
   w.SetPenStyle(PenStyle::Dotted);
   w.DrawLine(a.x(), a.y(), b.x(), b.y());
   w.SetPenStyle(PenStyle::Solid);
   const double h = w.TextHeight(first);
   if (a.y() == b.y()) {
     w.DrawLabel(a.x() - w.TextWidth(first) - 40, a.y() - h / 2, first);
-    w.DrawLabel(b.x() + 40, b.y() - h / 2, second);
+    w.DrawLabel(b.x() + 40, b.y() - h / 2 - lift, second);
   } else {
     w.DrawLabel(a.x() - w.TextWidth(first) / 2, a.y() - h - 20, first);
     w.DrawLabel(b.x() - w.TextWidth(second) / 2, b.y() + 20, second);
@@ -391,41 +503,92 @@ void DrawStemFigure(ReportWriter& w, const CantileverInputs& in, double box_left
 
   // h from the crest down to B-B′, on the front side.
   const double left = std::min(front_foot.x(), front_top.x());
-  w.DrawDimensionV(left - 0.5 * s, front_top.y(), left - 0.1 * s, front_foot.y(), 0.1 * s, "h");
+  // Left of the letters of the sections, its foot continuing B-B′.
+  const double letters = left - 0.15 * s - 40 - std::max(w.TextWidth("A"), w.TextWidth("B"));
+  DrawDimensionChainV(w, letters - 150 - w.TextHeight("h"),
+                      {{QPointF(letters - 40, front_foot.y()), ""}, {front_top, "h"}}, true);
   // a over the crest.
   w.DrawDimensionH(front_top.x(), front_top.y(), back_top.x(), front_top.y() - 0.35 * s, 0.1 * s,
                    "a");
 
-  // The pressure diagrams behind the stem: the soil's triangle and the surcharge's rectangle.
-  const double right = std::max(back_top.x(), back_foot.x());
-  const double xt = right + 0.6 * s, wt = 1.2 * s;
+  // The pressure diagrams against the back face they act on: the surcharge's band of even
+  // width next to it and the soil's triangle outside the band, growing from the crest down to
+  // B-B′.
   const double top_y = back_top.y(), foot_y = front_foot.y();
-  w.DrawLine(xt, top_y, xt, foot_y);
-  w.DrawLine(xt, top_y, xt + wt, foot_y);
-  w.DrawLine(xt, foot_y, xt + wt, foot_y);
-  const double xq = xt + wt + 0.5 * s, wq = 0.4 * s;
-  w.DrawRectangle(xq, top_y, xq + wq, foot_y);
-  // The resultants at h/3 and h/2 above the section, pointing onto the stem.
+  const auto face_at = [&](double y) {
+    return back_top.x() + (back_foot.x() - back_top.x()) * (y - top_y) / (back_foot.y() - top_y);
+  };
+  const double wq = 0.3 * s, wt = 1.2 * s;
+  // The outer edge of the diagrams at a height.
+  const auto outer_at = [&](double y) {
+    return face_at(y) + wq + wt * (y - top_y) / (foot_y - top_y);
+  };
+  const QPointF band_top(face_at(top_y) + wq, top_y), band_foot(face_at(foot_y) + wq, foot_y);
+  const QPointF triangle_foot(outer_at(foot_y), foot_y);
+  w.DrawLine(face_at(foot_y), foot_y, back_foot.x(), back_foot.y());
+  w.DrawLine(back_top.x(), top_y, band_top.x(), top_y);
+  w.DrawLine(band_top.x(), top_y, band_foot.x(), foot_y);
+  w.DrawLine(band_top.x(), top_y, triangle_foot.x(), foot_y);
+  // The resultants at h/3 and h/2 above the section, from outside onto the back face, each
+  // named above the start of its arrow.
   const double y3 = foot_y - (foot_y - top_y) / 3, y2 = foot_y - (foot_y - top_y) / 2;
-  Arrow(w, QPointF(xt + wt * 0.9, y3), QPointF(xt + 20, y3));
-  Arrow(w, QPointF(xq + wq + 0.5 * s, y2), QPointF(xq + wq + 20, y2));
-  LabelPicture(w, "1_6_100", xt + wt * 0.35, y3 - 200);
-  LabelPicture(w, "1_6_99", xq + wq + 0.1 * s, y2 - 200);
-  const double xr = xq + wq + 0.9 * s;
-  w.DrawDimensionV(xr, foot_y, xr - 0.1 * s, y3, 0.15 * s, "h/3");
-  w.DrawDimensionV(xr + 0.4 * s, foot_y, xr + 0.3 * s, y2, 0.15 * s, "h/2");
+  const double tail = outer_at(foot_y) + 0.3 * s;
+  Arrow(w, QPointF(tail, y3), QPointF(face_at(y3), y3));
+  Arrow(w, QPointF(tail, y2), QPointF(face_at(y2), y2));
+  // PHq above its arrow and PHA below its own, so that the two never meet however short the
+  // stem; PHA clear of the triangle's edge, which runs outwards as it goes down.
+  const QSizeF pha = w.PictureSize(Picture("1_6_100")), phq = w.PictureSize(Picture("1_6_99"));
+  QRectF pha_box(outer_at(y3 + 80 + pha.height()) + 0.1 * s, y3 + 80, pha.width(), pha.height());
+  // A short stem leaves no room outside above the letter B´: then inside the triangle.
+  if (pha_box.bottom() > foot_y - w.TextHeight("B´") / 2 - 20) {
+    pha_box.moveLeft(face_at(pha_box.top()) + wq + 40);
+  }
+  const QRectF phq_box(outer_at(y2) + 0.1 * s, y2 - 80 - phq.height(), phq.width(), phq.height());
+  LabelPicture(w, "1_6_100", pha_box.left(), pha_box.center().y());
+  LabelPicture(w, "1_6_99", phq_box.left(), phq_box.center().y());
 
-  // The sections: B-B′ at the foot, A-A′ at its depth when designed, D the thickness at B-B′.
-  SectionLine(w, QPointF(left - 0.15 * s, foot_y), QPointF(right + 0.2 * s, foot_y), "B", "B´");
+  // The sections: B-B′ at the foot across the stem and the diagrams, A-A′ at its depth when
+  // designed, D the thickness at B-B′.
+  const double b_end = triangle_foot.x() + 0.2 * s;
+  const double dims_x = std::max(tail, b_end + 40 + w.TextWidth("B´")) + 0.3 * s;
+  SectionLine(w, QPointF(left - 0.15 * s, foot_y), QPointF(b_end, foot_y), "B", "B´");
   if (in.design_section_aa) {
     const double y = f.P(0, g.h - in.h_aa).y();
     const double t = (g.h - in.h_aa - g.d01) / (g.h - g.d01);
     const double xf = front_foot.x() + t * (front_top.x() - front_foot.x());
-    const double xb = back_foot.x() + t * (back_top.x() - back_foot.x());
-    SectionLine(w, QPointF(std::min(xf, xb) - 0.15 * s, y), QPointF(std::max(xf, xb) + 0.2 * s, y),
-                "A", "A´");
+    // A´ stands off the arrows and their names when the section lies near them.
+    const double end = outer_at(y) + 0.2 * s;
+    const double tw = w.TextWidth("A´"), th = w.TextHeight("A´");
+    const QRectF arrows[] = {{face_at(y3), y3 - 40, dims_x - face_at(y3), 80},
+                             {face_at(y2), y2 - 40, dims_x - face_at(y2), 80},
+                             pha_box,
+                             phq_box};
+    // Centred on the line, or else just above or below one of them, as near the line as may be.
+    std::vector<double> centres = {y};
+    for (const QRectF& r : arrows) {
+      centres.push_back(r.top() - 30 - th / 2);
+      centres.push_back(r.bottom() + 30 + th / 2);
+    }
+    double lift = 0, best = 1e300;
+    for (double c : centres) {
+      const QRectF box(end + 40, c - th / 2, tw, th);
+      if (std::abs(c - y) < best &&
+          std::none_of(std::begin(arrows), std::end(arrows),
+                       [&](const QRectF& r) { return r.intersects(box); })) {
+        best = std::abs(c - y);
+        lift = y - c;
+      }
+    }
+    SectionLine(w, QPointF(xf - 0.15 * s, y), QPointF(end, y), "A", "A´", lift);
   }
-  w.DrawDimensionH(front_foot.x(), foot_y, back_foot.x(), foot_y + 0.1 * s, 0.3 * s, "D");
+  w.DrawDimensionH(front_foot.x(), foot_y, face_at(foot_y), foot_y + 0.1 * s, 0.3 * s, "D");
+  // h/3 and h/2 right of the arrows, from the foot level beyond the letter B´.
+  const double label_h = w.TextHeight("h");
+  DrawDimensionChainV(
+      w, dims_x,
+      {{QPointF(b_end + 60 + w.TextWidth("B´"), foot_y), ""}, {QPointF(tail, y3), "h/3"}}, false);
+  DrawDimensionChainV(w, dims_x + label_h + 0.3 * s,
+                      {{QPointF(dims_x, foot_y), ""}, {QPointF(tail, y2), "h/2"}}, false);
 }
 
 // Returns the bottom of the figure.
@@ -478,16 +641,30 @@ double DrawSlabFigure(ReportWriter& w, const CantileverInputs& in, const Cantile
 
   // The sections C-C′ (front face) and D-D′ (back face) with the reaction under them.
   const double line_top = f.P(0, std::max(g.d01, g.d03)).y() - 0.35 * s;
-  const auto section = [&](double x, const char* first, const char* second, const char* q) {
+  // Each reaction's name on the side of its own slab, away from the other section: inside the
+  // diagram where it has room there, else below it.
+  const auto section = [&](double x, const char* first, const char* second, const char* q,
+                           double side) {
     const QPointF p = at(x);
     w.DrawLine(p.x(), base_y, p.x(), p.y());
-    LabelAt(w, QPointF(p.x() + w.TextWidth(q) / 2 + 40, (base_y + p.y()) / 2), q);
-    SectionLine(w, QPointF(p.x(), line_top), QPointF(p.x(), std::max(p.y(), base_y) + 0.45 * s),
-                first, second);
-    bottom = std::max(bottom, std::max(p.y(), base_y) + 0.45 * s);
+    const double tw = w.TextWidth(q), th = w.TextHeight(q);
+    const double ends[] = {p.x() + side * 40, p.x() + side * (40 + tw)};
+    double inner_top = -1e300, inner_bottom = 1e300, lowest = base_y;
+    for (double e : ends) {
+      const double y = at((e - f.left) / s).y();
+      inner_top = std::max(inner_top, std::min(base_y, y));
+      inner_bottom = std::min(inner_bottom, std::max(base_y, y));
+      lowest = std::max(lowest, y);
+    }
+    const double centre =
+        inner_bottom - inner_top >= th + 60 ? (inner_top + inner_bottom) / 2 : lowest + 40 + th / 2;
+    LabelAt(w, QPointF(p.x() + side * (tw / 2 + 40), centre), q);
+    const double end = std::max(std::max(p.y(), base_y) + 0.45 * s, centre + th / 2 + 60);
+    SectionLine(w, QPointF(p.x(), line_top), QPointF(p.x(), end), first, second);
+    bottom = std::max(bottom, end);
   };
-  if (r.has_toe) section(g.l00, "C", "C´", "qa");
-  if (r.has_heel) section(g.StemBack(), "D", "D´", "qb");
+  if (r.has_toe) section(g.l00, "C", "C´", "qa", -1);
+  if (r.has_heel) section(g.StemBack(), "D", "D´", "qb", 1);
 
   // The seismic vertical component over the heel: a triangle from the stem to the heel end.
   if (g.l01 > 0) {
@@ -498,7 +675,9 @@ double DrawSlabFigure(ReportWriter& w, const CantileverInputs& in, const Cantile
     const double lx = (a.x() + 2 * b.x()) / 3;
     Arrow(w, QPointF(lx, apex.y() - 0.3 * s), QPointF(lx, (a.y() + 2 * b.y()) / 3));
     const std::string pve = "Pve";
-    w.DrawLabel(b.x() + 80, apex.y() - w.TextHeight(pve), pve);
+    // The picture beside the arrow, the name beyond both the heel end and the picture.
+    const double picture_right = lx + 80 + w.PictureSize(Picture("1_6_101")).width();
+    w.DrawLabel(std::max(b.x() + 80, picture_right + 60), apex.y() - w.TextHeight(pve), pve);
     LabelPicture(w, "1_6_101", lx + 80, apex.y() - 0.25 * s);
   }
   return bottom + 2 * text_h;
@@ -593,7 +772,10 @@ class Chapters {
   void EarthPressure() {
     const StabilityEarthPressure& e = r_.earth;
     const CantileverAngles& a = r_.angles;
-    ch_.Headings({"３　土圧計算", "（1）安定計算用土圧"});
+    ch_.Headings({"３　土圧計算"});
+    // Numbered with a narrow digit, which the headings' own marking does not take for a section.
+    w_.MarkOutline("（1）安定計算用土圧", 2);
+    ch_.Headings({"（1）安定計算用土圧"});
     w_.Paragraph("φ = " + Fixed(in_.phi, 0) + "°、" + "α = " + Fixed(a.alpha_deg, 1) + "°、" +
                  "δ = β = " + Fixed(a.beta_deg, 0) + "°（常時）");
     CoefficientLine("1_3_9", e.ka);
@@ -806,7 +988,10 @@ class Chapters {
   }
 
   void MemberStresses() {
-    ch_.Headings({"", "躯体の応力度", "（１）たて壁の応力度"});
+    ch_.Headings({""});
+    // The chapter of the members has no number of its own: marked here as a chapter.
+    w_.MarkOutline("躯体の応力度", 1);
+    ch_.Headings({"躯体の応力度", "（１）たて壁の応力度"});
     const double top = w_.GetY();
     DrawStemFigure(w_, in_, w_.GetX() + 1200, top, 5500);
     w_.SetX(w_.MarginLeft());

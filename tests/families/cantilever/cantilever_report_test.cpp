@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QPointF>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,6 +19,7 @@
 #include "families/cantilever/cantilever_reader.h"
 #include "families/family_table.h"
 #include "golden.h"
+#include "page_inspect.h"
 #include "project/project_database.h"
 #include "report/report_build.h"
 #include "report/report_render.h"
@@ -137,6 +142,211 @@ TEST(CantileverShapes, SlabChecksAndPartRowsFollowTheShape) {
     EXPECT_EQ(CountRows(text, "W12"), c.w12 ? 2 : 0);  // the part table and the heel table
     EXPECT_EQ(Count(text, "（ａ）常時"), c.normal_headings);
     EXPECT_EQ(Count(text, "（ｂ）地震時"), c.normal_headings);
+  }
+}
+
+// ---- figures ------------------------------------------------------------------------------------
+
+using testing_util::Box;
+using testing_util::Crosses;
+using testing_util::Overlap;
+using testing_util::RunBox;
+using testing_util::Shrunk;
+
+// One figure as laid out on its page, in drawing order: from the text `after` (or the top of the
+// page) to the next chapter text (a line starting "（" or "３"), or the end of the page.
+struct FigureLayout {
+  struct Label {
+    std::string text;
+    Box box;
+    bool white_ground;
+    size_t order;
+  };
+  struct Line {
+    QPointF a, b;
+    double width;
+    size_t order;
+  };
+  std::vector<Label> labels;  // texts and label pictures
+  std::vector<Line> lines;
+  std::vector<QPointF> points;    // every drawn point, circles by their extremes
+  std::vector<double> arc_radii;  // of the arcs
+  std::vector<QPointF> arrow_tips;
+  double top = kPageMargin, bottom = kA4Height - kPageMargin;  // of the text around it
+};
+
+bool InBody(const TextRun& r) { return r.y >= kPageMargin && r.y < kA4Height - kPageMargin; }
+
+FigureLayout FigureOn(const Page& page, const std::string& after) {
+  FigureLayout f;
+  bool in = after.empty(), ended = false, white = false;
+  const auto box_points = [&](const Box& b) {
+    f.points.insert(f.points.end(), b.corners.begin(), b.corners.end());
+  };
+  for (size_t i = 0; i < page.items.size() && !ended; ++i) {
+    const PageItem& item = page.items[i];
+    const bool white_before = white;
+    white = false;
+    if (const auto* run = std::get_if<TextRun>(&item)) {
+      if (!InBody(*run) || run->text.empty()) continue;
+      if (!in) {
+        if (run->text == after) in = true, f.top = run->y + run->height;
+        continue;
+      }
+      if (run->text.starts_with("（") || run->text.starts_with("３")) {
+        f.bottom = run->y;
+        ended = true;
+        continue;
+      }
+      f.labels.push_back({run->text, RunBox(*run), white_before, i});
+      box_points(f.labels.back().box);
+    } else if (!in) {
+      continue;
+    } else if (const auto* pic = std::get_if<PictureItem>(&item)) {
+      const QRectF& r = pic->box;
+      f.labels.push_back({"[" + pic->key + "]",
+                          Box{{r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()}},
+                          white_before, i});
+      box_points(f.labels.back().box);
+    } else if (const auto* rect = std::get_if<RectItem>(&item)) {
+      white = rect->brush.style == BrushStyle::Solid && rect->brush.color == kColorWhite;
+      f.points.push_back(rect->rect.topLeft());
+      f.points.push_back(rect->rect.bottomRight());
+    } else if (const auto* line = std::get_if<LineItem>(&item)) {
+      if (std::max(line->from.y(), line->to.y()) < kPageMargin) continue;  // the header's rule
+      f.lines.push_back({line->from, line->to, line->pen.width, i});
+      f.points.push_back(line->from);
+      f.points.push_back(line->to);
+    } else if (const auto* arc = std::get_if<ArcItem>(&item)) {
+      f.arc_radii.push_back(arc->radius);
+      for (int k = 0; k <= 8; ++k) {
+        const double t = arc->start + (arc->end - arc->start) * k / 8;
+        f.points.push_back(arc->centre + arc->radius * QPointF(std::cos(t), -std::sin(t)));
+      }
+    } else if (const auto* poly = std::get_if<PolygonItem>(&item)) {
+      f.arrow_tips.push_back(poly->points.front());
+      f.points.insert(f.points.end(), poly->points.begin(), poly->points.end());
+    } else if (const auto* circle = std::get_if<CircleItem>(&item)) {
+      f.points.push_back(circle->centre + QPointF(circle->radius, circle->radius));
+      f.points.push_back(circle->centre - QPointF(circle->radius, circle->radius));
+    }
+  }
+  EXPECT_TRUE(in) << "no " << after;
+  return f;
+}
+
+// Nothing of a figure outside its place between the texts and the page margins, no two labels
+// overlapping, and no line over a label: drawn after it, or at all when it has no white ground.
+void ExpectReadable(const FigureLayout& f) {
+  ASSERT_FALSE(f.labels.empty());
+  for (const QPointF& pt : f.points) {
+    EXPECT_GE(pt.x(), kPageMargin);
+    EXPECT_LE(pt.x(), kA4Width - kPageMargin);
+    EXPECT_GE(pt.y(), f.top) << pt.x();
+    EXPECT_LE(pt.y(), f.bottom);
+  }
+  for (size_t i = 0; i < f.labels.size(); ++i) {
+    const FigureLayout::Label& a = f.labels[i];
+    for (size_t j = i + 1; j < f.labels.size(); ++j) {
+      EXPECT_FALSE(Overlap(a.box, f.labels[j].box)) << a.text << " / " << f.labels[j].text;
+    }
+    for (const FigureLayout::Line& l : f.lines) {
+      if (a.white_ground && l.order < a.order) continue;
+      EXPECT_FALSE(Crosses(Shrunk(a.box, 20), l.a, l.b))
+          << a.text << " under the line (" << l.a.x() << ", " << l.a.y() << ") - (" << l.b.x()
+          << ", " << l.b.y() << ")";
+    }
+  }
+}
+
+double DistanceToSegment(QPointF p, QPointF a, QPointF b) {
+  const QPointF e = b - a;
+  const double t = std::clamp(QPointF::dotProduct(p - a, e) / QPointF::dotProduct(e, e), 0.0, 1.0);
+  const QPointF d = p - (a + t * e);
+  return std::hypot(d.x(), d.y());
+}
+
+std::optional<size_t> PageWith(const ReportWriter& w, const std::string& text) {
+  for (size_t p = 0; p < w.Pages().size(); ++p) {
+    for (const TextRun& r : testing_util::ItemsOf<TextRun>(w.Pages()[p])) {
+      if (r.text == text) return p;
+    }
+  }
+  return std::nullopt;
+}
+
+TEST(CantileverFigures, LabelsStayClearOfEachOtherAndOfTheLinesOnEveryShape) {
+  struct Case {
+    const char* name;
+    std::function<void(ShapeRow&)> change;
+    bool design_aa = false;
+  };
+  const std::vector<Case> cases = {
+      {"standard", [](ShapeRow&) {}},
+      {"A-A′ designed", [](ShapeRow&) {}, true},
+      {"L wall", [](ShapeRow& s) { s.l[0] = 0; }},
+      {"inverted-L wall", [](ShapeRow& s) { s.l[2] = 0; }},
+      {"backfill at 10°", [](ShapeRow& s) { s.beta = 10; }},
+      // Slabs, haunches and soil of a few centimetres, a back face leaning back.
+      {"thin slabs and small dimensions",
+       [](ShapeRow& s) {
+         s.d = {0.15f, 0.3f, 0.2f, 0.25f, 0.2f};
+         s.l = {0.5f, 1.3f, 1.2f};
+       }},
+      {"tall with a steep backfill",
+       [](ShapeRow& s) {
+         s.h = 10;
+         s.l = {1.5f, 1.2f, 4.0f};
+         s.beta = 15;
+       }},
+      {"low and wide",
+       [](ShapeRow& s) {
+         s.h = 2.5f;
+         s.l = {2.0f, 0.6f, 5.0f};
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string db = c.design_aa ? Copy(kSectionAaCantileverSI, "figures.mdb")
+                                       : Variant("figures.mdb", c.change);
+    ReportWriter w;
+    const ReportBuildResult r = Build(w, db, c.design_aa);
+    ASSERT_TRUE(r.complete) << r.error;
+    const std::vector<std::pair<const char*, const char*>> figures = {
+        {"２　形状寸法", "２　形状寸法"},
+        {"（１）　自重および合力の作用位置", "（１）　自重および合力の作用位置"},
+        {"（１）たて壁の応力度", "（１）たて壁の応力度"},
+        {"Pve", ""}};
+    for (const auto& [page_text, after] : figures) {
+      SCOPED_TRACE(page_text);
+      const std::optional<size_t> page = PageWith(w, page_text);
+      if (!page && std::string(page_text) == "Pve") continue;  // no heel: no Pve triangle
+      ASSERT_TRUE(page);
+      const FigureLayout f = FigureOn(w.Pages()[*page], after);
+      ExpectReadable(f);
+      if (std::string(page_text) == "２　形状寸法") {
+        // The α arc (and the β arc) large enough to be seen at a few degrees.
+        ASSERT_FALSE(f.arc_radii.empty());
+        for (double radius : f.arc_radii) EXPECT_GE(radius, 700);
+      }
+      if (std::string(page_text) == "（１）たて壁の応力度") {
+        // The resultants act on the back face: both arrows end on it, and the diagrams start
+        // at its top corner.
+        std::vector<FigureLayout::Line> stem;
+        for (const auto& l : f.lines) {
+          if (l.width >= 30) stem.push_back(l);
+        }
+        ASSERT_EQ(stem.size(), 3u);  // front face, crest, back face
+        const FigureLayout::Line& back = stem[2];
+        ASSERT_EQ(f.arrow_tips.size(), 2u);
+        for (const QPointF& tip : f.arrow_tips) {
+          EXPECT_LT(DistanceToSegment(tip, back.a, back.b), 1.0);
+        }
+        EXPECT_TRUE(std::any_of(f.lines.begin(), f.lines.end(), [&](const auto& l) {
+          return l.width == 0 && l.a == back.a && l.b.y() == back.a.y() && l.b.x() > back.a.x();
+        }));
+      }
+    }
   }
 }
 
