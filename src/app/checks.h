@@ -4,6 +4,7 @@
 // of the batch command takes the governing row of each kind and case. Both come from the same
 // results objects as the report and the JSON, so the three can never disagree.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/verdict.h"
@@ -30,6 +31,10 @@ struct CheckRow {
 // value/limit when the value must stay below, limit/value when it must stay above; larger is
 // worse, and a failed row is always worse than a passing one.
 double Utilisation(const CheckRow& row);
+
+// The report's unit label of a key in the project's system, without the blank that leads it
+// in the report's lines.
+std::string CheckUnit(std::string_view key, bool is_si);
 
 struct WallChecks {
   std::vector<CheckRow> rows;  // in the report's order

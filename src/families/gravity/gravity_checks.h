@@ -1,0 +1,12 @@
+#pragma once
+// The checks of a gravity wall as rows (app/checks.h), in the order of the report's verdict lines.
+#include "app/checks.h"
+#include "families/gravity/gravity_calculation.h"
+
+namespace ktv {
+
+// Overturning (|e| against B/6), sliding (Fs against Fsa), bearing (q1 and q2 against qa) and the
+// body stresses σc1, σc2 against σcac, with the texts the report prints.
+WallChecks GravityChecks(const GravityInputs& in, const GravityResults& results);
+
+}  // namespace ktv
