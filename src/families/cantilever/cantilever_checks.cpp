@@ -2,6 +2,8 @@
 
 #include "app/format.h"
 #include "app/units.h"
+#include "earth_pressure/earth_pressure.h"
+#include "families/cantilever/cantilever_reader.h"
 #include "report/chapter_kit.h"
 
 namespace ktv {
@@ -68,6 +70,17 @@ WallChecks CantileverChecks(const CantileverInputs& in, const CantileverResults&
     if (results.has_heel) AddSectionRows(rows, in, "D-D′", c == 1, results.heel[c].check);
   }
   return checks;
+}
+
+WallChecks CantileverChecksOf(const ProjectDatabase& db, bool design_section_aa) {
+  return ChecksOrMessage([&] {
+    const CantileverInputs in = ReadCantileverInputs(db, design_section_aa);
+    CheckCantileverInputs(in);
+    const CoefficientFailures failures = FindCoefficientFailures(in);
+    if (failures.ka) return WallChecks{{}, std::string(kCoulombKaFailure)};
+    if (failures.kae) return WallChecks{{}, std::string(kCoulombKaeFailure)};
+    return CantileverChecks(in, ComputeCantilever(in));
+  });
 }
 
 }  // namespace ktv

@@ -12,4 +12,8 @@ namespace ktv {
 // D-D′) with σc, σs and τ against their allowables, with the texts the report prints.
 WallChecks CantileverChecks(const CantileverInputs& in, const CantileverResults& results);
 
+// The rows of the cantilever wall of a project, or the message that refuses it
+// (FamilyChecksEntry); design_section_aa is the window's check box chkhAA.
+WallChecks CantileverChecksOf(const ProjectDatabase& db, bool design_section_aa);
+
 }  // namespace ktv

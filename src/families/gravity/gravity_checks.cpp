@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "app/units.h"
+#include "earth_pressure/earth_pressure.h"
+#include "families/gravity/gravity_reader.h"
 #include "report/chapter_kit.h"
 
 namespace ktv {
@@ -35,6 +37,17 @@ WallChecks GravityChecks(const GravityInputs& in, const GravityResults& results)
                     Compare(sigma, in.sigma_cac, SafeSide::Below)});
   }
   return checks;
+}
+
+WallChecks GravityChecksOf(const ProjectDatabase& db, bool /*design_section_aa*/) {
+  return ChecksOrMessage([&] {
+    const GravityInputs in = ReadGravityInputs(db);
+    CheckGravityInputs(in);
+    if (ComputeGravityEarthPressure(in.phi, in.gamma, in.q, in.h, in.t02, in.beta).ka_failed) {
+      return WallChecks{{}, std::string(kCoulombKaFailure)};
+    }
+    return GravityChecks(in, ComputeGravity(in).results);
+  });
 }
 
 }  // namespace ktv

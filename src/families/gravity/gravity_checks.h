@@ -9,4 +9,7 @@ namespace ktv {
 // body stresses σc1, σc2 against σcac, with the texts the report prints.
 WallChecks GravityChecks(const GravityInputs& in, const GravityResults& results);
 
+// The rows of the gravity wall of a project, or the message that refuses it (FamilyChecksEntry).
+WallChecks GravityChecksOf(const ProjectDatabase& db, bool design_section_aa);
+
 }  // namespace ktv

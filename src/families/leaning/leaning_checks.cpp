@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "app/units.h"
+#include "earth_pressure/earth_pressure.h"
+#include "families/leaning/leaning_reader.h"
 #include "report/chapter_kit.h"
 
 namespace ktv {
@@ -48,6 +50,17 @@ WallChecks LeaningChecks(const LeaningInputs& in, const LeaningCalculation& calc
                   Fixed(b.tau_printed, 3), allowable(in.tau_a, 1), stress_unit,
                   Verdict{SafeSide::Below, b.tau_ok}});
   return checks;
+}
+
+WallChecks LeaningChecksOf(const ProjectDatabase& db, bool /*design_section_aa*/) {
+  return ChecksOrMessage([&] {
+    const LeaningInputs in = ReadLeaningInputs(db);
+    CheckLeaningInputs(in);
+    if (ComputeLeaningEarthPressure(in, ComputeLeaningGeometry(in)).ka_failed) {
+      return WallChecks{{}, std::string(kCoulombKaFailure)};
+    }
+    return LeaningChecks(in, ComputeLeaning(in));
+  });
 }
 
 }  // namespace ktv

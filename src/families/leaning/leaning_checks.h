@@ -10,4 +10,7 @@ namespace ktv {
 // σcac and σcat, τ against τa), with the texts the report prints.
 WallChecks LeaningChecks(const LeaningInputs& in, const LeaningCalculation& calc);
 
+// The rows of the leaning wall of a project, or the message that refuses it (FamilyChecksEntry).
+WallChecks LeaningChecksOf(const ProjectDatabase& db, bool design_section_aa);
+
 }  // namespace ktv
