@@ -166,6 +166,8 @@ TEST_F(VerdictPanelTest, TypingIntoABoxChangesItsRows) {
     ASSERT_TRUE(before);
     EXPECT_EQ(before->value_text, c.value_before);
     EXPECT_EQ(before->verdict.ok, c.ok_before);
+    // Computing the panel leaves the project as loaded.
+    EXPECT_FALSE(W().HasUnsavedChanges());
     const std::string working = ReadBytes(install_->Working());
     Type(c.box, c.text);
     const CheckRow* after = Row(c.section, c.item, c.load_case);
