@@ -1,5 +1,7 @@
 #include "verdict_lines.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -110,6 +112,38 @@ std::string CompareWithReport(const WallChecks& checks, const std::vector<std::s
     }
   }
   return out.str();
+}
+
+void ExpectRows(const WallChecks& checks, std::span<const ExpectedRow> expected) {
+  ASSERT_EQ(checks.rows.size(), expected.size()) << checks.error;
+  for (size_t i = 0; i < expected.size(); ++i) {
+    const CheckRow& row = checks.rows[i];
+    const ExpectedRow& e = expected[i];
+    SCOPED_TRACE(Describe(row));
+    EXPECT_EQ(row.kind, e.kind);
+    EXPECT_EQ(row.load_case, e.load_case);
+    EXPECT_EQ(row.section, e.section);
+    EXPECT_EQ(row.item, e.item);
+    EXPECT_EQ(row.value_text, e.value_text);
+    EXPECT_EQ(row.limit_text, e.limit_text);
+    EXPECT_EQ(row.unit, e.unit);
+    EXPECT_EQ(row.verdict.ok, e.ok);
+  }
+}
+
+void VerdictTally::Add(const WallChecks& checks) {
+  for (const CheckRow& row : checks.rows) {
+    ++(row.verdict.ok ? counts_[row.kind].first : counts_[row.kind].second);
+  }
+}
+
+void VerdictTally::ExpectEveryKindPassedAndFailed() const {
+  for (CheckKind kind :
+       {CheckKind::Overturning, CheckKind::Sliding, CheckKind::Bearing, CheckKind::Stress}) {
+    const auto it = counts_.find(kind);
+    EXPECT_TRUE(it != counts_.end() && it->second.first > 0 && it->second.second > 0)
+        << "kind " << static_cast<int>(kind) << " did not both pass and fail";
+  }
 }
 
 }  // namespace ktv

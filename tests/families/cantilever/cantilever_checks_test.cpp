@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <map>
 #include <random>
 #include <string>
 #include <tuple>
@@ -33,17 +32,6 @@ std::string CopyOf(const char* fixture) {
   return path;
 }
 
-struct Expected {
-  CheckKind kind;
-  CheckCase load_case;
-  const char* section;
-  const char* item;
-  const char* value_text;
-  const char* limit_text;
-  const char* unit;
-  bool ok;
-};
-
 WallChecks BuildWithChecks(ReportWriter& w, const char* fixture, bool design_section_aa) {
   WallChecks checks;
   ReportContext ctx;
@@ -63,7 +51,7 @@ constexpr CheckCase kE = CheckCase::Seismic;
 TEST(CantileverChecks, TheReportEntryStoresTheRowsOfItsOwnVerdictLines) {
   // The standard wall passes every check: both cases of the stability, then the stem, the toe
   // and the heel as the report lists them.
-  const Expected si[] = {
+  const ExpectedRow si[] = {
       {CheckKind::Overturning, kN, "", "e", "0.148", "0.667", "m", true},
       {CheckKind::Overturning, kE, "", "eE", "0.350", "1.333", "m", true},
       {CheckKind::Sliding, kN, "", "Fs", "2.175", "1.5", "", true},
@@ -101,19 +89,7 @@ TEST(CantileverChecks, TheReportEntryStoresTheRowsOfItsOwnVerdictLines) {
     EXPECT_EQ(CompareWithReport(checks, ReportLines(w)), "");
     EXPECT_EQ(checks.rows.size(), static_cast<size_t>(count));
     if (fixture != kStandardCantileverSI) continue;
-    ASSERT_EQ(checks.rows.size(), std::size(si));
-    for (size_t i = 0; i < std::size(si); ++i) {
-      const CheckRow& row = checks.rows[i];
-      SCOPED_TRACE(row.section + " " + row.item);
-      EXPECT_EQ(row.kind, si[i].kind);
-      EXPECT_EQ(row.load_case, si[i].load_case);
-      EXPECT_EQ(row.section, si[i].section);
-      EXPECT_EQ(row.item, si[i].item);
-      EXPECT_EQ(row.value_text, si[i].value_text);
-      EXPECT_EQ(row.limit_text, si[i].limit_text);
-      EXPECT_EQ(row.unit, si[i].unit);
-      EXPECT_EQ(row.verdict.ok, si[i].ok);
-    }
+    ExpectRows(checks, si);
   }
 }
 
@@ -126,7 +102,7 @@ TEST(CantileverChecks, RowsAgreeWithTheReportForRandomWalls) {
   };
   auto coin = [&] { return std::uniform_int_distribution<int>(0, 1)(rng) == 1; };
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  std::map<CheckKind, std::pair<int, int>> seen;  // passed, failed
+  VerdictTally tally;
   int walls = 0;
   for (int i = 0; i < 40; ++i) {
     const bool si = i % 2 == 0;
@@ -192,17 +168,11 @@ TEST(CantileverChecks, RowsAgreeWithTheReportForRandomWalls) {
     w.EndDocument();
     const WallChecks checks = CantileverChecks(in, r);
     EXPECT_EQ(CompareWithReport(checks, ReportLines(w)), "") << "wall " << i;
-    for (const CheckRow& row : checks.rows) {
-      ++(row.verdict.ok ? seen[row.kind].first : seen[row.kind].second);
-    }
+    tally.Add(checks);
   }
   EXPECT_GT(walls, 30);
   // The walls pass and fail every kind of check.
-  for (CheckKind kind :
-       {CheckKind::Overturning, CheckKind::Sliding, CheckKind::Bearing, CheckKind::Stress}) {
-    EXPECT_GT(seen[kind].first, 0) << static_cast<int>(kind);
-    EXPECT_GT(seen[kind].second, 0) << static_cast<int>(kind);
-  }
+  tally.ExpectEveryKindPassedAndFailed();
 }
 
 }  // namespace
