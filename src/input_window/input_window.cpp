@@ -375,8 +375,10 @@ void InputWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (activated_once_) return;
   activated_once_ = true;
-  // Drawn here, not when built: the drawers are given to the window after it is built.
+  // Drawn here, not when built: the drawers and the checks are given to the window after it is
+  // built.
   RedrawSketch();
+  RefreshVerdicts();
   SelectPage(0);
   project_name_->setFocus(Qt::ActiveWindowFocusReason);
   project_name_->selectAll();

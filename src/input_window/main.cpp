@@ -121,7 +121,6 @@ int main(int argc, char** argv) {
   ktv::InputWindow window(*values, messages, dialogs, std::move(hooks));
   families.InstallSketches(*window.Sketch());
   families.InstallChecks(*window.Verdicts());
-  window.RefreshVerdicts();
   messages.SetParent(&window);
   dialogs.SetParent(&window);
   window.show();

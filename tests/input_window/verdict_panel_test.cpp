@@ -70,8 +70,7 @@ class VerdictPanelTest : public ::testing::Test {
     window_ = std::make_unique<InputWindow>(values, messages_, dialogs_);
     ProgramFamilies().InstallSketches(*window_->Sketch());
     ProgramFamilies().InstallChecks(*window_->Verdicts());
-    window_->RefreshVerdicts();
-    window_->show();
+    window_->show();  // as main does: the first rows come when the window is shown
     return *window_;
   }
   InputWindow& W() { return *window_; }
