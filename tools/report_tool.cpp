@@ -533,11 +533,6 @@ int RunManyProjects(const Options& o, std::ostream& out, std::ostream& err,
   };
   std::vector<ProjectOutputs> outputs(projects.size());
   if (!o.dir.empty()) {
-    std::error_code ec;
-    if (!fs::exists(o.dir, ec)) fs::create_directories(o.dir, ec);
-    if (!fs::is_directory(o.dir, ec)) {
-      return fail(kExitOutput, o.dir + ": the output folder cannot be made");
-    }
     for (size_t i = 0; i < projects.size(); ++i) {
       const std::string stem = (fs::path(o.dir) / fs::path(projects[i]).stem()).string();
       outputs[i].pdf = stem + ".pdf";
@@ -548,6 +543,23 @@ int RunManyProjects(const Options& o, std::ostream& out, std::ostream& err,
         if (const std::string fault = claim(*output, projects[i]); !fault.empty()) {
           return fail(kExitUsage, fault);
         }
+      }
+    }
+  }
+  if (!o.summary.empty()) {
+    if (const std::string fault = claim(o.summary, "--summary"); !fault.empty()) {
+      return fail(kExitUsage, fault);
+    }
+  }
+  if (!o.dir.empty()) {
+    std::error_code ec;
+    if (!fs::exists(o.dir, ec)) fs::create_directories(o.dir, ec);
+    if (!fs::is_directory(o.dir, ec)) {
+      return fail(kExitOutput, o.dir + ": the output folder cannot be made");
+    }
+    for (const ProjectOutputs& po : outputs) {
+      for (const std::string* output : {&po.pdf, &po.json, &po.text}) {
+        if (output->empty()) continue;
         if (fs::is_directory(*output, ec)) {
           return fail(kExitOutput, *output + ": is a folder, not a file");
         }
@@ -556,9 +568,6 @@ int RunManyProjects(const Options& o, std::ostream& out, std::ostream& err,
     }
   }
   if (!o.summary.empty()) {
-    if (const std::string fault = claim(o.summary, "--summary"); !fault.empty()) {
-      return fail(kExitUsage, fault);
-    }
     if (const std::string fault = OutputPlaceFault(o.summary); !fault.empty()) {
       return fail(kExitOutput, fault);
     }
