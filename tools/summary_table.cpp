@@ -392,13 +392,11 @@ void WriteSummaryPdf(const std::vector<SummaryProject>& projects, const std::str
   w.NewPage();
   ApplyPageSetup(w, kPageSetupReport, name, kFullTitle);
 
-  size_t pass = 0, failed = 0;
+  size_t pass = 0, ng = 0;
   for (const SummaryProject& p : projects) {
-    if (!p.error.empty()) {
-      ++failed;
-    } else if (AllChecksPass(p)) {
-      ++pass;
-    }
+    const std::string text = PassText(p);
+    pass += text == "ＯＫ";
+    ng += text == "ＮＧ";
   }
   w.SetFontSize(FontSlot::Title);
   w.MarkOutline(kSummaryTitle, 1);
@@ -406,9 +404,8 @@ void WriteSummaryPdf(const std::vector<SummaryProject>& projects, const std::str
   w.SetFontSize(FontSlot::Body);
   w.Paragraph("");
   w.Paragraph("擁壁 " + std::to_string(projects.size()) + " 件：すべての照査がＯＫ " +
-              std::to_string(pass) + " 件、ＮＧを含む " +
-              std::to_string(projects.size() - pass - failed) + " 件、計算できなかったもの " +
-              std::to_string(failed) + " 件");
+              std::to_string(pass) + " 件、ＮＧを含む " + std::to_string(ng) +
+              " 件、計算できなかったもの " + std::to_string(projects.size() - pass - ng) + " 件");
   w.Paragraph("");
 
   // One line per load case a wall is checked for; the project's own cells on its first line.
@@ -437,9 +434,9 @@ void WriteSummaryPdf(const std::vector<SummaryProject>& projects, const std::str
   }
 
   const std::vector<std::pair<const char*, double>> columns = {
-      {"No", 450},    {"ファイル", 1800}, {"工事名", 1838},  {"形式", 750},
-      {"H (m)", 650}, {"B (m)", 650},     {"荷重状態", 700}, {"転倒", 1700},
-      {"滑動", 1500}, {"支持力", 1900},   {"応力度", 2200},  {"判定", 700}};
+      {"No", 400},    {"ファイル", 2500}, {"工事名", 1700},  {"形式", 700},
+      {"H (m)", 620}, {"B (m)", 620},     {"荷重状態", 760}, {"転倒", 1650},
+      {"滑動", 1300}, {"支持力", 1850},   {"応力度", 2188},  {"判定", 550}};
   constexpr int kFirstCheck = 8;  // column of 転倒
   const int cols = static_cast<int>(columns.size());
   w.SetTableBorder(kTableBorderFrame);
@@ -468,10 +465,7 @@ void WriteSummaryPdf(const std::vector<SummaryProject>& projects, const std::str
       w.SetCellText(row, 4, p.form);
       if (p.h) w.SetCellText(row, 5, FormatValue(static_cast<float>(*p.h), "0.000"));
       if (p.b) w.SetCellText(row, 6, FormatValue(static_cast<float>(*p.b), "0.000"));
-      w.SetCellText(row, cols,
-                    !p.error.empty()   ? kNotDetermined
-                    : AllChecksPass(p) ? "ＯＫ"
-                                       : "ＮＧ");
+      w.SetCellText(row, cols, PassText(p));
     }
     if (!line.load_case) {
       w.SetColumnSpan(row, kFirstCheck - 1, cols - kFirstCheck + 1);

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "app/format.h"
+#include "app/messages.h"
 #include "families/family_table.h"
 #include "project/project_database.h"
 #include "report/chapter_kit.h"
@@ -264,6 +266,255 @@ TEST(BatchTool, WritesEveryGoodReportAndListsTheBadOnesWithTheirCauses) {
   EXPECT_EQ(t.at("undefined.mdb").at("工事名"), t.at("standard_gravity_si.mdb").at("工事名"));
   for (const char* bad : {"not_a_project.mdb", "undefined.mdb"}) {
     EXPECT_EQ(t.at(bad).at("全照査"), "－");
+  }
+}
+
+// Runs the command on the standard walls only, writing reports, JSON and text into out and the
+// summary to summary.
+ToolRun RunStandard(const fs::path& dir, const std::string& summary, bool reports) {
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::vector<std::string> args = kStandard;
+  if (reports) {
+    for (const char* a : {"-d", "", "--json", "--text"}) args.push_back(a);
+    args[args.size() - 3] = (dir / "out").string();
+  }
+  args.push_back("--summary");
+  args.push_back(summary);
+  args.push_back("--date");
+  args.push_back("2026-04-01T09:00:00");
+  return Tool(args);
+}
+
+QJsonObject JsonOf(const fs::path& path) {
+  return QJsonDocument::fromJson(QByteArray::fromStdString(ReadAll(path))).object();
+}
+
+std::string Printed(const QJsonValue& v) {
+  return FormatValue(static_cast<float>(v.toDouble()), "0.000");
+}
+
+// The JSON's own view of a stability check: the value, the limit and the verdict.
+struct JsonCheck {
+  std::string value;  // three decimals as printed
+  double limit;
+  bool ok;
+};
+
+// Every verdict text ("OK"/"NG") of the stress checks of one case in the JSON.
+std::vector<bool> StressVerdicts(const QJsonObject& j, const std::string& family, bool seismic) {
+  std::vector<bool> found;
+  if (family == "gravity") {
+    found.push_back(j["verdicts"]["body_stress"].toString() == "OK");
+  } else if (family == "leaning") {
+    for (const char* k :
+         {"section_aa_sigma", "section_aa_tau", "section_bb_sigma", "section_bb_tau"}) {
+      found.push_back(j["verdicts"][k].toString() == "OK");
+    }
+  } else {
+    const char* wanted = seismic ? "seismic" : "normal";
+    auto take = [&](const QJsonObject& check) {
+      for (const char* k : {"sigma_c_verdict", "sigma_s_verdict", "tau_verdict"}) {
+        found.push_back(check[k].toString() == "OK");
+      }
+    };
+    for (const QJsonValue& c : j["stem"].toArray()) {
+      if (c["case"].toString() == wanted) take(c["check"].toObject());
+    }
+    for (const char* slab : {"toe_CC", "heel_DD"}) {
+      if (j.contains(slab)) take(j[slab][wanted]["check"].toObject());
+    }
+  }
+  return found;
+}
+
+// The summary's rows are the checks of the reports and the JSON of the same run: each governing
+// value, limit and verdict stands on one line of the report, and agrees with the JSON's values.
+TEST(BatchTool, SummaryRowsAreTheReportsAndTheJsonValues) {
+  const fs::path dir = fs::path(kOut) / "batch_same_values";
+  const ToolRun r = RunStandard(dir, (dir / "s.csv").string(), true);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const Table t = ByFile(ParseCsv(ReadAll(dir / "s.csv").substr(3)));
+  ASSERT_EQ(t.size(), kStandard.size());
+  for (const std::string& f : kStandard) {
+    const std::string stem = fs::path(f).stem().string();
+    SCOPED_TRACE(stem);
+    const auto& row = t.at(stem + ".mdb");
+    const QJsonObject j = JsonOf(dir / "out" / (stem + ".json"));
+    const std::vector<std::string> report = Lines(ReadAll(dir / "out" / (stem + ".txt")));
+    const std::string family = j["family"].toString().toStdString();
+    const QJsonObject in = j["inputs"].toObject();
+    EXPECT_EQ(row.at("単位系"), j["units"].toString().toStdString());
+    int checked = 0;
+    for (CheckCase c : kSummaryCases) {
+      const bool seismic = c == CheckCase::Seismic;
+      const QJsonObject st = family == "cantilever"
+                                 ? j["stability"][seismic ? "seismic" : "normal"].toObject()
+                                 : j["stability"].toObject();
+      std::map<CheckKind, JsonCheck> stability;
+      if (family != "cantilever" && !seismic) {
+        const double q = std::max(st["q1"].toDouble(), st["q2"].toDouble());
+        stability[CheckKind::Overturning] = {Printed(std::fabs(st["e"].toDouble())),
+                                             st["B6"].toDouble(),
+                                             j["verdicts"]["overturning"].toString() == "OK"};
+        stability[CheckKind::Sliding] = {Printed(st["Fs"]), in["Fsa"].toDouble(),
+                                         j["verdicts"]["sliding"].toString() == "OK"};
+        stability[CheckKind::Bearing] = {Printed(q), in["qa"].toDouble(),
+                                         j["verdicts"]["bearing"].toString() == "OK"};
+      } else if (family == "cantilever") {
+        const QString sfx = seismic ? "E" : "";
+        const double q = std::max(st["q1" + sfx].toDouble(), st["q2" + sfx].toDouble());
+        stability[CheckKind::Overturning] = {
+            Printed(st["e" + sfx]), st[seismic ? "B3" : "B6"].toDouble(),
+            st[seismic ? "B3_greater_than_eE" : "B6_greater_than_e"].toBool()};
+        stability[CheckKind::Sliding] = {Printed(st["Fs" + sfx]), in["Fsa" + sfx].toDouble(),
+                                         st["sliding"].toString() == "OK"};
+        stability[CheckKind::Bearing] = {Printed(q), in["qa" + sfx].toDouble(),
+                                         st["bearing"].toString() == "OK"};
+      }
+      for (CheckKind k : kSummaryKinds) {
+        const std::string group = std::string(KindName(k)) + "（" + std::string(CaseName(c)) + "）";
+        auto cell = [&](const std::string& title) {
+          for (const auto& [head, text] : row) {
+            if (head.rfind(group + title, 0) == 0) return text;
+          }
+          ADD_FAILURE() << "no column " << group << title;
+          return std::string();
+        };
+        const std::string value = cell("値"), limit = cell("制限値"), verdict = cell("判定");
+        const std::vector<bool> stress = StressVerdicts(j, family, seismic);
+        if (family != "cantilever" && seismic) {
+          EXPECT_EQ(value + limit + verdict, "") << group;
+          continue;
+        }
+        SCOPED_TRACE(group);
+        ASSERT_FALSE(value.empty());
+        ++checked;
+        if (k == CheckKind::Stress) {
+          const bool all_ok = std::all_of(stress.begin(), stress.end(), [](bool b) { return b; });
+          EXPECT_EQ(verdict == "ＯＫ", all_ok);
+        } else {
+          const JsonCheck& expected = stability.at(k);
+          EXPECT_EQ(value, expected.value);
+          EXPECT_DOUBLE_EQ(static_cast<float>(std::stod(limit)),
+                           static_cast<float>(expected.limit));
+          EXPECT_EQ(verdict == "ＯＫ", expected.ok);
+        }
+        // The report prints the value, then the limit, then the verdict on one line.
+        const bool printed = std::any_of(report.begin(), report.end(), [&](const std::string& l) {
+          const size_t v = l.find(value);
+          const size_t m = v == std::string::npos ? v : l.find(limit, v + value.size());
+          return m != std::string::npos && l.find(verdict, m) != std::string::npos;
+        });
+        EXPECT_TRUE(printed) << value << " … " << limit << " … " << verdict;
+      }
+    }
+    EXPECT_EQ(checked, family == "cantilever" ? 8 : 4);
+  }
+}
+
+// Runs a short Python program that prints its result as JSON.
+QJsonDocument Python(const std::string& program, const std::string& arg) {
+  QProcess p;
+  // The Debian interpreter, which the python3-openpyxl package serves.
+  p.start("/usr/bin/python3", {"-c", QString::fromStdString(program), QString::fromStdString(arg)});
+  EXPECT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  return QJsonDocument::fromJson(p.readAllStandardOutput());
+}
+
+// The spreadsheet read back with openpyxl: every cell's value, number format and whether its font
+// is red.
+constexpr const char* kReadXlsx = R"(
+import json, sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+rows = [[{"v": c.value, "f": c.number_format, "red": bool(c.font and c.font.color and
+          c.font.color.rgb == "FFFF0000")} for c in r] for r in ws.iter_rows()]
+print(json.dumps({"title": ws.title, "merged": [str(m) for m in ws.merged_cells.ranges],
+                  "rows": rows}))
+)";
+
+TEST(BatchTool, SummaryReadsBackAlikeAsCsvSpreadsheetAndPdf) {
+  const fs::path dir = fs::path(kOut) / "batch_formats";
+  const fs::path in = ProjectFolder("batch_formats_in") / "in";
+  std::map<std::string, std::string> errs;
+  for (const char* ext : {"csv", "xlsx", "pdf"}) {
+    const std::string summary = (fs::path(kOut) / (std::string("batch_summary.") + ext)).string();
+    fs::remove(summary);
+    const ToolRun r = Tool({in.string(), "--summary", summary, "--date", "2026-04-01T09:00:00"});
+    EXPECT_EQ(r.status, kExitSomeFailed);
+    errs[ext] = r.err;
+  }
+  EXPECT_EQ(errs["csv"], errs["xlsx"]);
+  const auto csv = ParseCsv(ReadAll(fs::path(kOut) / "batch_summary.csv").substr(3));
+  ASSERT_EQ(csv.size(), kOrder.size() + 1);
+
+  const QJsonObject x =
+      Python(kReadXlsx, (fs::path(kOut) / "batch_summary.xlsx").string()).object();
+  EXPECT_EQ(x["title"].toString(), "総括表");
+  const QJsonArray rows = x["rows"].toArray();
+  ASSERT_EQ(rows.size(), static_cast<int>(csv.size()) + 1);  // two header rows
+  // Header: the group over its four columns in the first row, the title in the second.
+  std::string group;
+  for (size_t c = 0; c < csv[0].size(); ++c) {
+    const QJsonValue top = rows[0].toArray()[static_cast<qsizetype>(c)].toObject()["v"];
+    const QJsonValue sub = rows[1].toArray()[static_cast<qsizetype>(c)].toObject()["v"];
+    if (!sub.isNull()) {
+      if (!top.isNull()) group = top.toString().toStdString();
+      EXPECT_EQ(group + sub.toString().toStdString(), csv[0][c]);
+    } else {
+      EXPECT_EQ(top.toString().toStdString(), csv[0][c]);
+      group.clear();
+    }
+  }
+  int numbers = 0, red = 0;
+  for (size_t r = 1; r < csv.size(); ++r) {
+    const QJsonArray cells = rows[static_cast<int>(r) + 1].toArray();
+    for (size_t c = 0; c < csv[r].size(); ++c) {
+      SCOPED_TRACE(csv[r][1] + " / " + csv[0][c]);
+      const QJsonObject cell = cells[static_cast<int>(c)].toObject();
+      const std::string& text = csv[r][c];
+      if (cell["v"].isDouble()) {
+        // A number as a number, shown with the printed decimals.
+        ++numbers;
+        const size_t point = text.find('.');
+        const std::string format =
+            point == std::string::npos ? "0" : "0." + std::string(text.size() - point - 1, '0');
+        EXPECT_EQ(cell["f"].toString().toStdString(), format);
+        EXPECT_EQ(FormatValue(cell["v"].toDouble(), format), text);
+      } else {
+        EXPECT_EQ(cell["v"].toString().toStdString(), text);
+      }
+      if (text == "ＮＧ" || text == "－") {
+        EXPECT_TRUE(cell["red"].toBool());
+        ++red;
+      }
+      if (text == "ＯＫ") {
+        EXPECT_FALSE(cell["red"].toBool());
+      }
+    }
+  }
+  EXPECT_GT(numbers, 6 * 8);
+  EXPECT_GT(red, 2);
+
+  // The PDF: A4 landscape, the reports' header and footer, a row for each project.
+  const std::string pdf = (fs::path(kOut) / "batch_summary.pdf").string();
+  QProcess info;
+  info.start("pdfinfo", {QString::fromStdString(pdf)});
+  ASSERT_TRUE(info.waitForFinished(60000));
+  EXPECT_NE(info.readAllStandardOutput().toStdString().find("841.89 x 595.276 pts (A4)"),
+            std::string::npos);
+  QProcess text;
+  text.start("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+  ASSERT_TRUE(text.waitForFinished(60000));
+  const std::string page_text = text.readAllStandardOutput().toStdString();
+  for (const std::string& expected :
+       {std::string("擁壁の設計計算　総括表"), std::string(kFullTitle),
+        std::string("擁壁 8 件：すべての照査がＯＫ"), std::string("計算できなかったもの 2 件")}) {
+    EXPECT_NE(page_text.find(expected), std::string::npos) << expected << "\n" << page_text;
+  }
+  for (size_t r = 1; r < csv.size(); ++r) {
+    EXPECT_NE(page_text.find(csv[r][1]), std::string::npos) << csv[r][1];
   }
 }
 
