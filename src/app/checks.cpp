@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "app/units.h"
+
 namespace ktv {
 
 double Utilisation(const CheckRow& row) {
@@ -15,6 +17,12 @@ double Utilisation(const CheckRow& row) {
     return std::isfinite(ratio) && ratio >= 1 ? ratio : std::numeric_limits<double>::max();
   }
   return std::isfinite(ratio) ? std::min(ratio, 1.0) : 1.0;
+}
+
+std::string CheckUnit(std::string_view key, bool is_si) {
+  std::string label = UnitLabel(key, UnitFlag(is_si));
+  if (label.starts_with(' ')) label.erase(0, 1);
+  return label;
 }
 
 }  // namespace ktv

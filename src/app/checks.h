@@ -3,7 +3,10 @@
 // the texts the report prints for them. The live verdict panel lists the rows; the summary table
 // of the batch command takes the governing row of each kind and case. Both come from the same
 // results objects as the report and the JSON, so the three can never disagree.
+#include <exception>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/verdict.h"
@@ -31,9 +34,35 @@ struct CheckRow {
 // worse, and a failed row is always worse than a passing one.
 double Utilisation(const CheckRow& row);
 
+// The report's unit label of a key in the project's system, without the blank that leads it
+// in the report's lines.
+std::string CheckUnit(std::string_view key, bool is_si);
+
 struct WallChecks {
   std::vector<CheckRow> rows;  // in the report's order
   std::string error;           // non-empty: the wall could not be computed; the report's message
 };
+
+class ProjectDatabase;
+
+// A family's checks from a project: reads the inputs and refuses them as the report does, then
+// computes. What the report would refuse (an input outside the calculation, a coefficient that
+// cannot be formed, an undefined case) ends in WallChecks::error with the report's message.
+// design_section_aa is the window's check box of the intermediate stem section.
+using FamilyChecksEntry =
+    std::function<WallChecks(const ProjectDatabase& project, bool design_section_aa)>;
+
+// Runs a computation of the rows; any failure it throws becomes the error of the result, its
+// message as it stands.
+template <typename Compute>
+WallChecks ChecksOrMessage(Compute&& compute) {
+  try {
+    return compute();
+  } catch (const std::exception& e) {
+    WallChecks failed;
+    failed.error = e.what();
+    return failed;
+  }
+}
 
 }  // namespace ktv

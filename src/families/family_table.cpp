@@ -1,7 +1,10 @@
 #include "families/family_table.h"
 
+#include "families/cantilever/cantilever_checks.h"
 #include "families/cantilever/cantilever_report.h"
+#include "families/gravity/gravity_checks.h"
 #include "families/gravity/gravity_report.h"
+#include "families/leaning/leaning_checks.h"
 #include "families/leaning/leaning_report.h"
 #include "sketch/cantilever_sketch.h"
 #include "sketch/gravity_sketch.h"
@@ -10,9 +13,10 @@
 namespace ktv {
 
 FamilyTable::FamilyTable() {
-  parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, DrawGravitySketch};
-  parts_[CodeOf(WallFamily::Leaning)] = {BuildLeaningDocument, DrawLeaningSketch};
-  parts_[CodeOf(WallFamily::Cantilever)] = {BuildCantileverDocument, DrawCantileverSketch};
+  parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, GravityChecksOf, DrawGravitySketch};
+  parts_[CodeOf(WallFamily::Leaning)] = {BuildLeaningDocument, LeaningChecksOf, DrawLeaningSketch};
+  parts_[CodeOf(WallFamily::Cantilever)] = {BuildCantileverDocument, CantileverChecksOf,
+                                            DrawCantileverSketch};
   for (WallFamily f : kWallFamilies) entries_[CodeOf(f)] = parts_[CodeOf(f)].report;
 }
 

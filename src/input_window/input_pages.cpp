@@ -22,6 +22,7 @@
 #include "earth_pressure/earth_pressure.h"
 #include "input_window/input_window.h"
 #include "input_window/pictures.h"
+#include "input_window/verdict_panel.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
 #include "sketch/sketch_panel.h"
@@ -175,7 +176,9 @@ QWidget* InputWindow::BuildShapePage() {
   auto* sketch_layout = new QVBoxLayout(sketch_host_);
   sketch_layout->setContentsMargins(0, 0, 0, 0);
   sketch_ = new SketchPanel(messages_, sketch_host_);
-  sketch_layout->addWidget(sketch_);
+  sketch_layout->addWidget(sketch_, 3);
+  verdicts_ = new VerdictPanel(sketch_host_);
+  sketch_layout->addWidget(verdicts_, 2);
   sketch_->SetInputSource([this] {
     WindowInputs in = CollectInputs();
     SketchInputs s;
@@ -885,6 +888,7 @@ void InputWindow::ShowInputs(const WindowInputs& in) {
   loading_ = was_loading;
   ApplyEnablingRules();
   RefreshProjectNameBanner();
+  if (!loading_) RefreshVerdicts();
 }
 
 void InputWindow::RefreshProjectNameBanner() {

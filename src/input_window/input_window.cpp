@@ -32,6 +32,7 @@
 #include "app/settings.h"
 #include "app/units.h"
 #include "input_window/pictures.h"
+#include "input_window/verdict_panel.h"
 #include "project/project_database.h"
 #include "sketch/sketch_panel.h"
 
@@ -201,6 +202,7 @@ void InputWindow::BuildWindow() {
 
   BuildStatusBar();
   BuildFocusList();
+  ConnectVerdictUpdates();
   page_buttons_[0]->setChecked(true);
   SetProjectFile({});
   // The pages scroll when the window is smaller than them; the first size fits the screen.
@@ -445,6 +447,7 @@ void InputWindow::LoadWindowFrom(bool allow_import) {
   ApplyEnablingRules();
   sketch_->ToggleSyncDraw();
   RedrawSketch();
+  RefreshVerdicts();
   MarkSaved();
   emit projectLoaded();
 }
@@ -693,6 +696,25 @@ void InputWindow::RunReport(bool print_directly, const WindowInputs& inputs) {
 }
 
 void InputWindow::RedrawSketch() { sketch_->DrawSketch(); }
+
+void InputWindow::RefreshVerdicts() { verdicts_->Update(CollectInputs()); }
+
+void InputWindow::ConnectVerdictUpdates() {
+  // Every input of the four pages: a change typed or chosen recomputes the panel; changes made
+  // while the window fills its own inputs wait for the refresh at the end of that.
+  const auto changed = [this] {
+    if (!loading_) RefreshVerdicts();
+  };
+  for (QLineEdit* box : pages_->findChildren<QLineEdit*>()) {
+    connect(box, &QLineEdit::textChanged, this, changed);
+  }
+  for (QComboBox* list : pages_->findChildren<QComboBox*>()) {
+    connect(list, &QComboBox::currentIndexChanged, this, changed);
+  }
+  for (QAbstractButton* button : pages_->findChildren<QAbstractButton*>()) {
+    if (button->isCheckable()) connect(button, &QAbstractButton::toggled, this, changed);
+  }
+}
 
 bool InputWindow::ExitProgram() {
   CopyD1ToD3();

@@ -30,6 +30,7 @@ class QSettings;
 namespace ktv {
 
 class SketchPanel;
+class VerdictPanel;
 
 // What the report build gets from the window.
 struct ReportRequest {
@@ -82,6 +83,10 @@ class InputWindow : public QMainWindow {
   QFrame* SketchPanelHost() const { return sketch_host_; }
   SketchPanel* Sketch() const { return sketch_; }
   void RedrawSketch();
+  // The verdict panel beside the sketch; RefreshVerdicts recomputes it from the current inputs
+  // (every edit of an input does so, loading aside).
+  VerdictPanel* Verdicts() const { return verdicts_; }
+  void RefreshVerdicts();
 
   // State.
   WindowInputs CollectInputs() const;
@@ -123,6 +128,7 @@ class InputWindow : public QMainWindow {
   QWidget* BuildConditionsPage();
   QWidget* BuildMaterialsPage();
   void BuildFocusList();
+  void ConnectVerdictUpdates();
   QLineEdit* NumberBox(const QString& name, InputFormat format, bool shape = false);
 
   void LoadWindowFrom(bool allow_import);
@@ -196,6 +202,7 @@ class InputWindow : public QMainWindow {
   std::vector<QWidget*> counterfort_labels_;
   QFrame* sketch_host_ = nullptr;
   SketchPanel* sketch_ = nullptr;
+  VerdictPanel* verdicts_ = nullptr;
 
   // Page 3.
   QLineEdit* kh_ = nullptr;

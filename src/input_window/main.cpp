@@ -120,6 +120,8 @@ int main(int argc, char** argv) {
   ktv::UsePreviewWindow(hooks, *values, messages, dialogs, families.ReportEntries());
   ktv::InputWindow window(*values, messages, dialogs, std::move(hooks));
   families.InstallSketches(*window.Sketch());
+  families.InstallChecks(*window.Verdicts());
+  window.RefreshVerdicts();
   messages.SetParent(&window);
   dialogs.SetParent(&window);
   window.show();

@@ -698,6 +698,38 @@ bool ProjectDatabase::IsSI() const {
   return !unit || unit->unit == "SI 単位";
 }
 
+namespace {
+
+// The statements that create the nine tables, in one transaction.
+std::string CreateTablesSql() {
+  std::string sql = "BEGIN;";
+  for (const auto& t : Schema()) {
+    sql += "CREATE TABLE " + Quote(t.name) + " (";
+    for (size_t i = 0; i < t.fields.size(); ++i) {
+      if (i) sql += ", ";
+      sql += Quote(t.fields[i].name) + " " + SqlType(t.fields[i].type);
+    }
+    sql += ");";
+  }
+  sql += "COMMIT;";
+  return sql;
+}
+
+}  // namespace
+
+ProjectDatabase ProjectDatabase::CreateInMemory() {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    throw ProjectError("a project in memory cannot be opened");
+  }
+  sqlite3_extended_result_codes(db, 1);
+  ProjectDatabase pd(db, ":memory:");
+  pd.Exec(CreateTablesSql());
+  pd.CheckSchema();
+  return pd;
+}
+
 void CreateProjectDatabase(const std::string& path) {
   std::error_code ec;
   std::filesystem::remove(path, ec);
@@ -710,16 +742,7 @@ void CreateProjectDatabase(const std::string& path) {
     sqlite3_close(db);
     throw ProjectError(path + ": " + msg);
   }
-  std::string sql = "PRAGMA journal_mode=DELETE; BEGIN;";
-  for (const auto& t : Schema()) {
-    sql += "CREATE TABLE " + Quote(t.name) + " (";
-    for (size_t i = 0; i < t.fields.size(); ++i) {
-      if (i) sql += ", ";
-      sql += Quote(t.fields[i].name) + " " + SqlType(t.fields[i].type);
-    }
-    sql += ");";
-  }
-  sql += "COMMIT;";
+  const std::string sql = "PRAGMA journal_mode=DELETE; " + CreateTablesSql();
   char* err = nullptr;
   int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
   std::string msg = err ? err : "";

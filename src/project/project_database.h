@@ -128,6 +128,9 @@ class ProjectDatabase {
   // the engine's shared-memory index of a WAL file. Committed WAL frames are read; a file left
   // half-written by a program that died (a hot rollback journal) is refused.
   static ProjectDatabase OpenReadOnly(const std::string& path);
+  // A private project held in memory with the nine empty tables; it touches no file and is gone
+  // when closed (the verdict panel writes the window's inputs into one on every edit).
+  static ProjectDatabase CreateInMemory();
   ProjectDatabase(ProjectDatabase&& other) noexcept;
   ProjectDatabase& operator=(ProjectDatabase&& other) noexcept;
   ProjectDatabase(const ProjectDatabase&) = delete;

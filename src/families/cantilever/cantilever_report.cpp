@@ -13,6 +13,7 @@
 #include "app/errors.h"
 #include "app/format.h"
 #include "earth_pressure/earth_pressure.h"
+#include "families/cantilever/cantilever_checks.h"
 #include "families/cantilever/cantilever_json.h"
 #include "families/cantilever/cantilever_reader.h"
 #include "report/chapter_kit.h"
@@ -1024,6 +1025,7 @@ void BuildCantileverDocument(ReportWriter& writer, const ReportContext& context)
   const CantileverResults r = ComputeCantilever(in);
   WriteCantileverChapters(writer, in, r);
   if (context.results_json) *context.results_json = CantileverJson(in, r);
+  if (context.checks) *context.checks = CantileverChecks(in, r);
 }
 
 }  // namespace ktv

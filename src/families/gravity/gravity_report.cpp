@@ -10,6 +10,7 @@
 #include "app/format.h"
 #include "app/units.h"
 #include "earth_pressure/earth_pressure.h"
+#include "families/gravity/gravity_checks.h"
 #include "families/gravity/gravity_json.h"
 #include "families/gravity/gravity_reader.h"
 #include "project/project_database.h"
@@ -419,6 +420,7 @@ void BuildGravityDocument(ReportWriter& writer, const ReportContext& context) {
   const GravityCalculation calc = ComputeGravity(in);
   WriteGravityChapters(writer, in, calc);
   if (context.results_json) *context.results_json = GravityJson(in, calc);
+  if (context.checks) *context.checks = GravityChecks(in, calc.results);
 }
 
 }  // namespace ktv

@@ -12,6 +12,7 @@
 #include "app/format.h"
 #include "app/units.h"
 #include "earth_pressure/earth_pressure.h"
+#include "families/leaning/leaning_checks.h"
 #include "families/leaning/leaning_json.h"
 #include "families/leaning/leaning_reader.h"
 #include "project/project_database.h"
@@ -631,6 +632,7 @@ void BuildLeaningDocument(ReportWriter& writer, const ReportContext& context) {
   const LeaningCalculation calc = ComputeLeaning(in);
   WriteLeaningChapters(writer, in, calc, context.dimensions[kLeaning]);
   if (context.results_json) *context.results_json = LeaningJson(in, calc);
+  if (context.checks) *context.checks = LeaningChecks(in, calc);
 }
 
 }  // namespace ktv

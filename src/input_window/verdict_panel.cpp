@@ -1,0 +1,146 @@
+#include "input_window/verdict_panel.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "report/chapter_kit.h"
+
+namespace ktv {
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+// The columns: the comparison sign stands between the value and its limit.
+enum Column { kSection, kCase, kItem, kValue, kSign, kLimit, kUnit, kVerdict, kColumns };
+
+const QColor kFailedGround(255, 214, 214);
+const QColor kFailedText(192, 0, 0);
+
+// A sign without the blanks around it, for a narrow column.
+std::string Trimmed(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return std::string(s);
+}
+
+}  // namespace
+
+std::array<std::string, 8> PanelTexts(const CheckRow& row) {
+  return {row.section,
+          row.load_case == CheckCase::Seismic ? "地震時" : "常時",
+          row.item,
+          row.value_text,
+          Trimmed(VerdictSign(row.verdict)),
+          row.limit_text,
+          row.unit,
+          std::string(VerdictWord(row.verdict))};
+}
+
+WallChecks LiveChecks(const WindowInputs& inputs, const FamilyChecksEntry& entry,
+                      ProjectDatabase& scratch) {
+  // As Print and Preview do: D3 repeats D1, and the shown family's memory is what its boxes hold.
+  WindowInputs in = inputs;
+  in.d[3] = in.d[1];
+  SaveShownDimensions(in);
+  RecordingMessageSink sink;
+  if (!ValidateInputs(in, sink)) {
+    WallChecks refused;
+    refused.error = sink.shown.empty() ? std::string() : sink.shown.front().text;
+    return refused;
+  }
+  if (!entry) return {};
+  return ChecksOrMessage([&] {
+    WriteWindowInputs(in, scratch);
+    return entry(scratch, in.design_aa);
+  });
+}
+
+VerdictPanel::VerdictPanel(QWidget* parent) : QFrame(parent) {
+  setObjectName(QStringLiteral("fraVerdicts"));
+  setFrameShape(QFrame::StyledPanel);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(2);
+  auto* title = new QLabel(QStringLiteral("判定"));
+  QFont bold = title->font();
+  bold.setBold(true);
+  title->setFont(bold);
+  layout->addWidget(title);
+
+  table_ = new QTableWidget(0, kColumns);
+  table_->setObjectName(QStringLiteral("tblVerdicts"));
+  table_->setHorizontalHeaderLabels({QStringLiteral("断面"), QStringLiteral("ケース"),
+                                     QStringLiteral("項目"), QStringLiteral("値"), QString(),
+                                     QStringLiteral("許容値"), QStringLiteral("単位"),
+                                     QStringLiteral("判定")});
+  table_->verticalHeader()->hide();
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setSelectionMode(QAbstractItemView::NoSelection);
+  table_->setFocusPolicy(Qt::NoFocus);
+  table_->setAlternatingRowColors(false);
+  table_->setWordWrap(false);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table_->horizontalHeader()->setStretchLastSection(false);
+  layout->addWidget(table_, 1);
+
+  message_ = new QLabel;
+  message_->setObjectName(QStringLiteral("lblVerdictMessage"));
+  message_->setWordWrap(true);
+  message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  message_->setStyleSheet(QStringLiteral("color: #c00000;"));
+  message_->hide();
+  layout->addWidget(message_, 1);
+}
+
+void VerdictPanel::SetChecks(int family_code, FamilyChecksEntry entry) {
+  if (family_code >= 0 && family_code < kWallFamilyCount) {
+    entries_[family_code] = std::move(entry);
+  }
+}
+
+void VerdictPanel::Update(const WindowInputs& inputs) {
+  const int family = inputs.family;
+  const FamilyChecksEntry none;
+  const FamilyChecksEntry& entry =
+      family >= 0 && family < kWallFamilyCount ? entries_[family] : none;
+  WallChecks checks = ChecksOrMessage([&] {
+    if (!scratch_) scratch_.emplace(ProjectDatabase::CreateInMemory());
+    return LiveChecks(inputs, entry, *scratch_);
+  });
+  Show(checks);
+}
+
+void VerdictPanel::Show(const WallChecks& checks) {
+  shown_ = checks;
+  const bool failed = !checks.error.empty();
+  message_->setText(Q(checks.error));
+  message_->setVisible(failed);
+  table_->setVisible(!failed);
+  table_->setUpdatesEnabled(false);
+  table_->setRowCount(failed ? 0 : static_cast<int>(checks.rows.size()));
+  for (int r = 0; r < table_->rowCount(); ++r) {
+    const CheckRow& row = checks.rows[r];
+    const std::array<std::string, 8> texts = PanelTexts(row);
+    for (int c = 0; c < kColumns; ++c) {
+      QTableWidgetItem* item = table_->item(r, c);
+      if (!item) {
+        item = new QTableWidgetItem;
+        table_->setItem(r, c, item);
+      }
+      item->setText(Q(texts[c]));
+      const bool number = c == kValue || c == kLimit;
+      item->setTextAlignment(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignHCenter));
+      item->setBackground(row.verdict.ok ? QBrush() : QBrush(kFailedGround));
+      item->setForeground(!row.verdict.ok && (c == kVerdict || c == kSign) ? QBrush(kFailedText)
+                                                                           : QBrush());
+    }
+  }
+  table_->setUpdatesEnabled(true);
+}
+
+}  // namespace ktv

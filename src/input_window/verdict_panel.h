@@ -1,0 +1,57 @@
+#pragma once
+// The verdict panel (判定) of the wall page: every check of the wall shown, with its value, the
+// comparison, its limit and ＯＫ/ＮＧ, recomputed from the window's inputs after each edit. The
+// inputs go the report's way: the window's checks, then the family's reader, input checks and
+// calculation on a private project in memory, so that the panel and the report cannot differ.
+// Nothing is written to the working database, and no message box is shown while typing: what
+// the report would refuse is shown in the panel instead of the rows.
+#include <QFrame>
+#include <array>
+#include <optional>
+
+#include "app/checks.h"
+#include "app/wall_family.h"
+#include "input_window/window_inputs.h"
+#include "project/project_database.h"
+
+class QLabel;
+class QTableWidget;
+
+namespace ktv {
+
+// The checks of the window's inputs: the window's input checks (their first message becomes the
+// error), then the inputs written to `scratch` with the window's writer and the family's entry on
+// it. An empty entry gives no rows and no error.
+WallChecks LiveChecks(const WindowInputs& inputs, const FamilyChecksEntry& entry,
+                      ProjectDatabase& scratch);
+
+class VerdictPanel : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit VerdictPanel(QWidget* parent = nullptr);
+
+  // The checks of a family (by family code), given by the family table.
+  void SetChecks(int family_code, FamilyChecksEntry entry);
+  // Recomputes from the inputs and shows the result.
+  void Update(const WindowInputs& inputs);
+  // Shows rows, or the error in their place.
+  void Show(const WallChecks& checks);
+
+  const WallChecks& Shown() const { return shown_; }
+  QTableWidget* Table() const { return table_; }
+  QLabel* Message() const { return message_; }
+
+ private:
+  std::array<FamilyChecksEntry, kWallFamilyCount> entries_;
+  std::optional<ProjectDatabase> scratch_;  // made at the first update
+  WallChecks shown_;
+  QTableWidget* table_ = nullptr;
+  QLabel* message_ = nullptr;
+};
+
+// The texts of one row as the panel shows them: section, case, item, value, sign, limit, unit,
+// verdict.
+std::array<std::string, 8> PanelTexts(const CheckRow& row);
+
+}  // namespace ktv
