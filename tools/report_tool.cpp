@@ -227,6 +227,7 @@ std::array<FamilyDimensions, kWallFamilyCount> StoredDimensions(const ProjectDat
 
 std::string ReportToolUsage() {
   return R"(usage: ktv-pn3-report PROJECT.mdb [-o REPORT.pdf] [--json VALUES.json] [--text REPORT.txt]
+       ktv-pn3-report PROJECT.mdb|FOLDER... [-d DIR [--json] [--text]] [--summary FILE]
 
 Builds the calculation report of the project's stored wall family (cover, header and chapters,
 as the preview does) in the project's unit system, without a window. The project file is read
@@ -241,9 +242,17 @@ from a private copy and never changed.
                      (FILE "-" of --json and --text is the standard output)
   -h, --help         this text
 
+Many projects in one call (files, and folders for the *.mdb files in them, sorted by name):
+  -d, --dir DIR      each report as DIR/NAME.pdf (NAME: the project file's name); --json and
+                     --text then write DIR/NAME.json and DIR/NAME.txt as well
+  --summary FILE     the summary table (総括表) of all projects: .xlsx, .csv (UTF-8) or .pdf
+A failed project is listed with its cause and the others go on; on a terminal each project's
+outcome is shown. Status 6 when any project failed.
+
 Exit status: 0 success; 1 bad arguments; 2 missing file or not a project; 3 the report of the
 stored family is not built yet; 4 the report could not be built (undefined calculation,
-database or writer error); 5 an output file could not be written.
+database or writer error); 5 an output file could not be written; 6 one or more of many
+projects failed.
 
 JSON keys (lengths m, angles as named, forces per metre run; stresses in the project's units,
 N/mm2 or kg/cm2; other values in the project's units):

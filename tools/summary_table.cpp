@@ -434,7 +434,7 @@ void WriteSummaryPdf(const std::vector<SummaryProject>& projects, const std::str
   }
 
   const std::vector<std::pair<const char*, double>> columns = {
-      {"No", 400},    {"ファイル", 2500}, {"工事名", 1700},  {"形式", 700},
+      {"No", 400},    {"ファイル", 2500}, {"工事名", 1640},  {"形式", 760},
       {"H (m)", 620}, {"B (m)", 620},     {"荷重状態", 760}, {"転倒", 1650},
       {"滑動", 1300}, {"支持力", 1850},   {"応力度", 2188},  {"判定", 550}};
   constexpr int kFirstCheck = 8;  // column of 転倒
