@@ -4,8 +4,8 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
-  libsqlite3-dev libqpdf-dev qpdf libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-ipafont-mincho poppler-utils xvfb xauth
+  libsqlite3-dev libqpdf-dev qpdf libxlsxwriter-dev libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-ipafont-mincho poppler-utils xvfb xauth python3-openpyxl
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

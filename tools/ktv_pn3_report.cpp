@@ -1,4 +1,6 @@
 // ktv-pn3-report: writes the calculation report of a project file without opening a window.
+#include <unistd.h>
+
 #include <QGuiApplication>
 #include <QString>
 #include <iostream>
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(QtMessages);
   QGuiApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
+  // Progress of many projects is for a person watching, not for a log.
   return ktv::RunReportTool(args, std::cout, std::cerr, ktv::ProgramFamilies().ReportEntries(),
-                            temporaries.get());
+                            temporaries.get(), isatty(STDERR_FILENO) != 0);
 }

@@ -7,10 +7,13 @@
 #include <QSaveFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 
 #include "app/format.h"
@@ -24,6 +27,7 @@
 #include "report/report_build.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
+#include "summary_table.h"
 
 namespace ktv {
 namespace {
@@ -31,13 +35,19 @@ namespace {
 constexpr const char* kName = "ktv-pn3-report";
 
 struct Options {
-  std::string project;
+  std::vector<std::string> projects;  // files, and folders in the form for many projects
   std::string pdf;
   std::string json;
   std::string text;
   std::optional<std::string> author;
   QDateTime date;  // invalid: the time of writing
   bool help = false;
+  // The form for many projects: -d and/or --summary.
+  bool many = false;
+  std::string dir;
+  std::string summary;
+  bool also_json = false;
+  bool also_text = false;
 };
 
 // One line: messages never carry their own line breaks, control bytes or invalid UTF-8 (from a
@@ -56,8 +66,20 @@ QDateTime ParseDate(const std::string& text) {
   return date;
 }
 
+// -d or --summary, not as the value of another option, asks for the form for many projects, in
+// which --json and --text are switches.
+bool ManyProjectsForm(const std::vector<std::string>& args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "-d" || a == "--dir" || a == "--summary") return true;
+    if (a == "-o" || a == "--output" || a == "--author" || a == "--date") ++i;
+  }
+  return false;
+}
+
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& error) {
   Options o;
+  o.many = ManyProjectsForm(args);
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string& target, const char* what = "a file name") {
@@ -71,11 +93,27 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
     if (a == "-h" || a == "--help") {
       o.help = true;
     } else if (a == "-o" || a == "--output") {
+      if (o.many) {
+        error = a + " names the report of one project; with -d each report is DIR/NAME.pdf";
+        return std::nullopt;
+      }
       if (!value(o.pdf)) return std::nullopt;
     } else if (a == "--json") {
-      if (!value(o.json)) return std::nullopt;
+      if (o.many) {
+        o.also_json = true;
+      } else if (!value(o.json)) {
+        return std::nullopt;
+      }
     } else if (a == "--text") {
-      if (!value(o.text)) return std::nullopt;
+      if (o.many) {
+        o.also_text = true;
+      } else if (!value(o.text)) {
+        return std::nullopt;
+      }
+    } else if (a == "-d" || a == "--dir") {
+      if (!value(o.dir, "a folder")) return std::nullopt;
+    } else if (a == "--summary") {
+      if (!value(o.summary)) return std::nullopt;
     } else if (a == "--author") {
       std::string author;
       if (!value(author, "a name")) return std::nullopt;
@@ -91,17 +129,28 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;
       return std::nullopt;
-    } else if (o.project.empty()) {
-      o.project = a;
+    } else if (o.many || o.projects.empty()) {
+      o.projects.push_back(a);
     } else {
-      error = "more than one project file given";
+      error = "more than one project file given (several projects need -d DIR or --summary FILE)";
       return std::nullopt;
     }
   }
   if (o.help) return o;
-  if (o.project.empty()) {
+  if (o.projects.empty()) {
     error = "no project file given";
     return std::nullopt;
+  }
+  if (o.many) {
+    if ((o.also_json || o.also_text) && o.dir.empty()) {
+      error = "--json and --text write beside the reports: give -d DIR";
+      return std::nullopt;
+    }
+    if (!o.summary.empty() && !SummaryFormatOf(o.summary)) {
+      error = "--summary " + o.summary + ": the name must end in .xlsx, .csv or .pdf";
+      return std::nullopt;
+    }
+    return o;
   }
   if (o.pdf.empty() && o.json.empty() && o.text.empty()) {
     error = "nothing to write: give -o, --json or --text";
@@ -178,6 +227,7 @@ std::array<FamilyDimensions, kWallFamilyCount> StoredDimensions(const ProjectDat
 
 std::string ReportToolUsage() {
   return R"(usage: ktv-pn3-report PROJECT.mdb [-o REPORT.pdf] [--json VALUES.json] [--text REPORT.txt]
+       ktv-pn3-report PROJECT.mdb|FOLDER... [-d DIR [--json] [--text]] [--summary FILE]
 
 Builds the calculation report of the project's stored wall family (cover, header and chapters,
 as the preview does) in the project's unit system, without a window. The project file is read
@@ -192,9 +242,17 @@ from a private copy and never changed.
                      (FILE "-" of --json and --text is the standard output)
   -h, --help         this text
 
+Many projects in one call (files, and folders for the *.mdb files in them, sorted by name):
+  -d, --dir DIR      each report as DIR/NAME.pdf (NAME: the project file's name); --json and
+                     --text then write DIR/NAME.json and DIR/NAME.txt as well
+  --summary FILE     the summary table (総括表) of all projects: .xlsx, .csv (UTF-8) or .pdf
+A failed project is listed with its cause and the others go on; on a terminal each project's
+outcome is shown. Status 6 when any project failed.
+
 Exit status: 0 success; 1 bad arguments; 2 missing file or not a project; 3 the report of the
 stored family is not built yet; 4 the report could not be built (undefined calculation,
-database or writer error); 5 an output file could not be written.
+database or writer error); 5 an output file could not be written; 6 one or more of many
+projects failed.
 
 JSON keys (lengths m, angles as named, forces per metre run; stresses in the project's units,
 N/mm2 or kg/cm2; other values in the project's units):
@@ -215,8 +273,27 @@ N/mm2 or kg/cm2; other values in the project's units):
 )";
 }
 
-int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const FamilyEntryTable& entries, TemporaryFiles* temporaries) {
+namespace {
+
+struct ProjectOutputs {
+  std::string pdf;
+  std::string json;
+  std::string text;
+};
+
+struct ProjectRun {
+  int status = kExitOk;
+  std::string cause;  // one line; names the user's file where the fault lies in it
+  SummaryProject summary;
+};
+
+// Builds one project's report from a private copy and writes the outputs asked for. The
+// calculation's messages of a report that was written go to err after message_prefix.
+ProjectRun RunProject(const std::string& project, const ProjectOutputs& outputs, const Options& o,
+                      std::ostream& out, std::ostream& err, const std::string& message_prefix,
+                      const FamilyEntryTable& entries, TemporaryFiles* temporaries) {
+  ProjectRun run;
+  run.summary.file = project;
   // Messages name the user's file, never the private copy read in its place.
   std::vector<std::pair<std::string, std::string>> shown_as;
   auto fail = [&](int status, std::string message) {
@@ -226,61 +303,27 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
         message.replace(at, path.size(), shown);
       }
     }
-    err << kName << ": " << OneLine(message) << "\n";
-    return status;
+    run.status = status;
+    run.cause = OneLine(message);
+    run.summary.error = run.cause;
+    run.summary.checks.clear();
+    return run;
   };
-  std::string parse_error;
-  const std::optional<Options> parsed = Parse(args, parse_error);
-  if (!parsed) {
-    return fail(kExitUsage, parse_error + " (see " + std::string(kName) + " --help)");
-  }
-  const Options& o = *parsed;
-  if (o.help) {
-    out << ReportToolUsage();
-    return kExitOk;
-  }
-  const std::string* outputs[] = {&o.pdf, &o.json, &o.text};
-  for (const std::string* output : outputs) {
-    if (output->empty() || *output == "-") continue;
-    if (SameFile(*output, o.project)) {
-      return fail(kExitUsage, *output + ": an output file must not be the project file");
-    }
-    // The later output would replace the earlier one in the same file.
-    for (const std::string* other : outputs) {
-      if (other == output) break;
-      if (!other->empty() && *other != "-" && SameFile(*output, *other)) {
-        return fail(kExitUsage, *output + ": names the file of another output (" + *other + ")");
-      }
-    }
-    // Checked before the build, so that a report is not built for nothing.
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path parent = fs::absolute(*output, ec).parent_path();
-    if (!fs::is_directory(parent, ec)) {
-      return fail(kExitOutput, *output + ": the folder " + parent.string() + " does not exist");
-    }
-    if (fs::is_directory(*output, ec)) {
-      return fail(kExitOutput, *output + ": is a folder, not a file");
-    }
-    const fs::file_status st = fs::status(*output, ec);
-    if (temporaries && (!fs::exists(st) || fs::is_regular_file(st))) {
-      temporaries->AddSaveFileOf(fs::exists(st) ? fs::canonical(*output, ec).string() : *output);
-    }
-  }
 
   // The build reads a private copy: the project file stays untouched whatever happens.
   QTemporaryDir work;
   if (!work.isValid()) return fail(kExitOutput, "cannot create a temporary folder");
   if (temporaries) temporaries->Add(work.path().toStdString());
   const std::string working = (work.path() + "/Data.mdb").toStdString();
-  shown_as = {{working, o.project}, {(work.path() + "/Data3.mdb").toStdString(), o.project}};
+  shown_as = {{working, project}, {(work.path() + "/Data3.mdb").toStdString(), project}};
   WallFamily family = WallFamily::Gravity;
   ReportContext context;
   try {
     // Read-only check and copy: the user's file, its journal and its WAL stay as they are.
-    CheckProjectFile(o.project);
-    CopyProjectFile(o.project, working);
+    CheckProjectFile(project);
+    CopyProjectFile(project, working);
     const ProjectDatabase db = ProjectDatabase::Open(working);
+    run.summary.units = db.IsSI() ? "SI" : "CGS";
     family = StoredWallFamily(db);
     context.dimensions = StoredDimensions(db);
     if (auto rebar = db.ReadRebar()) context.design_section_aa = rebar->design_section_aa;
@@ -290,47 +333,309 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
     return fail(kExitProject, e.what());
   }
   const int code = CodeOf(family);
+  run.summary.form = NamesOf(family).list_name;
   if (!entries[code]) {
-    return fail(kExitNotBuilt, o.project + ": the report of the wall family " +
-                                   std::to_string(code) + " (" +
-                                   std::string(NamesOf(family).list_name) + ") is not built yet");
+    return fail(kExitNotBuilt, project + ": the report of the wall family " + std::to_string(code) +
+                                   " (" + std::string(NamesOf(family).list_name) +
+                                   ") is not built yet");
   }
 
   RecordingMessageSink sink;
+  WallChecks checks;
   context.working_database_path = working;
   context.read_copy_database_path = (work.path() + "/Data3.mdb").toStdString();
   context.sink = &sink;
+  context.checks = &checks;
   ReportWriter writer;
   const ReportBuildResult result = BuildReport(writer, family, context, entries);
+  run.summary.project_name = result.project_name;
   std::string messages;
   for (const auto& m : sink.shown) messages += m.text + "; ";
   if (!result.complete) return fail(kExitBuild, messages + result.error);
-  if (!o.json.empty() && result.results_json.empty()) {
+  if (!outputs.json.empty() && result.results_json.empty()) {
     return fail(kExitUsage, "--json: the report of the wall family " + std::to_string(code) + " (" +
                                 std::string(NamesOf(family).list_name) +
                                 ") gives no results as JSON");
   }
-  for (const auto& m : sink.shown) err << kName << ": message: " << OneLine(m.text) << "\n";
+  for (const auto& m : sink.shown) err << message_prefix << OneLine(m.text) << "\n";
+  run.summary.checks = std::move(checks.rows);
+  try {
+    if (!result.results_json.empty()) TakeResultsJson(run.summary, result.results_json);
+  } catch (const std::exception& e) {
+    return fail(kExitBuild, project + ": " + e.what());
+  }
 
   DocumentProperties properties = writer.Properties();
   if (o.author) properties.author = *o.author;
   if (o.date.isValid()) properties.created = o.date;
   writer.SetProperties(std::move(properties));
   try {
-    if (!o.pdf.empty()) {
+    if (!outputs.pdf.empty()) {
       // Drawn into the private folder first: the PDF writer takes a file name.
       QFile pdf(work.path() + "/report.pdf");
       WritePdf(writer, pdf.fileName());
       if (!pdf.open(QIODevice::ReadOnly))
-        throw std::runtime_error(o.pdf + ": cannot write the file");
-      WriteOutput(o.pdf, pdf.readAll());
+        throw std::runtime_error(outputs.pdf + ": cannot write the file");
+      WriteOutput(outputs.pdf, pdf.readAll());
     }
-    if (!o.text.empty()) WriteTextFile(o.text, DocumentText(writer), out);
-    if (!o.json.empty()) WriteTextFile(o.json, result.results_json, out);
+    if (!outputs.text.empty()) WriteTextFile(outputs.text, DocumentText(writer), out);
+    if (!outputs.json.empty()) WriteTextFile(outputs.json, result.results_json, out);
   } catch (const std::exception& e) {
     return fail(kExitOutput, e.what());
   }
+  return run;
+}
+
+// Checked before any build, so that a report is not built for nothing: the folder of an output
+// exists and the output is not a folder. Empty when fine, else the cause.
+std::string OutputPlaceFault(const std::string& output) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path parent = fs::absolute(output, ec).parent_path();
+  if (!fs::is_directory(parent, ec)) {
+    return output + ": the folder " + parent.string() + " does not exist";
+  }
+  if (fs::is_directory(output, ec)) return output + ": is a folder, not a file";
+  return "";
+}
+
+// QSaveFile's temporary files of an output are removed on a signal.
+void WatchOutput(const std::string& output, TemporaryFiles* temporaries) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::status(output, ec);
+  if (temporaries && (!fs::exists(st) || fs::is_regular_file(st))) {
+    temporaries->AddSaveFileOf(fs::exists(st) ? fs::canonical(output, ec).string() : output);
+  }
+}
+
+int RunOneProject(const Options& o, std::ostream& out, std::ostream& err,
+                  const FamilyEntryTable& entries, TemporaryFiles* temporaries) {
+  auto fail = [&](int status, const std::string& message) {
+    err << kName << ": " << OneLine(message) << "\n";
+    return status;
+  };
+  const std::string& project = o.projects.front();
+  const std::string* outputs[] = {&o.pdf, &o.json, &o.text};
+  for (const std::string* output : outputs) {
+    if (output->empty() || *output == "-") continue;
+    if (SameFile(*output, project)) {
+      return fail(kExitUsage, *output + ": an output file must not be the project file");
+    }
+    // The later output would replace the earlier one in the same file.
+    for (const std::string* other : outputs) {
+      if (other == output) break;
+      if (!other->empty() && *other != "-" && SameFile(*output, *other)) {
+        return fail(kExitUsage, *output + ": names the file of another output (" + *other + ")");
+      }
+    }
+    if (const std::string fault = OutputPlaceFault(*output); !fault.empty()) {
+      return fail(kExitOutput, fault);
+    }
+    WatchOutput(*output, temporaries);
+  }
+  const ProjectRun run = RunProject(project, {o.pdf, o.json, o.text}, o, out, err,
+                                    std::string(kName) + ": message: ", entries, temporaries);
+  if (run.status != kExitOk) return fail(run.status, run.cause);
   return kExitOk;
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// The project files given: files as they stand, folders as the *.mdb files in them (not their
+// subfolders), sorted by name; a file given twice is built once.
+std::vector<std::string> ExpandProjects(const std::vector<std::string>& given, std::string& error) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> projects;
+  std::set<std::string> seen;
+  auto add = [&](const std::string& path) {
+    std::error_code ec;
+    const fs::path key = fs::weakly_canonical(path, ec);
+    if (seen.insert(ec ? path : key.string()).second) projects.push_back(path);
+  };
+  for (const std::string& g : given) {
+    std::error_code ec;
+    if (!fs::is_directory(g, ec)) {
+      add(g);
+      continue;
+    }
+    std::vector<fs::path> found;
+    for (fs::directory_iterator it(g, ec), end; !ec && it != end; it.increment(ec)) {
+      std::error_code ignore;
+      if (Lower(it->path().extension().string()) == ".mdb" && !it->is_directory(ignore)) {
+        found.push_back(it->path());
+      }
+    }
+    if (ec) {
+      error = g + ": the folder cannot be read (" + ec.message() + ")";
+      return {};
+    }
+    std::sort(found.begin(), found.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+    for (const fs::path& p : found) add(p.string());
+  }
+  return projects;
+}
+
+// The cause of a failed project as one line that starts with the project's file.
+std::string NamedCause(const std::string& project, const std::string& cause) {
+  return cause.rfind(project + ": ", 0) == 0 ? cause : project + ": " + cause;
+}
+
+void WriteSummary(const std::vector<SummaryProject>& rows, const Options& o) {
+  const SummaryFormat format = *SummaryFormatOf(o.summary);
+  if (format == SummaryFormat::Csv) {
+    WriteOutput(o.summary, QByteArray::fromStdString(SummaryCsv(rows)));
+    return;
+  }
+  // Written into a private folder first (the writers take a file name), then put in place whole.
+  QTemporaryDir work;
+  if (!work.isValid()) throw std::runtime_error("cannot create a temporary folder");
+  const QString path = work.path() + (format == SummaryFormat::Xlsx ? "/s.xlsx" : "/s.pdf");
+  if (format == SummaryFormat::Xlsx) {
+    WriteSummaryXlsx(rows, path.toStdString());
+  } else {
+    WriteSummaryPdf(rows, path.toStdString(), o.author,
+                    o.date.isValid() ? o.date : QDateTime::currentDateTime());
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    throw std::runtime_error(o.summary + ": cannot write the file");
+  WriteOutput(o.summary, file.readAll());
+}
+
+int RunManyProjects(const Options& o, std::ostream& out, std::ostream& err,
+                    const FamilyEntryTable& entries, TemporaryFiles* temporaries, bool progress) {
+  namespace fs = std::filesystem;
+  auto fail = [&](int status, const std::string& message) {
+    err << kName << ": " << OneLine(message) << "\n";
+    return status;
+  };
+  std::string error;
+  const std::vector<std::string> projects = ExpandProjects(o.projects, error);
+  if (!error.empty()) return fail(kExitProject, error);
+  if (projects.empty()) return fail(kExitUsage, "no project files (*.mdb) in the folders given");
+
+  // Every output is checked before the first build: none may replace a project file or another
+  // output.
+  std::set<std::string> project_files;
+  for (const std::string& p : projects) {
+    std::error_code ec;
+    project_files.insert(fs::weakly_canonical(p, ec).string());
+  }
+  std::map<std::string, std::string> written;  // output → the project or option that writes it
+  auto claim = [&](const std::string& output, const std::string& by) -> std::string {
+    std::error_code ec;
+    const std::string key = fs::weakly_canonical(output, ec).string();
+    if (project_files.count(key)) return output + ": an output file must not be a project file";
+    auto [at, fresh] = written.emplace(key, by);
+    if (!fresh) return output + ": written for both " + at->second + " and " + by;
+    return "";
+  };
+  std::vector<ProjectOutputs> outputs(projects.size());
+  if (!o.dir.empty()) {
+    for (size_t i = 0; i < projects.size(); ++i) {
+      const std::string stem = (fs::path(o.dir) / fs::path(projects[i]).stem()).string();
+      outputs[i].pdf = stem + ".pdf";
+      if (o.also_json) outputs[i].json = stem + ".json";
+      if (o.also_text) outputs[i].text = stem + ".txt";
+      for (const std::string* output : {&outputs[i].pdf, &outputs[i].json, &outputs[i].text}) {
+        if (output->empty()) continue;
+        if (const std::string fault = claim(*output, projects[i]); !fault.empty()) {
+          return fail(kExitUsage, fault);
+        }
+      }
+    }
+  }
+  if (!o.summary.empty()) {
+    if (const std::string fault = claim(o.summary, "--summary"); !fault.empty()) {
+      return fail(kExitUsage, fault);
+    }
+  }
+  if (!o.dir.empty()) {
+    std::error_code ec;
+    if (!fs::exists(o.dir, ec)) fs::create_directories(o.dir, ec);
+    if (!fs::is_directory(o.dir, ec)) {
+      return fail(kExitOutput, o.dir + ": the output folder cannot be made");
+    }
+    for (const ProjectOutputs& po : outputs) {
+      for (const std::string* output : {&po.pdf, &po.json, &po.text}) {
+        if (output->empty()) continue;
+        if (fs::is_directory(*output, ec)) {
+          return fail(kExitOutput, *output + ": is a folder, not a file");
+        }
+        WatchOutput(*output, temporaries);
+      }
+    }
+  }
+  if (!o.summary.empty()) {
+    if (const std::string fault = OutputPlaceFault(o.summary); !fault.empty()) {
+      return fail(kExitOutput, fault);
+    }
+    WatchOutput(o.summary, temporaries);
+  }
+
+  std::vector<SummaryProject> rows;
+  size_t failures = 0;
+  for (size_t i = 0; i < projects.size(); ++i) {
+    const std::string& project = projects[i];
+    const std::string counter =
+        progress ? "[" + std::to_string(i + 1) + "/" + std::to_string(projects.size()) + "] " : "";
+    ProjectRun run =
+        RunProject(project, outputs[i], o, out, err,
+                   std::string(kName) + ": " + project + ": message: ", entries, temporaries);
+    if (run.status != kExitOk) {
+      ++failures;
+      err << kName << ": " << counter << OneLine(NamedCause(project, run.cause)) << "\n";
+      // The table names the file in its own column.
+      if (run.summary.error.rfind(project + ": ", 0) == 0) {
+        run.summary.error.erase(0, project.size() + 2);
+      }
+    } else if (progress) {
+      err << kName << ": " << counter << project << ": ok\n";
+    }
+    err.flush();
+    rows.push_back(std::move(run.summary));
+  }
+  int status = failures ? kExitSomeFailed : kExitOk;
+  if (!o.summary.empty()) {
+    try {
+      WriteSummary(rows, o);
+    } catch (const std::exception& e) {
+      fail(kExitOutput, e.what());
+      status = kExitOutput;
+    }
+  }
+  if (failures) {
+    err << kName << ": " << failures << " of " << projects.size() << " projects failed\n";
+  } else if (progress) {
+    err << kName << ": " << projects.size() << " projects done\n";
+  }
+  return status;
+}
+
+}  // namespace
+
+int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const FamilyEntryTable& entries, TemporaryFiles* temporaries, bool progress) {
+  std::string parse_error;
+  const std::optional<Options> parsed = Parse(args, parse_error);
+  if (!parsed) {
+    err << kName << ": " << OneLine(parse_error + " (see " + std::string(kName) + " --help)")
+        << "\n";
+    return kExitUsage;
+  }
+  const Options& o = *parsed;
+  if (o.help) {
+    out << ReportToolUsage();
+    return kExitOk;
+  }
+  if (o.many) return RunManyProjects(o, out, err, entries, temporaries, progress);
+  return RunOneProject(o, out, err, entries, temporaries);
 }
 
 }  // namespace ktv

@@ -104,10 +104,7 @@ void VerdictPanel::SetChecks(int family_code, FamilyChecksEntry entry) {
 }
 
 void VerdictPanel::Update(const WindowInputs& inputs) {
-  const int family = inputs.family;
-  const FamilyChecksEntry none;
-  const FamilyChecksEntry& entry =
-      family >= 0 && family < kWallFamilyCount ? entries_[family] : none;
+  const FamilyChecksEntry& entry = entries_[CodeOf(inputs.family)];
   WallChecks checks = ChecksOrMessage([&] {
     if (!scratch_) scratch_.emplace(ProjectDatabase::CreateInMemory());
     return LiveChecks(inputs, entry, *scratch_);

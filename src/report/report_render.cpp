@@ -140,7 +140,7 @@ void PaintPage(const Page& page, QPainter& painter, double scale) {
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
   painter.scale(scale, scale);
-  painter.fillRect(QRectF(0, 0, kA4Width, kA4Height), Qt::white);
+  painter.fillRect(QRectF(0, 0, page.width, page.height), Qt::white);
   FontCache fonts;
   ItemPainter draw{painter, scale, fonts};
   for (const PageItem& item : page.items) std::visit(draw, item);
@@ -166,7 +166,9 @@ void WritePdf(const ReportWriter& doc, const QString& path) {
     QPdfWriter pdf(&painted);
     pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     pdf.setResolution(1440);  // one device unit per twip
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+    const bool landscape = pages.front().width > pages.front().height;
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                  landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                                   QMarginsF(0, 0, 0, 0), QPageLayout::Point));
     pdf.setCreator(QString::fromStdString(properties.creator));
     pdf.setTitle(QString::fromStdString(properties.title));

@@ -277,6 +277,8 @@ struct ReportWriter::Impl {
     ++counter;
     current = Page{};
     current.number = counter;
+    current.width = page_width;
+    current.height = page_height;
     footer = "|" + std::to_string(counter) + "|";
     x = margin_left;
     y = margin_top;
@@ -610,6 +612,12 @@ void ReportWriter::PageSetup() {
   d_->brush = Brush{};
   d_->pen = Pen{};
   d_->counter = -1;
+}
+
+void ReportWriter::PageSetupLandscape() {
+  PageSetup();
+  d_->page_width = kA4Height;
+  d_->page_height = kA4Width;
 }
 
 void ReportWriter::BeginDocument() {

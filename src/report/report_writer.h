@@ -123,7 +123,9 @@ using PageItem = std::variant<TextRun, LineItem, RectItem, CircleItem, ArcItem, 
                               PictureItem, CellItem>;
 
 struct Page {
-  int number = 0;      // page counter: cover 0, first report page 1
+  int number = 0;           // page counter: cover 0, first report page 1
+  double width = kA4Width;  // twips; landscape pages are wider than high
+  double height = kA4Height;
   std::string header;  // three-part texts as set ("left|centre|right")
   std::string footer;
   int header_footer_style = 0;  // style switch of the page setup (4 cover, 3 report pages)
@@ -182,6 +184,8 @@ class ReportWriter {
   // --- Page setup and document ---------------------------------------------------------------
   // A4, margins 1000, Body font size, transparent brush, pen width 0, page counter -1.
   void PageSetup();
+  // The same on A4 landscape (the summary table of many walls).
+  void PageSetupLandscape();
   // Discards any previous content and opens the first page (page-start behaviour runs).
   void BeginDocument();
   // Closes the current page and opens the next one (page-start behaviour runs).
