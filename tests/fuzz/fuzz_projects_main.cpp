@@ -30,7 +30,7 @@ int Usage() {
   std::fprintf(
       stderr,
       "usage: ktv-fuzz-projects (--tool KTV-PN3-REPORT | --in-process) --data FIXTURES-DIR "
-      "--seed S --count N [--first I] [--bound SECONDS] [--work DIR] [--no-pdf]\n");
+      "--seed S --count N [--first I] [--bound SECONDS] [--work DIR] [--no-pdf | --pdf-every K]\n");
   return 1;
 }
 
@@ -89,8 +89,8 @@ class Watchdog {
 int main(int argc, char** argv) {
   std::string tool, data, work = "fuzz-work";
   uint64_t seed = 0, first = 0, count = 0;
-  long bound = 30;
-  bool pdf = true, in_process = false;
+  long bound = 30, pdf_every = 1;
+  bool in_process = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
@@ -111,11 +111,14 @@ int main(int argc, char** argv) {
     else if (a == "--bound")
       bound = std::strtol(next().c_str(), nullptr, 10);
     else if (a == "--no-pdf")
-      pdf = false;
+      pdf_every = 0;
+    else if (a == "--pdf-every")
+      pdf_every = std::strtol(next().c_str(), nullptr, 10);
     else
       return Usage();
   }
-  if (tool.empty() == !in_process || data.empty() || count == 0 || bound <= 0) return Usage();
+  if (tool.empty() == !in_process || data.empty() || count == 0 || bound <= 0 || pdf_every < 0)
+    return Usage();
   // The in-process reports need fonts but no screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
@@ -170,7 +173,7 @@ int main(int argc, char** argv) {
     }
     const CaseReport r =
         RunCase(family, case_seed, work + "/case", in_process ? InProcess : subprocess,
-                std::chrono::seconds(bound), pdf);
+                std::chrono::seconds(bound), pdf_every > 0 && i % pdf_every == 0);
     watchdog.Stop();
     ++cases;
     ++family_cases[f];
