@@ -280,8 +280,12 @@ RunOutcome InProcess(const std::vector<std::string>& args, const std::string& tm
   return r;
 }
 
-CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& work,
-                   const Runner& runner, std::chrono::seconds bound, bool pdf) {
+namespace {
+
+CaseReport RunPrepared(const FuzzFamily& family,
+                       const std::function<std::string(const std::string&)>& prepare,
+                       const std::string& work, const Runner& runner, std::chrono::seconds bound,
+                       bool pdf) {
   const fs::path dir = work;
   fs::remove_all(dir);
   fs::create_directories(dir / "project");
@@ -289,7 +293,7 @@ CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& w
   fs::create_directories(dir / "tmp");
   const std::string project = (dir / "project" / "p.mdb").string();
   CaseReport report;
-  report.mutation = MutateProject(family, project, seed);
+  report.mutation = prepare(project);
   const auto before = Snapshot(dir / "project");
 
   const std::string out = (dir / "out" / "r").string();
@@ -347,6 +351,31 @@ CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& w
   std::error_code ec;
   if (!fs::is_empty(dir / "tmp", ec)) problem("a temporary file was left");
   return report;
+}
+
+}  // namespace
+
+CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& work,
+                   const Runner& runner, std::chrono::seconds bound, bool pdf) {
+  return RunPrepared(
+      family, [&](const std::string& project) { return MutateProject(family, project, seed); },
+      work, runner, bound, pdf);
+}
+
+CaseReport RunCaseWithSql(const FuzzFamily& family, const std::string& sql, const std::string& work,
+                          const Runner& runner, std::chrono::seconds bound, bool pdf) {
+  return RunPrepared(
+      family,
+      [&](const std::string& project) {
+        fs::copy_file(family.fixture, project, fs::copy_options::overwrite_existing);
+        std::string statement = sql;
+        for (size_t at; (at = statement.find("{shape}")) != std::string::npos;) {
+          statement.replace(at, 7, Quote(family.shape_table));
+        }
+        Exec(project, statement);
+        return statement;
+      },
+      work, runner, bound, pdf);
 }
 
 }  // namespace ktv::fuzz

@@ -49,4 +49,8 @@ struct CaseReport {
 CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& work,
                    const Runner& runner, std::chrono::seconds bound, bool pdf);
 
+// The same for the fixture changed by sql, in which {shape} stands for the family's shape table.
+CaseReport RunCaseWithSql(const FuzzFamily& family, const std::string& sql, const std::string& work,
+                          const Runner& runner, std::chrono::seconds bound, bool pdf);
+
 }  // namespace ktv::fuzz
