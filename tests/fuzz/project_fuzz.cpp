@@ -15,6 +15,7 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 
 #include "app/safe_text.h"
 #include "families/family_table.h"
@@ -263,6 +264,7 @@ std::vector<FuzzFamily> Families(const std::string& data_dir) {
 std::string MutateProject(const FuzzFamily& family, const std::string& project, uint64_t seed) {
   fs::copy_file(family.fixture, project, fs::copy_options::overwrite_existing);
   const std::vector<Table> tables = TablesOf(family);
+  if (tables.empty()) throw std::runtime_error(family.fixture + ": no project tables to mutate");
   std::mt19937_64 rng(seed);
   return std::uniform_int_distribution<int>(0, 9)(rng) < 7 ? MutateValues(tables, project, rng)
                                                            : MutateStructure(tables, project, rng);

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <string>
 
 namespace ktv::fuzz {
 namespace {
@@ -19,13 +20,28 @@ int CasesPerFamily() {
   return cases && atoi(cases) > 0 ? atoi(cases) : KTV_FUZZ_CASES;
 }
 
+// The cases point TMPDIR at a folder of their own; the other tests find it as it was.
+class KeepTmpdir {
+ public:
+  KeepTmpdir() : had_(getenv("TMPDIR") != nullptr), old_(had_ ? getenv("TMPDIR") : "") {}
+  ~KeepTmpdir() {
+    if (had_)
+      setenv("TMPDIR", old_.c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+  }
+
+ private:
+  bool had_;
+  std::string old_;
+};
+
 TEST(ProjectFuzz, MutatedProjectsOfEveryFamilyAreReportedOrRefusedCleanly) {
   // Memory-backed when there is such a folder: the cases write many small files.
   const std::filesystem::path base =
       std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : KTV_FUZZ_OUTPUT_DIR;
   const std::string work = (base / ("ktv_fuzz_case_" + std::to_string(getpid()))).string();
-  const char* const old_tmpdir = getenv("TMPDIR");
-  const std::string keep_tmpdir = old_tmpdir ? old_tmpdir : "";
+  const KeepTmpdir keep;
   const int cases = CasesPerFamily();
   int failures = 0;
   for (const FuzzFamily& family : Families(KTV_FAMILIES_DATA_DIR)) {
@@ -45,10 +61,6 @@ TEST(ProjectFuzz, MutatedProjectsOfEveryFamilyAreReportedOrRefusedCleanly) {
     EXPECT_GT(statuses[0], cases / 10) << family.name;
     EXPECT_GT(statuses[2] + statuses[3] + statuses[4], cases / 10) << family.name;
   }
-  if (old_tmpdir)
-    setenv("TMPDIR", keep_tmpdir.c_str(), 1);
-  else
-    unsetenv("TMPDIR");
   std::filesystem::remove_all(work);
 }
 
@@ -75,8 +87,7 @@ TEST(ProjectFuzz, ExtremeAcceptedInputsOfEveryFamilyGiveFiniteResultsOrTheCalcul
   const std::string work =
       (std::filesystem::temp_directory_path() / ("ktv_fuzz_extreme_" + std::to_string(getpid())))
           .string();
-  const char* const old_tmpdir = getenv("TMPDIR");
-  const std::string keep_tmpdir = old_tmpdir ? old_tmpdir : "";
+  const KeepTmpdir keep;
   for (const FuzzFamily& family : Families(KTV_FAMILIES_DATA_DIR)) {
     for (const char* sql : kCases) {
       const CaseReport r =
@@ -86,10 +97,6 @@ TEST(ProjectFuzz, ExtremeAcceptedInputsOfEveryFamilyGiveFiniteResultsOrTheCalcul
       EXPECT_TRUE(r.problems.empty()) << family.name << ": " << sql << all;
     }
   }
-  if (old_tmpdir)
-    setenv("TMPDIR", keep_tmpdir.c_str(), 1);
-  else
-    unsetenv("TMPDIR");
   std::filesystem::remove_all(work);
 }
 
