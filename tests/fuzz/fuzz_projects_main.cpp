@@ -121,12 +121,12 @@ int main(int argc, char** argv) {
     return Usage();
   // The in-process reports need fonts but no screen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
   std::filesystem::create_directories(work);
   const std::string runtime = std::filesystem::absolute(work + "/runtime").string();
   std::filesystem::create_directories(runtime);
   std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
   qputenv("XDG_RUNTIME_DIR", runtime.c_str());
+  QGuiApplication app(argc, argv);
 
   const Runner subprocess = [&](const std::vector<std::string>& args, const std::string& tmpdir,
                                 std::chrono::seconds limit) {
