@@ -832,6 +832,28 @@ void CopyProjectFile(const std::string& from, const std::string& to) {
   if (ec) fail(ec.message());
 }
 
+namespace {
+
+// A WAL or a rollback journal left beside a file belongs to the file it was written for: the engine
+// would apply it to any file put in that file's place. Before a file is replaced, what is beside
+// it is brought into the old file (it stays whole if the replacing stops halfway), and whatever
+// cannot be is removed, the old file being replaced anyway.
+void SettleSideFiles(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::exists(path + "-wal", ec) && !fs::exists(path + "-journal", ec)) return;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    // The first read rolls a hot journal back; leaving WAL mode checkpoints and deletes the WAL.
+    sqlite3_exec(db, "PRAGMA schema_version; PRAGMA journal_mode=DELETE", nullptr, nullptr,
+                 nullptr);
+  }
+  sqlite3_close(db);
+  for (const char* side : {"-wal", "-shm", "-journal"}) fs::remove(path + side, ec);
+}
+
+}  // namespace
+
 void CopyDatabaseFile(const std::string& from, const std::string& to) {
   QFile source(QString::fromStdString(from));
   if (!source.open(QIODevice::ReadOnly)) {
@@ -849,6 +871,7 @@ void CopyDatabaseFile(const std::string& from, const std::string& to) {
       throw ProjectError(FileFault::kCopyStopped, {to, from});
     }
   }
+  SettleSideFiles(to);
   if (!target.commit()) {
     throw ProjectError(FileFault::kCannotWriteFile, {to, target.errorString().toStdString()});
   }

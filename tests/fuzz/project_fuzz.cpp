@@ -1,6 +1,7 @@
 #include "project_fuzz.h"
 
 #include <sqlite3.h>
+#include <stdlib.h>
 
 #include <QByteArray>
 #include <QJsonDocument>
@@ -14,9 +15,12 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 
 #include "app/safe_text.h"
+#include "families/family_table.h"
 #include "project_damage.h"
+#include "report_tool.h"
 
 namespace ktv::fuzz {
 namespace {
@@ -24,33 +28,30 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Table {
-  const char* name;
-  std::vector<const char*> fields;
+  std::string name;
+  std::vector<std::string> fields;
 };
 
-const std::vector<Table>& Tables() {
-  static const std::vector<Table> tables = [] {
-    std::vector<const char*> shape = {"T00", "T01", "T02", "L00", "L01", "L02", "H", "HH",
-                                      "HL",  "D00", "D01", "D02", "D03", "D04", "B", "β"};
-    std::vector<const char*> rebar = {"Kind", "Strength", "σsa", "σsaT", "Es", "dt0", "dt1", "hAA"};
-    for (const char* f :
-         {"Size00", "Size01", "Size02", "Size03", "Size04", "Size05", "Size06", "Size07", "ctc00",
-          "ctc01", "ctc02", "ctc03", "ctc04", "ctc05", "ctc06", "ctc07"}) {
-      rebar.push_back(f);
+// The tables every family reads, then the family's shape table; the columns are those of the
+// fixture, so that a field only one family has (the cantilever's chkhAA) is mutated too.
+std::vector<Table> TablesOf(const FuzzFamily& family) {
+  std::vector<Table> tables;
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(family.fixture.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  for (const char* name :
+       {"tbl工事名", "tbl単位系及び形式", "tbl鉄筋", "tblコンクリート",
+        "tbl単位体積重量及び土質定数", "tbl基礎の安定", family.shape_table.c_str()}) {
+    Table t{name, {}};
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &st, nullptr);
+    sqlite3_bind_text(st, 1, name, -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      t.fields.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     }
-    return std::vector<Table>{
-        {"tbl工事名", {"CName", "Data", "形状"}},
-        {"tbl単位系及び形式", {"Unit", "Kisk"}},
-        {"tbl鉄筋", rebar},
-        {"tblコンクリート", {"Fc", "Ec", "σck", "σcac", "σcat", "τa", "γc"}},
-        {"tbl単位体積重量及び土質定数",
-         {"UTKind", "γ", "φ", "C", "φB", "q1", "q2", "ν1", "ν2", "ν3", "Ko", "Kh"}},
-        {"tbl基礎の安定", {"R00", "R01", "E00", "E01"}},
-        {"tbl形状サイズ_重力式", shape},
-        {"tbl形状サイズ_もたれ式", shape},
-        {"tbl形状サイズ_逆T順L逆L式", shape},
-    };
-  }();
+    sqlite3_finalize(st);
+    if (!t.fields.empty()) tables.push_back(std::move(t));
+  }
+  sqlite3_close(db);
   return tables;
 }
 
@@ -154,12 +155,13 @@ std::string StrangeValue(std::mt19937_64& rng) {
   return text + "'";
 }
 
-std::string MutateValues(const std::string& project, std::mt19937_64& rng) {
+std::string MutateValues(const std::vector<Table>& tables, const std::string& project,
+                         std::mt19937_64& rng) {
   std::string done;
   const int count = std::uniform_int_distribution<int>(1, 3)(rng);
   std::string sql;
   for (int i = 0; i < count; ++i) {
-    const Table& t = Tables()[std::uniform_int_distribution<size_t>(0, Tables().size() - 1)(rng)];
+    const Table& t = tables[std::uniform_int_distribution<size_t>(0, tables.size() - 1)(rng)];
     const std::string field =
         t.fields[std::uniform_int_distribution<size_t>(0, t.fields.size() - 1)(rng)];
     const std::string value = StrangeValue(rng);
@@ -171,8 +173,9 @@ std::string MutateValues(const std::string& project, std::mt19937_64& rng) {
   return "values: " + done;
 }
 
-std::string MutateStructure(const std::string& project, std::mt19937_64& rng) {
-  const Table& t = Tables()[std::uniform_int_distribution<size_t>(0, Tables().size() - 1)(rng)];
+std::string MutateStructure(const std::vector<Table>& tables, const std::string& project,
+                            std::mt19937_64& rng) {
+  const Table& t = tables[std::uniform_int_distribution<size_t>(0, tables.size() - 1)(rng)];
   const std::string name = Quote(t.name);
   switch (std::uniform_int_distribution<int>(0, 10)(rng)) {
     case 0:
@@ -180,7 +183,7 @@ std::string MutateStructure(const std::string& project, std::mt19937_64& rng) {
       return std::string("dropped ") + t.name;
     case 1: {
       std::string columns;
-      for (const char* f : t.fields)
+      for (const std::string& f : t.fields)
         columns += std::string(columns.empty() ? "" : ", ") + "x AS " + Quote(f);
       Exec(project, "DROP TABLE " + name + "; CREATE VIEW " + name +
                         " AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) "
@@ -242,21 +245,49 @@ bool ValidOneLine(const std::string& line) {
 
 }  // namespace
 
-std::vector<FuzzFamily> Families(const std::string& gravity_data_dir) {
-  // The leaning and cantilever families join with their own fixture.
-  return {{"gravity", gravity_data_dir + "/standard_gravity_si.mdb", true},
-          {"gravity-cgs", gravity_data_dir + "/standard_gravity_cgs.mdb", true}};
+std::vector<FuzzFamily> Families(const std::string& data_dir) {
+  const std::string gravity = data_dir + "/gravity/data/", leaning = data_dir + "/leaning/data/",
+                    cantilever = data_dir + "/cantilever/data/";
+  return {
+      {"gravity", gravity + "standard_gravity_si.mdb", "tbl形状サイズ_重力式", true},
+      {"gravity-cgs", gravity + "standard_gravity_cgs.mdb", "tbl形状サイズ_重力式", true},
+      {"leaning", leaning + "standard_leaning_si.mdb", "tbl形状サイズ_もたれ式", true},
+      {"leaning-cgs", leaning + "standard_leaning_cgs.mdb", "tbl形状サイズ_もたれ式", true},
+      {"cantilever", cantilever + "standard_cantilever_si.mdb", "tbl形状サイズ_逆T順L逆L式", true},
+      {"cantilever-cgs", cantilever + "standard_cantilever_cgs.mdb", "tbl形状サイズ_逆T順L逆L式",
+       true},
+      {"cantilever-aa", cantilever + "standard_cantilever_aa_si.mdb", "tbl形状サイズ_逆T順L逆L式",
+       true},
+  };
 }
 
-std::string MutateProject(const std::string& fixture, const std::string& project, uint64_t seed) {
-  fs::copy_file(fixture, project, fs::copy_options::overwrite_existing);
+std::string MutateProject(const FuzzFamily& family, const std::string& project, uint64_t seed) {
+  fs::copy_file(family.fixture, project, fs::copy_options::overwrite_existing);
+  const std::vector<Table> tables = TablesOf(family);
+  if (tables.empty()) throw std::runtime_error(family.fixture + ": no project tables to mutate");
   std::mt19937_64 rng(seed);
-  return std::uniform_int_distribution<int>(0, 9)(rng) < 7 ? MutateValues(project, rng)
-                                                           : MutateStructure(project, rng);
+  return std::uniform_int_distribution<int>(0, 9)(rng) < 7 ? MutateValues(tables, project, rng)
+                                                           : MutateStructure(tables, project, rng);
 }
 
-CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& work,
-                   const Runner& runner, std::chrono::seconds bound, bool pdf) {
+RunOutcome InProcess(const std::vector<std::string>& args, const std::string& tmpdir,
+                     std::chrono::seconds bound) {
+  setenv("TMPDIR", tmpdir.c_str(), 1);
+  std::ostringstream out, err;
+  const auto start = std::chrono::steady_clock::now();
+  RunOutcome r;
+  r.status = RunReportTool(args, out, err, ProgramFamilies().ReportEntries());
+  r.err = err.str();
+  r.finished = std::chrono::steady_clock::now() - start < bound;
+  return r;
+}
+
+namespace {
+
+CaseReport RunPrepared(const FuzzFamily& family,
+                       const std::function<std::string(const std::string&)>& prepare,
+                       const std::string& work, const Runner& runner, std::chrono::seconds bound,
+                       bool pdf) {
   const fs::path dir = work;
   fs::remove_all(dir);
   fs::create_directories(dir / "project");
@@ -264,7 +295,7 @@ CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& w
   fs::create_directories(dir / "tmp");
   const std::string project = (dir / "project" / "p.mdb").string();
   CaseReport report;
-  report.mutation = MutateProject(family.fixture, project, seed);
+  report.mutation = prepare(project);
   const auto before = Snapshot(dir / "project");
 
   const std::string out = (dir / "out" / "r").string();
@@ -322,6 +353,31 @@ CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& w
   std::error_code ec;
   if (!fs::is_empty(dir / "tmp", ec)) problem("a temporary file was left");
   return report;
+}
+
+}  // namespace
+
+CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& work,
+                   const Runner& runner, std::chrono::seconds bound, bool pdf) {
+  return RunPrepared(
+      family, [&](const std::string& project) { return MutateProject(family, project, seed); },
+      work, runner, bound, pdf);
+}
+
+CaseReport RunCaseWithSql(const FuzzFamily& family, const std::string& sql, const std::string& work,
+                          const Runner& runner, std::chrono::seconds bound, bool pdf) {
+  return RunPrepared(
+      family,
+      [&](const std::string& project) {
+        fs::copy_file(family.fixture, project, fs::copy_options::overwrite_existing);
+        std::string statement = sql;
+        for (size_t at; (at = statement.find("{shape}")) != std::string::npos;) {
+          statement.replace(at, 7, Quote(family.shape_table));
+        }
+        Exec(project, statement);
+        return statement;
+      },
+      work, runner, bound, pdf);
 }
 
 }  // namespace ktv::fuzz

@@ -13,14 +13,17 @@ namespace ktv::fuzz {
 
 // One wall family under test: its fixture project. Adding a family is one entry.
 struct FuzzFamily {
-  std::string name;     // for messages
-  std::string fixture;  // a complete project file of the family
-  bool json = false;    // the command writes --json for this family
+  std::string name;         // for messages
+  std::string fixture;      // a complete project file of the family
+  std::string shape_table;  // the family's own shape table, mutated beside the shared ones
+  bool json = false;        // the command writes --json for this family
 };
-std::vector<FuzzFamily> Families(const std::string& gravity_data_dir);
+// The fixtures of every family; data_dir holds one folder of fixtures per family.
+std::vector<FuzzFamily> Families(const std::string& data_dir);
 
 // Writes the mutated fixture as project (in an empty folder); returns what was done, one line.
-std::string MutateProject(const std::string& fixture, const std::string& project, uint64_t seed);
+// The values mutated are the columns the fixture has in the tables its family reads.
+std::string MutateProject(const FuzzFamily& family, const std::string& project, uint64_t seed);
 
 struct RunOutcome {
   int status = 0;
@@ -31,6 +34,11 @@ struct RunOutcome {
 using Runner = std::function<RunOutcome(const std::vector<std::string>& args,
                                         const std::string& tmpdir, std::chrono::seconds bound)>;
 
+// Runs the command in this process, as the batch command's main does (a QGuiApplication must
+// exist); a case that runs past the bound is reported when it ends.
+RunOutcome InProcess(const std::vector<std::string>& args, const std::string& tmpdir,
+                     std::chrono::seconds bound);
+
 struct CaseReport {
   std::string mutation;
   int status = 0;
@@ -40,5 +48,9 @@ struct CaseReport {
 // Runs one case in work (a folder of its own, emptied first) and checks it.
 CaseReport RunCase(const FuzzFamily& family, uint64_t seed, const std::string& work,
                    const Runner& runner, std::chrono::seconds bound, bool pdf);
+
+// The same for the fixture changed by sql, in which {shape} stands for the family's shape table.
+CaseReport RunCaseWithSql(const FuzzFamily& family, const std::string& sql, const std::string& work,
+                          const Runner& runner, std::chrono::seconds bound, bool pdf);
 
 }  // namespace ktv::fuzz

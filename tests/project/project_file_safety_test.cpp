@@ -211,6 +211,40 @@ TEST_F(ProjectFileSafety, TheCopyHoldsTheCommittedWalFramesAndTheUserFilesStayAs
   EXPECT_FALSE(fs::exists(private_ + ".tmp"));
 }
 
+TEST_F(ProjectFileSafety, AFileSavedOverAProjectIsNotCombinedWithTheOldProjectsJournal) {
+  // The old project left a WAL or a hot journal behind (the program that wrote it died); the
+  // window then saves another project over it, as a compacted copy put in its place.
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> damage;
+  } cases[] = {
+      {"committed WAL frames",
+       [](const std::string& p) {
+         LeaveCommittedWal(p, "UPDATE \"tbl工事名\" SET CName='古い';");
+       }},
+      {"hot journal", [](const std::string& p) { LeaveHotJournal(p); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string target = Project("target.mdb");
+    c.damage(target);
+    const std::string working = Project("working.mdb");
+    ProjectDatabase::Open(working).Write(ProjectNameRow{"新しい工事", "2026/03/04", 0});
+    const std::string scratch = (dir_ / "scratch.mdb").string();
+    CompactDatabase(working, scratch);
+    CopyDatabaseFile(scratch, target);
+
+    EXPECT_FALSE(fs::exists(target + "-wal"));
+    EXPECT_FALSE(fs::exists(target + "-journal"));
+    const std::string saved = ReadAll(target);
+    ASSERT_NO_THROW(CopyProjectFile(target, private_));
+    EXPECT_EQ(ProjectDatabase::OpenReadOnly(private_).ReadProjectName()->cname, "新しい工事");
+    EXPECT_EQ(ReadAll(target), saved);
+    fs::remove_all(dir_ / "user");
+    fs::create_directories(dir_ / "user");
+  }
+}
+
 TEST_F(ProjectFileSafety, ALockedOrReadOnlyProjectIsNotCalledNotAProject) {
   const std::string p = Project("locked.mdb");
   sqlite3* holder = nullptr;
