@@ -473,7 +473,7 @@ QWidget* InputWindow::BuildMaterialsPage() {
   sigma_ck_ = NumberBox(QStringLiteral("txtσck"), InputFormat::F2);
   sigma_cac_ = NumberBox(QStringLiteral("txtσcac"), InputFormat::F2);
   sigma_cat_ = NumberBox(QStringLiteral("txtσcat"), InputFormat::F2);
-  tau_a_ = NumberBox(QStringLiteral("txtτa"), InputFormat::F1);
+  tau_a_ = NumberBox(QStringLiteral("txtτa"), InputFormat::F2);
   gamma_c_ = NumberBox(QStringLiteral("txtγc"), InputFormat::F2);
   ec_ = NumberBox(QStringLiteral("txtEc"), InputFormat::F0);
   auto unit_label = [this](const QString& name, const QString& cgs, const QString& si) {

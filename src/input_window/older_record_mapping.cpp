@@ -156,7 +156,7 @@ void ApplyOlderFormatRecord(const OlderFormatRecord& r, WindowInputs& in) {
   in.sigma_ck = F(r.fc, kFmt2);
   in.sigma_cac = F(r.sigma_cac, kFmt2);
   in.sigma_cat = F(r.sigma_cat, kFmt2);
-  in.tau_a = F(r.tau_a, kFmt1);
+  in.tau_a = F(r.tau_a, kFmt2);
   in.gamma_c = F(r.gamma_c, kFmt2);
   in.ec = F(r.ec, kFmt0);
 

@@ -75,7 +75,7 @@ WindowInputs EmptyWindowInputs() {
   in.fc = "0.00";
   in.ec = "0";
   in.sigma_ck = in.sigma_cac = in.sigma_cat = "0.00";
-  in.tau_a = "0.0";
+  in.tau_a = "0.00";
   in.gamma_c = "0.00";
   in.es = in.sigma_sa = in.sigma_saT = "0";
   in.dt = {"0.0", "0.0"};
@@ -130,7 +130,7 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
   }
   ClampBarLists(in);
 
-  // Concrete. The three allowable stresses keep the two decimals they are entered with, so that
+  // Concrete. The allowable stresses keep the two decimals they are entered with, so that
   // reloading a project never changes them.
   if (auto row = db.ReadConcrete()) {
     in.fc = F(row->fc, kFmt2);
@@ -139,7 +139,7 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
     in.sigma_cac = F(row->sigma_cac, kFmt2);
     in.sigma_cat = F(row->sigma_cat, kFmt2);
     in.gamma_c = F(row->gamma_c, kFmt2);
-    in.tau_a = F(row->tau_a, kFmt1);
+    in.tau_a = F(row->tau_a, kFmt2);
   }
 
   // Soil constants and surcharges.
@@ -418,7 +418,7 @@ void ConvertEnteredValues(WindowInputs& in) {
   for (std::string* s : {&in.fc, &in.sigma_ck, &in.sigma_cac, &in.sigma_cat}) {
     stress(*s, kFmt2, kFmt1);
   }
-  stress(in.tau_a, kFmt1, kFmt0);
+  stress(in.tau_a, kFmt2, kFmt1);
   // γc converts with the factor 10 that the project page states (kN/m3 and t/m3).
   scale(in.gamma_c, 1.0 / g,
         [si = in.si](float v) { return si ? FormatValue(v, kFmt2) : ShortestForm(v); });

@@ -421,7 +421,7 @@ TEST_F(WindowTest, SwitchingUnitsConvertsTheEnteredValues) {
   EXPECT_EQ(T("txtq1"), "9.80665");
   EXPECT_EQ(T("txtγ"), "17.7");
   EXPECT_EQ(T("txtσsa"), "160");
-  EXPECT_EQ(T("txtτa"), "0.4");
+  EXPECT_EQ(T("txtτa"), "0.40");
   EXPECT_EQ(T("txtγc"), "23.00");
   EXPECT_EQ(T("txtFc"), "24.00");
   // The stresses are converted as shown, not derived again.
@@ -1076,7 +1076,7 @@ TEST_F(WindowTest, SiToCgsAndBackGivesEveryConvertedBoxAsEntered) {
   const std::vector<std::pair<const char*, const char*>> entered = {
       {"txtq1", "12.5"},       {"txtq2", "3.2"},    {"txtC", "10.0"},   {"txtqa_R(0)", "200.0"},
       {"txtqa_E(0)", "300.0"}, {"txtγ", "18.05"},   {"txtFc", "20.55"}, {"txtσck", "20.55"},
-      {"txtσcac", "6.85"},     {"txtτa", "0.4"},    {"txtγc", "23.00"}, {"txtσsa", "180"},
+      {"txtσcac", "6.85"},     {"txtτa", "0.39"},   {"txtγc", "23.00"}, {"txtσsa", "180"},
       {"txtσsaT", "160"},      {"txtEs", "200000"}, {"txtEc", "25000"},
   };
   for (auto [box, text] : entered) Type(box, text);

@@ -64,7 +64,7 @@ WindowInputs FilledInputs() {
   in.sigma_ck = "240.00";
   in.sigma_cac = "80.00";
   in.sigma_cat = "7.40";
-  in.tau_a = "3.9";
+  in.tau_a = "3.95";
   in.gamma_c = "2.35";
   in.ec = "235";
   in.bar_kind = 1;
@@ -216,7 +216,7 @@ TEST_F(DatabaseFile, EmptyTablesGiveTheDefaults) {
   EXPECT_EQ(in.qa_normal, "0.0");
   EXPECT_EQ(in.fc, "0.00");
   EXPECT_EQ(in.ec, "0");
-  EXPECT_EQ(in.tau_a, "0.0");
+  EXPECT_EQ(in.tau_a, "0.00");
   EXPECT_EQ(in.es, "0");
   EXPECT_EQ(in.dt[1], "0.0");
   EXPECT_EQ(in.ctc[7], "0");
@@ -406,7 +406,7 @@ TEST(ConvertEnteredValues, CgsToSi) {
   EXPECT_EQ(in.sigma_sa, "160");
   EXPECT_EQ(in.sigma_saT, "140");
   EXPECT_EQ(in.es, "210");
-  EXPECT_EQ(in.tau_a, "0.4");  // 4 kg/cm2 is 0.4 N/mm2, kept with the box's decimal
+  EXPECT_EQ(in.tau_a, "0.40");  // 4 kg/cm2 is 0.4 N/mm2, in the box's two decimals
   EXPECT_EQ(in.fc, "24.00");
   EXPECT_EQ(in.gamma_c, "23.00");     // factor 10, as the project page says
   EXPECT_EQ(in.kh, "0.2");            // not converted
@@ -425,7 +425,7 @@ TEST(ConvertEnteredValues, SiToCgs) {
   EXPECT_EQ(in.qa_normal, "20.39432");
   EXPECT_EQ(in.qa_seismic, "30.59149");
   EXPECT_EQ(in.sigma_sa, "1600");
-  EXPECT_EQ(in.tau_a, "5");  // whole kg/cm2 in CGS
+  EXPECT_EQ(in.tau_a, "4.5");  // one decimal in kg/cm2 keeps every digit of the SI value
   EXPECT_EQ(in.gamma_c, "2.35");
 }
 
@@ -450,7 +450,7 @@ TEST(ConvertEnteredValues, SiToCgsAndBackKeepsEveryValue) {
       {&WindowInputs::sigma_ck, stresses2},
       {&WindowInputs::sigma_cac, stresses2},
       {&WindowInputs::sigma_cat, stresses2},
-      {&WindowInputs::tau_a, {"0.4", "0.5", "1.3", "0.0"}},
+      {&WindowInputs::tau_a, {"0.40", "0.45", "0.39", "0.23", "1.30", "0.00"}},
       {&WindowInputs::gamma_c, {"23.00", "24.50", "22.55", "0.01"}},
       {&WindowInputs::sigma_sa, whole},
       {&WindowInputs::sigma_saT, whole},
