@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -311,9 +312,12 @@ ProjectRun RunProject(const std::string& project, const ProjectOutputs& outputs,
   };
 
   // The build reads a private copy: the project file stays untouched whatever happens.
+  std::unique_lock<std::mutex> making;
+  if (temporaries) making = temporaries->HoldRemoval();
   QTemporaryDir work;
   if (!work.isValid()) return fail(kExitOutput, "cannot create a temporary folder");
   if (temporaries) temporaries->Add(work.path().toStdString());
+  if (making) making.unlock();
   const std::string working = (work.path() + "/Data.mdb").toStdString();
   shown_as = {{working, project}, {(work.path() + "/Data3.mdb").toStdString(), project}};
   WallFamily family = WallFamily::Gravity;
@@ -376,8 +380,10 @@ ProjectRun RunProject(const std::string& project, const ProjectOutputs& outputs,
       WritePdf(writer, pdf.fileName());
       if (!pdf.open(QIODevice::ReadOnly))
         throw std::runtime_error(outputs.pdf + ": cannot write the file");
+      if (temporaries) making = temporaries->HoldRemoval();
       WriteOutput(outputs.pdf, pdf.readAll());
     }
+    if (temporaries && !making) making = temporaries->HoldRemoval();
     if (!outputs.text.empty()) WriteTextFile(outputs.text, DocumentText(writer), out);
     if (!outputs.json.empty()) WriteTextFile(outputs.json, result.results_json, out);
   } catch (const std::exception& e) {
@@ -486,8 +492,11 @@ std::string NamedCause(const std::string& project, const std::string& cause) {
   return cause.rfind(project + ": ", 0) == 0 ? cause : project + ": " + cause;
 }
 
-void WriteSummary(const std::vector<SummaryProject>& rows, const Options& o) {
+void WriteSummary(const std::vector<SummaryProject>& rows, const Options& o,
+                  TemporaryFiles* temporaries) {
   const SummaryFormat format = *SummaryFormatOf(o.summary);
+  std::unique_lock<std::mutex> making;
+  if (temporaries) making = temporaries->HoldRemoval();
   if (format == SummaryFormat::Csv) {
     WriteOutput(o.summary, QByteArray::fromStdString(SummaryCsv(rows)));
     return;
@@ -495,6 +504,8 @@ void WriteSummary(const std::vector<SummaryProject>& rows, const Options& o) {
   // Written into a private folder first (the writers take a file name), then put in place whole.
   QTemporaryDir work;
   if (!work.isValid()) throw std::runtime_error("cannot create a temporary folder");
+  if (temporaries) temporaries->Add(work.path().toStdString());
+  if (making) making.unlock();
   const QString path = work.path() + (format == SummaryFormat::Xlsx ? "/s.xlsx" : "/s.pdf");
   if (format == SummaryFormat::Xlsx) {
     WriteSummaryXlsx(rows, path.toStdString());
@@ -505,6 +516,7 @@ void WriteSummary(const std::vector<SummaryProject>& rows, const Options& o) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     throw std::runtime_error(o.summary + ": cannot write the file");
+  if (temporaries) making = temporaries->HoldRemoval();
   WriteOutput(o.summary, file.readAll());
 }
 
@@ -604,7 +616,7 @@ int RunManyProjects(const Options& o, std::ostream& out, std::ostream& err,
   int status = failures ? kExitSomeFailed : kExitOk;
   if (!o.summary.empty()) {
     try {
-      WriteSummary(rows, o);
+      WriteSummary(rows, o, temporaries);
     } catch (const std::exception& e) {
       fail(kExitOutput, e.what());
       status = kExitOutput;

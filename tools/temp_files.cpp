@@ -84,6 +84,7 @@ void RemoveOnTermination(std::shared_ptr<TemporaryFiles> files, const char* prog
   std::thread([files = std::move(files), set, program_name] {
     int signal = 0;
     if (sigwait(&set, &signal) != 0) return;
+    const std::unique_lock<std::mutex> hold = files->HoldRemoval();
     files->RemoveAll();
     std::fprintf(stderr, "%s: stopped by signal %d; temporary files removed\n", program_name,
                  signal);

@@ -17,9 +17,17 @@ class TemporaryFiles {
   void AddSaveFileOf(const std::string& target);
   // Removes every path added so far; later Adds are removed at once.
   void RemoveAll();
+  // Held while a temporary file is made and added, and while an output is written through
+  // QSaveFile. The removal on a signal waits for it and then holds it until the process ends, so
+  // that no file is made between the removal and the end (a folder made but not yet added, or a
+  // QSaveFile opened after the removal, would be left behind).
+  [[nodiscard]] std::unique_lock<std::mutex> HoldRemoval() {
+    return std::unique_lock<std::mutex>(making_);
+  }
 
  private:
   std::mutex mutex_;
+  std::mutex making_;
   struct SaveFileOf {
     std::string target;
     std::vector<std::string> existing;

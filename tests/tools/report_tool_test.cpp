@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -383,45 +384,66 @@ TEST(ReportToolCommand, RunsWithoutADisplay) {
 // Ended by SIGTERM or SIGINT at any moment, the command leaves no temporary file behind: neither
 // its private copy nor the temporary file of an output.
 TEST(ReportToolCommand, RemovesItsTemporaryFilesWhenTerminated) {
-  const std::filesystem::path dir = kOut + "/signals";
-  int stopped = 0;
-  for (int run = 0; run < 6; ++run) {
-    SCOPED_TRACE("run " + std::to_string(run));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "tmp");
-    std::filesystem::create_directories(dir / "runtime");
-    std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TMPDIR", QString::fromStdString((dir / "tmp").string()));
-    // Qt's runtime folder would otherwise be made in TMPDIR.
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString((dir / "runtime").string()));
-    QProcess p;
-    p.setProcessEnvironment(env);
-    const QString out = QString::fromStdString((dir / "r").string());
-    p.start(KTV_REPORT_TOOL,
-            {QString::fromStdString(Fixture(true)), "-o", out + ".pdf", "--text", out + ".txt"});
-    ASSERT_TRUE(p.waitForStarted());
-    // Once the private copy exists, wait a little longer each run before the signal.
-    while (p.state() == QProcess::Running && std::filesystem::is_empty(dir / "tmp")) {
-      QThread::msleep(2);
+  // The single form, and the many-project form with its summary (written last, through a private
+  // folder of its own).
+  struct Form {
+    const char* name;
+    std::vector<std::string> outputs;  // in the test's folder
+  };
+  const Form forms[] = {{"single", {"r.pdf", "r.txt"}}, {"many", {"out", "s.pdf"}}};
+  for (const Form& form : forms) {
+    const std::filesystem::path dir = kOut + "/signals_" + form.name;
+    int stopped = 0;
+    for (int run = 0; run < 6; ++run) {
+      SCOPED_TRACE(std::string(form.name) + " run " + std::to_string(run));
+      std::filesystem::remove_all(dir);
+      std::filesystem::create_directories(dir / "tmp");
+      std::filesystem::create_directories(dir / "runtime");
+      std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.insert("TMPDIR", QString::fromStdString((dir / "tmp").string()));
+      // Qt's runtime folder would otherwise be made in TMPDIR.
+      env.insert("XDG_RUNTIME_DIR", QString::fromStdString((dir / "runtime").string()));
+      QStringList args;
+      const QString out = QString::fromStdString((dir / "r").string());
+      if (std::string(form.name) == "single") {
+        args = {QString::fromStdString(Fixture(true)), "-o", out + ".pdf", "--text", out + ".txt"};
+      } else {
+        args = {QString::fromStdString(Fixture(true)),
+                QString::fromStdString(Fixture(false)),
+                "-d",
+                QString::fromStdString((dir / "out").string()),
+                "--summary",
+                QString::fromStdString((dir / "s.pdf").string())};
+      }
+      QProcess p;
+      p.setProcessEnvironment(env);
+      p.start(KTV_REPORT_TOOL, args);
+      ASSERT_TRUE(p.waitForStarted());
+      // Once the private copy exists, wait a little longer each run before the signal.
+      while (p.state() == QProcess::Running && std::filesystem::is_empty(dir / "tmp")) {
+        QThread::msleep(2);
+      }
+      QThread::msleep(150 * run);
+      ::kill(static_cast<pid_t>(p.processId()), run % 2 ? SIGINT : SIGTERM);
+      ASSERT_TRUE(p.waitForFinished(120000));
+      if (p.exitCode() != kExitOk) {
+        EXPECT_EQ(p.exitCode(), 128 + (run % 2 ? SIGINT : SIGTERM))
+            << p.readAllStandardError().toStdString();
+        ++stopped;
+      }
+      EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
+      // Nothing but the outputs themselves: no temporary file of an output (QSaveFile's or other).
+      for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+        const std::string name = e.path().lexically_relative(dir).string();
+        const bool output =
+            std::find(form.outputs.begin(), form.outputs.end(), name) != form.outputs.end() ||
+            name == "out/standard_gravity_si.pdf" || name == "out/standard_gravity_cgs.pdf";
+        EXPECT_TRUE(name == "tmp" || name == "runtime" || output) << e.path();
+      }
     }
-    QThread::msleep(150 * run);
-    ::kill(static_cast<pid_t>(p.processId()), run % 2 ? SIGINT : SIGTERM);
-    ASSERT_TRUE(p.waitForFinished(120000));
-    if (p.exitCode() != kExitOk) {
-      EXPECT_EQ(p.exitCode(), 128 + (run % 2 ? SIGINT : SIGTERM))
-          << p.readAllStandardError().toStdString();
-      ++stopped;
-    }
-    EXPECT_TRUE(std::filesystem::is_empty(dir / "tmp"));
-    // Nothing but the outputs themselves: no temporary file of an output (QSaveFile's or other).
-    for (const auto& e : std::filesystem::directory_iterator(dir)) {
-      const std::string name = e.path().filename().string();
-      EXPECT_TRUE(name == "tmp" || name == "runtime" || name == "r.pdf" || name == "r.txt")
-          << e.path();
-    }
+    EXPECT_GT(stopped, 0) << form.name;
   }
-  EXPECT_GT(stopped, 0);
 }
 
 // The removal on a signal takes the temporary files that QSaveFile makes beside an output, and
