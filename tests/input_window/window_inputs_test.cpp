@@ -495,6 +495,9 @@ struct ValidationCase {
   const char* message;  // nullptr: passes
 };
 
+// The case's name in test output, instead of the bytes of the struct.
+void PrintTo(const ValidationCase& c, std::ostream* os) { *os << c.name; }
+
 WindowInputs ValidProject(int family) {
   WindowInputs in = EmptyWindowInputs();
   ChangeWallFamily(in, *WallFamilyFromCode(family));
