@@ -365,23 +365,5 @@ TEST(CantileverSketch, InvalidBoxShowsTheDrawingErrorAndKeepsThePreviousSketch) 
   EXPECT_NE(FindSection(vd), nullptr);
 }
 
-TEST(CantileverSketch, DrawingStateIsSetBack) {
-  SketchCanvas vd;
-  vd.SetFillColor(255);
-  vd.SetFillStyle(FillStyle::Transparent);
-  vd.SetPenWidth(3);
-  vd.SetPenStyle(SketchPenStyle::Dot);
-  RecordingMessageSink sink;
-  Draw(vd, Standard(), sink);
-  ASSERT_TRUE(sink.shown.empty());
-  EXPECT_EQ(vd.FillColor(), 255u);
-  EXPECT_EQ(vd.GetFillStyle(), FillStyle::Transparent);
-  EXPECT_EQ(vd.PenWidth(), 3);
-  EXPECT_EQ(vd.GetPenStyle(), SketchPenStyle::Dot);
-  const size_t once = vd.Primitives().size();
-  Draw(vd, Standard(), sink);
-  EXPECT_EQ(vd.Primitives().size(), once) << "a redraw replaces the sketch";
-}
-
 }  // namespace
 }  // namespace ktv

@@ -6,6 +6,10 @@
 #include <limits>
 #include <stdexcept>
 
+#include "app/wall_family.h"
+#include "families/family_table.h"
+#include "sketch_test_support.h"
+
 namespace ktv {
 namespace {
 
@@ -58,6 +62,31 @@ TEST(SketchKit, AFailureShowsTheMessageAndKeepsWhatIsOnScreen) {
       EXPECT_EQ(vd.Primitives()[0].text, "H");
       EXPECT_EQ(vd.Primitives()[0].state.font_charset, kSymbolCharset);
     }
+  }
+}
+
+// Every family's drawer leaves the canvas's drawing state as it found it, and a redraw replaces
+// its sketch rather than adding to it.
+TEST(SketchKit, EveryFamilysSketchSetsTheDrawingStateBackAndRedrawsWhole) {
+  for (WallFamily f : kWallFamilies) {
+    SCOPED_TRACE(NamesOf(f).key);
+    const SketchDrawer& draw = ProgramFamilies().Of(f).sketch;
+    ASSERT_TRUE(draw);
+    SketchCanvas vd;
+    vd.SetFillColor(255);
+    vd.SetFillStyle(FillStyle::Transparent);
+    vd.SetPenWidth(3);
+    vd.SetPenStyle(SketchPenStyle::Dot);
+    RecordingMessageSink sink;
+    draw(vd, test::StandardInputs(CodeOf(f)), 0, sink);
+    ASSERT_TRUE(sink.shown.empty());
+    EXPECT_EQ(vd.FillColor(), 255u);
+    EXPECT_EQ(vd.GetFillStyle(), FillStyle::Transparent);
+    EXPECT_EQ(vd.PenWidth(), 3);
+    EXPECT_EQ(vd.GetPenStyle(), SketchPenStyle::Dot);
+    const size_t once = vd.Primitives().size();
+    draw(vd, test::StandardInputs(CodeOf(f)), 0, sink);
+    EXPECT_EQ(vd.Primitives().size(), once);
   }
 }
 
