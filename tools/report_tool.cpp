@@ -42,6 +42,9 @@ struct Options {
   std::string text;
   std::optional<std::string> author;
   QDateTime date;  // invalid: the time of writing
+  // What the cover prints besides the project's name and date (never the settings store, so that
+  // the same project and options give the same report under every account).
+  CoverOptions cover;
   bool help = false;
   // The form for many projects: -d and/or --summary.
   bool many = false;
@@ -73,7 +76,10 @@ bool ManyProjectsForm(const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "-d" || a == "--dir" || a == "--summary") return true;
-    if (a == "-o" || a == "--output" || a == "--author" || a == "--date") ++i;
+    if (a == "-o" || a == "--output" || a == "--author" || a == "--date" || a == "--office" ||
+        a == "--cover-name" || a == "--cover-date") {
+      ++i;
+    }
   }
   return false;
 }
@@ -119,6 +125,16 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
       std::string author;
       if (!value(author, "a name")) return std::nullopt;
       o.author = author;
+    } else if (a == "--office") {
+      if (!value(o.cover.office_name, "a name")) return std::nullopt;
+    } else if (a == "--cover-name" || a == "--cover-date") {
+      std::string answer;
+      if (!value(answer, "yes or no")) return std::nullopt;
+      if (answer != "yes" && answer != "no") {
+        error = a + " " + answer + ": give yes or no";
+        return std::nullopt;
+      }
+      (a == "--cover-name" ? o.cover.print_office_name : o.cover.print_date) = answer == "yes";
     } else if (a == "--date") {
       std::string date;
       if (!value(date, "a date")) return std::nullopt;
@@ -201,29 +217,6 @@ void WriteTextFile(const std::string& path, const std::string& content, std::ost
   WriteOutput(path, QByteArray::fromStdString(content));
 }
 
-// The window's per-family memory as a project file holds it: each stored shape in millimetres,
-// the standard dimensions of a family without a stored shape. (The file keeps no shear key.)
-std::array<FamilyDimensions, kWallFamilyCount> StoredDimensions(const ProjectDatabase& db) {
-  std::array<FamilyDimensions, kWallFamilyCount> all{};
-  for (int f = 0; f < kWallFamilyCount; ++f) {
-    FamilyDimensions& m = all[f];
-    m = StandardDimensions(f);
-    const std::optional<ShapeRow> row = db.ReadShape(f);
-    if (!row) continue;
-    m = FamilyDimensions{};
-    auto mm = [](float metres) { return StoreFloat(static_cast<double>(metres) * 1000.0); };
-    for (int i = 0; i < 3; ++i) {
-      m.t[i] = mm(row->t[i]);
-      m.l[i] = mm(row->l[i]);
-    }
-    m.h = mm(row->h);
-    for (int i = 0; i < 5; ++i) m.d[i] = mm(row->d[i]);
-    m.b = mm(row->b);
-    m.beta = row->beta;
-  }
-  return all;
-}
-
 }  // namespace
 
 std::string ReportToolUsage() {
@@ -235,6 +228,9 @@ as the preview does) in the project's unit system, without a window. The project
 from a private copy and never changed.
 
   -o, --output FILE  the report as PDF (A4, PDF/A-1b, bookmarks at the chapters and sections)
+  --office NAME      the office name (事務所名) of the cover (default: none)
+  --cover-name yes|no  print the office-name line on the cover (default: yes)
+  --cover-date yes|no  print the date line on the cover (default: yes)
   --author NAME      the author of the PDF (default: the office name when the cover prints it)
   --date DATE        the creation date of the PDF, YYYY-MM-DDTHH:MM:SS (UTC unless an offset
                      +HH:MM follows; default: now); the same project and date give the same bytes
@@ -319,18 +315,18 @@ ProjectRun RunProject(const std::string& project, const ProjectOutputs& outputs,
   if (temporaries) temporaries->Add(work.path().toStdString());
   if (making) making.unlock();
   const std::string working = (work.path() + "/Data.mdb").toStdString();
-  shown_as = {{working, project}, {(work.path() + "/Data3.mdb").toStdString(), project}};
+  shown_as = {{working, project}};
   WallFamily family = WallFamily::Gravity;
   ReportContext context;
   try {
     // Read-only check and copy: the user's file, its journal and its WAL stay as they are.
     CheckProjectFile(project);
     CopyProjectFile(project, working);
-    const ProjectDatabase db = ProjectDatabase::Open(working);
-    run.summary.units = db.IsSI() ? "SI" : "CGS";
-    family = StoredWallFamily(db);
-    context.dimensions = StoredDimensions(db);
-    if (auto rebar = db.ReadRebar()) context.design_section_aa = rebar->design_section_aa;
+    context.project = ReadProjectData(ProjectDatabase::Open(working));
+    run.summary.units = context.project->IsSI() ? "SI" : "CGS";
+    family = StoredWallFamily(*context.project);
+    if (context.project->rebar)
+      context.design_section_aa = context.project->rebar->design_section_aa;
   } catch (const UnknownFamilyError& e) {
     return fail(kExitNotBuilt, e.what());
   } catch (const std::exception& e) {
@@ -346,10 +342,12 @@ ProjectRun RunProject(const std::string& project, const ProjectOutputs& outputs,
 
   RecordingMessageSink sink;
   WallChecks checks;
+  WallFacts facts;
   context.working_database_path = working;
-  context.read_copy_database_path = (work.path() + "/Data3.mdb").toStdString();
+  context.cover = o.cover;
   context.sink = &sink;
   context.checks = &checks;
+  context.facts = &facts;
   ReportWriter writer;
   const ReportBuildResult result = BuildReport(writer, family, context, entries);
   run.summary.project_name = result.project_name;
@@ -363,11 +361,9 @@ ProjectRun RunProject(const std::string& project, const ProjectOutputs& outputs,
   }
   for (const auto& m : sink.shown) err << message_prefix << OneLine(m.text) << "\n";
   run.summary.checks = std::move(checks.rows);
-  try {
-    if (!result.results_json.empty()) TakeResultsJson(run.summary, result.results_json);
-  } catch (const std::exception& e) {
-    return fail(kExitBuild, project + ": " + e.what());
-  }
+  if (!facts.form.empty()) run.summary.form = facts.form;
+  run.summary.h = facts.h;
+  run.summary.b = facts.b;
 
   DocumentProperties properties = writer.Properties();
   if (o.author) properties.author = *o.author;

@@ -3,9 +3,6 @@
 #include <xlsxwriter.h>
 
 #include <QByteArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
 #include <QString>
 #include <algorithm>
 #include <charconv>
@@ -209,42 +206,6 @@ std::string_view KindName(CheckKind kind) {
 
 std::string_view CaseName(CheckCase load_case) {
   return load_case == CheckCase::Normal ? "常時" : "地震時";
-}
-
-void TakeResultsJson(SummaryProject& project, const std::string& results_json) {
-  QJsonParseError error{};
-  const QJsonDocument doc =
-      QJsonDocument::fromJson(QByteArray::fromStdString(results_json), &error);
-  if (error.error != QJsonParseError::NoError || !doc.isObject()) {
-    throw std::runtime_error("the results of the calculation cannot be read (" +
-                             error.errorString().toStdString() + ")");
-  }
-  const QJsonObject j = doc.object();
-  const QString family = j["family"].toString();
-  const QJsonObject inputs = j["inputs"].toObject();
-  const QJsonObject stability = j["stability"].toObject();
-  project.units = j["units"].toString().toStdString();
-  auto number = [](const QJsonValue& v) -> std::optional<double> {
-    if (v.isDouble()) return v.toDouble();
-    return std::nullopt;
-  };
-  if (family == "gravity") {
-    project.form = "重力式";
-    project.h = number(inputs["H"]);
-    project.b = number(stability["B"]);
-  } else if (family == "leaning") {
-    project.form = "もたれ式";
-    project.h = number(inputs["H"]);
-    project.b = number(inputs["B"]);
-  } else if (family == "cantilever") {
-    // The shapes differ only by a zero toe (L形) or a zero heel (逆L形).
-    const QJsonObject shape = inputs["shape"].toObject();
-    project.form = shape["L00"].toDouble() == 0   ? "L形"
-                   : shape["L01"].toDouble() == 0 ? "逆L形"
-                                                  : "逆T形";
-    project.h = number(shape["H"]);
-    project.b = number(stability["B"]);
-  }
 }
 
 const CheckRow* GoverningRow(const std::vector<CheckRow>& rows, CheckKind kind,

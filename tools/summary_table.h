@@ -23,6 +23,7 @@ std::string_view CaseName(CheckCase load_case);
 struct SummaryProject {
   std::string file;          // the project file as given
   std::string project_name;  // tbl工事名.CName; "" when the file could not be read
+  // From the family's results (WallFacts of the report entry):
   std::string form;   // "重力式", "もたれ式", "逆T形", "L形", "逆L形" ("" when unknown)
   std::string units;  // "SI" or "CGS" ("" when unknown)
   std::optional<double> h;       // wall height H, m
@@ -30,10 +31,6 @@ struct SummaryProject {
   std::vector<CheckRow> checks;  // every check of the wall, in the report's order
   std::string error;             // non-empty: the project failed, and why
 };
-
-// Takes the form, the unit system and the main dimensions from the results JSON of the family's
-// report entry. Throws std::runtime_error when the text is not such an object.
-void TakeResultsJson(SummaryProject& project, const std::string& results_json);
 
 // The row that governs a kind and case: the largest Utilisation, the first in the report's order
 // on a tie; null when the wall has no check of that kind and case.

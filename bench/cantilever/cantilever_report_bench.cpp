@@ -25,7 +25,6 @@ struct Project {
     std::filesystem::copy_file(std::string(KTV_CANTILEVER_DATA_DIR) + "/standard_cantilever_si.mdb",
                                db);
     ctx.working_database_path = db;
-    ctx.read_copy_database_path = (dir.path() + "/Data3.mdb").toStdString();
   }
 };
 

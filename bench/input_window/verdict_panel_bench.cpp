@@ -1,6 +1,5 @@
-// One update of the verdict panel as an edit makes it: the window's inputs collected, written
-// into the private project in memory, read, checked and computed by the family, and the table
-// refreshed.
+// One update of the verdict panel as an edit makes it: the window's inputs collected, taken as
+// the project's data, checked and computed by the family, and the table refreshed.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -46,7 +45,6 @@ struct Window {
     fs::copy_file(std::string(KTV_DATA_DIR) + "/" + fixture,
                   values->working_database_path.toStdString());
     window = std::make_unique<ktv::InputWindow>(*values, messages, dialogs);
-    ktv::ProgramFamilies().InstallChecks(*window->Verdicts());
   }
 };
 

@@ -62,7 +62,6 @@ void BM_LeaningReportToPdf(benchmark::State& state) {
   const QString pdf = dir.path() + "/report.pdf";
   ktv::ReportContext ctx;
   ctx.working_database_path = db;
-  ctx.dimensions[ktv::kLeaning] = ktv::StandardDimensions(ktv::kLeaning);
   for (auto _ : state) {
     ktv::ReportWriter w;
     const ktv::ReportBuildResult r =

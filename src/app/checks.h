@@ -43,14 +43,15 @@ struct WallChecks {
   std::string error;           // non-empty: the wall could not be computed; the report's message
 };
 
-class ProjectDatabase;
+struct ProjectData;
 
-// A family's checks from a project: reads the inputs and refuses them as the report does, then
-// computes. What the report would refuse (an input outside the calculation, a coefficient that
-// cannot be formed, an undefined case) ends in WallChecks::error with the report's message.
-// design_section_aa is the window's check box of the intermediate stem section.
+// A family's checks from a project's data (a file's, or the window's): takes the inputs and
+// refuses them as the report does, then computes. What the report would refuse (an input outside
+// the calculation, a coefficient that cannot be formed, an undefined case) ends in
+// WallChecks::error with the report's message. design_section_aa is the window's check box of the
+// intermediate stem section.
 using FamilyChecksEntry =
-    std::function<WallChecks(const ProjectDatabase& project, bool design_section_aa)>;
+    std::function<WallChecks(const ProjectData& project, bool design_section_aa)>;
 
 // Runs a computation of the rows; any failure it throws becomes the error of the result, its
 // message as it stands.

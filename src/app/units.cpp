@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "app/format.h"
+
 namespace ktv {
 
 void ScaleStresses(float factor, std::initializer_list<float*> values) {
@@ -9,6 +11,9 @@ void ScaleStresses(float factor, std::initializer_list<float*> values) {
     if (v) *v = static_cast<float>(static_cast<double>(*v) * factor);
   }
 }
+
+float MetresOf(double millimetres) { return StoreFloat(millimetres * 0.001); }
+float MillimetresOf(double metres) { return StoreFloat(MillimetresExact(metres)); }
 
 namespace {
 struct UnitRow {

@@ -22,6 +22,17 @@ inline float StressUnitFactor(bool is_si) { return is_si ? 100.0f : 1.0f; }
 // Multiplies each value in place by the factor.
 void ScaleStresses(float factor, std::initializer_list<float*> values);
 
+// Lengths are entered in millimetres and stored and computed in metres. These are the one
+// conversion each way: formed in double, stored as a 32-bit float (a value beyond the float range
+// becomes infinite, as StoreFloat does, for the input checks to refuse).
+float MetresOf(double millimetres);
+float MillimetresOf(double metres);
+// The same conversion of a value formed only for printing, kept in double.
+inline double MillimetresExact(double metres) { return metres * 1000.0; }
+
+// 1 kgf = 9.80665 N: the one factor between the forces of the CGS and the SI system.
+inline constexpr double kNewtonsPerKgf = 9.80665;
+
 // Unit-system flag of UnitLabel: -1 SI, 0 CGS.
 inline constexpr int16_t kUnitFlagSI = -1;
 inline constexpr int16_t kUnitFlagCGS = 0;

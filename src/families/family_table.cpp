@@ -2,21 +2,26 @@
 
 #include "families/cantilever/cantilever_checks.h"
 #include "families/cantilever/cantilever_report.h"
+#include "families/cantilever/cantilever_sketch.h"
+#include "families/cantilever/cantilever_window.h"
 #include "families/gravity/gravity_checks.h"
 #include "families/gravity/gravity_report.h"
+#include "families/gravity/gravity_sketch.h"
+#include "families/gravity/gravity_window.h"
 #include "families/leaning/leaning_checks.h"
 #include "families/leaning/leaning_report.h"
-#include "sketch/cantilever_sketch.h"
-#include "sketch/gravity_sketch.h"
-#include "sketch/leaning_sketch.h"
+#include "families/leaning/leaning_sketch.h"
+#include "families/leaning/leaning_window.h"
 
 namespace ktv {
 
 FamilyTable::FamilyTable() {
-  parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, GravityChecksOf, DrawGravitySketch};
-  parts_[CodeOf(WallFamily::Leaning)] = {BuildLeaningDocument, LeaningChecksOf, DrawLeaningSketch};
+  parts_[CodeOf(WallFamily::Gravity)] = {BuildGravityDocument, GravityChecksOf, DrawGravitySketch,
+                                         GravityWindow()};
+  parts_[CodeOf(WallFamily::Leaning)] = {BuildLeaningDocument, LeaningChecksOf, DrawLeaningSketch,
+                                         LeaningWindow()};
   parts_[CodeOf(WallFamily::Cantilever)] = {BuildCantileverDocument, CantileverChecksOf,
-                                            DrawCantileverSketch};
+                                            DrawCantileverSketch, CantileverWindow()};
   for (WallFamily f : kWallFamilies) entries_[CodeOf(f)] = parts_[CodeOf(f)].report;
 }
 

@@ -20,6 +20,7 @@
 #include "app/standard_sizes.h"
 #include "app/units.h"
 #include "earth_pressure/earth_pressure.h"
+#include "families/family_table.h"
 #include "input_window/input_window.h"
 #include "input_window/pictures.h"
 #include "input_window/verdict_panel.h"
@@ -927,29 +928,28 @@ void InputWindow::ConvertEnteredValues() {
 // Enabling rules
 
 void InputWindow::ApplyEnablingRules() {
-  const WallFamily family = SelectedFamily();
-  const bool gravity = family == WallFamily::Gravity, leaning = family == WallFamily::Leaning,
-             cantilever = family == WallFamily::Cantilever;
+  // The boxes the shown family reads; the others are disabled.
+  const FamilyBoxes& on = families_->Of(SelectedFamily()).window.boxes;
   // Page 2.
-  t_[2]->setEnabled(gravity);
-  l_[0]->setEnabled(leaning || cantilever);
-  l_[1]->setEnabled(cantilever);
-  l_[2]->setEnabled(cantilever);
-  d_[0]->setEnabled(cantilever);
-  d_[1]->setEnabled(leaning || cantilever);
-  d_[2]->setEnabled(cantilever);
+  t_[2]->setEnabled(on.t3);
+  l_[0]->setEnabled(on.l1);
+  l_[1]->setEnabled(on.l2_l3);
+  l_[2]->setEnabled(on.l2_l3);
+  d_[0]->setEnabled(on.d0_d2_d4);
+  d_[1]->setEnabled(on.d1);
+  d_[2]->setEnabled(on.d0_d2_d4);
   d_[3]->setEnabled(false);  // D3 always repeats D1
-  d_[4]->setEnabled(cantilever);
-  b_->setEnabled(leaning);
-  q2_->setEnabled(cantilever);
+  d_[4]->setEnabled(on.d0_d2_d4);
+  b_->setEnabled(on.b);
+  q2_->setEnabled(on.q2);
   const bool key = shear_key_->isChecked();
   for (QWidget* w :
        {static_cast<QWidget*>(t5_), static_cast<QWidget*>(d5_), static_cast<QWidget*>(l5_)}) {
     w->setEnabled(key);
   }
   for (QWidget* w : shear_key_labels_) w->setEnabled(key);
-  counterfort_->setEnabled(cantilever);
-  const bool wall = cantilever && counterfort_->isChecked();
+  counterfort_->setEnabled(on.counterfort);
+  const bool wall = on.counterfort && counterfort_->isChecked();
   for (QWidget* w :
        {static_cast<QWidget*>(t6_), static_cast<QWidget*>(l6_), static_cast<QWidget*>(bs_),
         static_cast<QWidget*>(to_h0_top_), static_cast<QWidget*>(to_h1_top_)}) {
@@ -958,41 +958,42 @@ void InputWindow::ApplyEnablingRules() {
   for (QWidget* w : counterfort_labels_) w->setEnabled(wall);
 
   // Page 3.
-  kh_->setEnabled(cantilever);
-  qa_e0_->setEnabled(cantilever);
-  qa_e1_->setEnabled(cantilever);
+  kh_->setEnabled(on.seismic);
+  qa_e0_->setEnabled(on.seismic);
+  qa_e1_->setEnabled(on.seismic);
 
   // Page 4: the inputs with their labels.
-  auto enable = [this](QLineEdit* box, bool on) {
-    box->setEnabled(on);
+  auto enable = [this](QLineEdit* box, bool enabled) {
+    box->setEnabled(enabled);
     auto it = page4_labels_.find(box);
     if (it != page4_labels_.end()) {
-      for (QWidget* label : it->second) label->setEnabled(on);
+      for (QWidget* label : it->second) label->setEnabled(enabled);
     }
   };
-  enable(sigma_cat_, gravity || leaning);
-  enable(tau_a_, leaning || cantilever);
-  enable(ec_, cantilever);
-  for (QWidget* w : rebar_labels_) w->setEnabled(cantilever);
-  bar_kind_->setEnabled(cantilever);
-  bar_grade_->setEnabled(cantilever);
-  es_->setEnabled(cantilever);
-  sigma_sa_->setEnabled(cantilever);
-  sigma_saT_->setEnabled(cantilever);
-  dt_[0]->setEnabled(cantilever);
-  dt_[1]->setEnabled(cantilever);
-  design_aa_->setEnabled(cantilever);
-  enable(h_aa_, cantilever && design_aa_->isChecked());
+  enable(sigma_cat_, on.sigma_cat);
+  enable(tau_a_, on.tau_a);
+  enable(ec_, on.ec);
+  const bool bars = on.reinforcement;
+  for (QWidget* w : rebar_labels_) w->setEnabled(bars);
+  bar_kind_->setEnabled(bars);
+  bar_grade_->setEnabled(bars);
+  es_->setEnabled(bars);
+  sigma_sa_->setEnabled(bars);
+  sigma_saT_->setEnabled(bars);
+  dt_[0]->setEnabled(bars);
+  dt_[1]->setEnabled(bars);
+  design_aa_->setEnabled(bars);
+  enable(h_aa_, bars && design_aa_->isChecked());
   for (int i = 0; i < 8; ++i) {
-    bar_size_[i]->setEnabled(cantilever);
-    ctc_[i]->setEnabled(cantilever && spacing_enabled_[i]);
+    bar_size_[i]->setEnabled(bars);
+    ctc_[i]->setEnabled(bars && spacing_enabled_[i]);
   }
   UpdateSectionPicture();
 }
 
 void InputWindow::UpdateSectionPicture() {
   // The section picture explains the cantilever sections only.
-  section_picture_->setVisible(SelectedFamily() == WallFamily::Cantilever);
+  section_picture_->setVisible(families_->Of(SelectedFamily()).window.boxes.reinforcement);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1017,7 +1018,8 @@ void InputWindow::ShowBarProperties(int position) {
   bar_area_[position]->setText(Q(labels.area));
   bar_perimeter_[position]->setText(Q(labels.perimeter));
   spacing_enabled_[position] = labels.spacing_enabled;
-  ctc_[position]->setEnabled(SelectedFamily() == WallFamily::Cantilever && labels.spacing_enabled);
+  ctc_[position]->setEnabled(families_->Of(SelectedFamily()).window.boxes.reinforcement &&
+                             labels.spacing_enabled);
 }
 
 void InputWindow::OnBarKindChanged(int index) {
@@ -1083,7 +1085,10 @@ void InputWindow::OnResetToStandardConfirmed() {
   ShowInputs(in);
 }
 
-bool InputWindow::ValidateInputs() { return ktv::ValidateInputs(CollectInputs(), messages_); }
+bool InputWindow::ValidateInputs() {
+  const WindowInputs in = CollectInputs();
+  return ktv::ValidateInputs(in, families_->Of(in.family).window, messages_);
+}
 
 bool InputWindow::CheckBetaRange() { return ktv::CheckBetaRange(S(beta_->text()), messages_); }
 

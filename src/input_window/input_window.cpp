@@ -31,6 +31,7 @@
 #include "app/errors.h"
 #include "app/settings.h"
 #include "app/units.h"
+#include "families/family_table.h"
 #include "input_window/pictures.h"
 #include "input_window/verdict_panel.h"
 #include "project/project_database.h"
@@ -119,7 +120,12 @@ InputWindow::InputWindow(StartupValues startup, MessageSink& messages, FileDialo
       hooks_(std::move(hooks)),
       import_pending_(startup_.import_mode) {
   setObjectName(QStringLiteral("frm設計値入力"));
+  families_ = hooks_.families ? hooks_.families : &ProgramFamilies();
   BuildWindow();
+  for (WallFamily f : kWallFamilies) {
+    if (families_->Of(f).sketch) sketch_->SetDrawer(CodeOf(f), families_->Of(f).sketch);
+    verdicts_->SetFamily(CodeOf(f), families_->Of(f).checks, families_->Of(f).window);
+  }
   LoadWindow();
 }
 
@@ -663,7 +669,7 @@ std::array<FamilyDimensions, 3> InputWindow::FamilyMemory() const {
 void InputWindow::RunCalculation(bool print_directly) {
   CopyD1ToD3();
   WindowInputs in = CollectInputs();
-  if (!ktv::ValidateInputs(in, messages_)) return;
+  if (!ktv::ValidateInputs(in, families_->Of(in.family).window, messages_)) return;
   // The report reads the memory of a family for its figures: the shown family's entry is what
   // the boxes hold now.
   SaveShownDimensions(in);

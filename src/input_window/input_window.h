@@ -31,6 +31,8 @@ class QSettings;
 namespace ktv {
 
 class SketchPanel;
+class FamilyTable;
+struct FamilyWindow;
 class VerdictPanel;
 
 // What the report build gets from the window.
@@ -43,6 +45,8 @@ struct ReportRequest {
 
 // Connections to the parts of the program that live outside the window. Each may be left empty.
 struct InputWindowHooks {
+  // The wall families (their sketches, checks and window rules); null: the program's.
+  const FamilyTable* families = nullptr;
   // Writes the older-format record file (record_path is "RWdata02.dat" in the data folder).
   std::function<void(const WindowInputs& inputs, const QString& record_path)> export_record;
   // Fills inputs from an older-format record file (import mode, or a *.dat chosen in Open).
@@ -204,6 +208,7 @@ class InputWindow : public QMainWindow {
   QLineEdit *t6_ = nullptr, *l6_ = nullptr, *bs_ = nullptr;
   QRadioButton *to_h0_top_ = nullptr, *to_h1_top_ = nullptr;
   std::vector<QWidget*> counterfort_labels_;
+  const FamilyTable* families_ = nullptr;
   QFrame* sketch_host_ = nullptr;
   SketchPanel* sketch_ = nullptr;
   VerdictPanel* verdicts_ = nullptr;

@@ -117,10 +117,9 @@ int main(int argc, char** argv) {
   ktv::InputWindowHooks hooks;
   ktv::UseOlderFormatRecordFile(hooks);
   const ktv::FamilyTable& families = ktv::ProgramFamilies();
+  hooks.families = &families;
   ktv::UsePreviewWindow(hooks, *values, messages, dialogs, families.ReportEntries());
   ktv::InputWindow window(*values, messages, dialogs, std::move(hooks));
-  families.InstallSketches(*window.Sketch());
-  families.InstallChecks(*window.Verdicts());
   messages.SetParent(&window);
   dialogs.SetParent(&window);
   window.show();

@@ -82,10 +82,9 @@ ReportContext ReportContextOf(const ReportRequest& request, const StartupValues&
                               MessageSink* messages) {
   ReportContext context = ReportContextFor(startup, messages);
   if (request.inputs) {
-    // The boxes of the shown family are newer than its memory.
-    WindowInputs inputs = *request.inputs;
-    SaveShownDimensions(inputs);
-    context.dimensions = inputs.memory;
+    // The cover as the window shows it (the settings store holds the same since the write).
+    const WindowInputs& inputs = *request.inputs;
+    context.cover = {inputs.office_name, inputs.print_project_name, inputs.print_date};
     context.design_section_aa = inputs.design_aa;
   }
   return context;

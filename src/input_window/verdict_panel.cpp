@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "project/project_data.h"
 #include "report/chapter_kit.h"
 
 namespace ktv {
@@ -41,22 +42,19 @@ std::array<std::string, 8> PanelTexts(const CheckRow& row) {
 }
 
 WallChecks LiveChecks(const WindowInputs& inputs, const FamilyChecksEntry& entry,
-                      ProjectDatabase& scratch) {
+                      const FamilyWindow& family) {
   // As Print and Preview do: D3 repeats D1, and the shown family's memory is what its boxes hold.
   WindowInputs in = inputs;
   in.d[3] = in.d[1];
   SaveShownDimensions(in);
   RecordingMessageSink sink;
-  if (!ValidateInputs(in, sink)) {
+  if (!ValidateInputs(in, family, sink)) {
     WallChecks refused;
     refused.error = sink.shown.empty() ? std::string() : sink.shown.front().text;
     return refused;
   }
   if (!entry) return {};
-  return ChecksOrMessage([&] {
-    WriteWindowInputs(in, scratch);
-    return entry(scratch, in.design_aa);
-  });
+  return ChecksOrMessage([&] { return entry(ProjectDataOf(in), in.design_aa); });
 }
 
 VerdictPanel::VerdictPanel(QWidget* parent) : QFrame(parent) {
@@ -97,19 +95,16 @@ VerdictPanel::VerdictPanel(QWidget* parent) : QFrame(parent) {
   layout->addWidget(message_, 1);
 }
 
-void VerdictPanel::SetChecks(int family_code, FamilyChecksEntry entry) {
+void VerdictPanel::SetFamily(int family_code, FamilyChecksEntry entry, const FamilyWindow& window) {
   if (family_code >= 0 && family_code < kWallFamilyCount) {
     entries_[family_code] = std::move(entry);
+    windows_[family_code] = window;
   }
 }
 
 void VerdictPanel::Update(const WindowInputs& inputs) {
-  const FamilyChecksEntry& entry = entries_[CodeOf(inputs.family)];
-  WallChecks checks = ChecksOrMessage([&] {
-    if (!scratch_) scratch_.emplace(ProjectDatabase::CreateInMemory());
-    return LiveChecks(inputs, entry, *scratch_);
-  });
-  Show(checks);
+  const int code = CodeOf(inputs.family);
+  Show(ChecksOrMessage([&] { return LiveChecks(inputs, entries_[code], windows_[code]); }));
 }
 
 void VerdictPanel::Show(const WallChecks& checks) {

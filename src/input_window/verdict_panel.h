@@ -7,12 +7,11 @@
 // the report would refuse is shown in the panel instead of the rows.
 #include <QFrame>
 #include <array>
-#include <optional>
 
 #include "app/checks.h"
 #include "app/wall_family.h"
+#include "families/family_window.h"
 #include "input_window/window_inputs.h"
-#include "project/project_database.h"
 
 class QLabel;
 class QTableWidget;
@@ -20,10 +19,10 @@ class QTableWidget;
 namespace ktv {
 
 // The checks of the window's inputs: the window's input checks (their first message becomes the
-// error), then the inputs written to `scratch` with the window's writer and the family's entry on
-// it. An empty entry gives no rows and no error.
+// error), then the family's entry on the window's project data. An empty entry gives no rows and
+// no error.
 WallChecks LiveChecks(const WindowInputs& inputs, const FamilyChecksEntry& entry,
-                      ProjectDatabase& scratch);
+                      const FamilyWindow& family);
 
 class VerdictPanel : public QFrame {
   Q_OBJECT
@@ -31,8 +30,8 @@ class VerdictPanel : public QFrame {
  public:
   explicit VerdictPanel(QWidget* parent = nullptr);
 
-  // The checks of a family (by family code), given by the family table.
-  void SetChecks(int family_code, FamilyChecksEntry entry);
+  // The checks and window rules of a family (by family code), given by the family table.
+  void SetFamily(int family_code, FamilyChecksEntry entry, const FamilyWindow& window);
   // Recomputes from the inputs and shows the result.
   void Update(const WindowInputs& inputs);
   // Shows rows, or the error in their place.
@@ -44,7 +43,7 @@ class VerdictPanel : public QFrame {
 
  private:
   std::array<FamilyChecksEntry, kWallFamilyCount> entries_;
-  std::optional<ProjectDatabase> scratch_;  // made at the first update
+  std::array<FamilyWindow, kWallFamilyCount> windows_{};
   WallChecks shown_;
   QTableWidget* table_ = nullptr;
   QLabel* message_ = nullptr;

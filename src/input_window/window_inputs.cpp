@@ -10,12 +10,11 @@
 #include "app/standard_sizes.h"
 #include "app/units.h"
 #include "earth_pressure/earth_pressure.h"
+#include "project/project_data.h"
 #include "project/project_database.h"
 
 namespace ktv {
 namespace {
-
-constexpr double kForceFactor = 9.80665;
 
 float ToFloat(double v) {
   constexpr double kMax = std::numeric_limits<float>::max();
@@ -34,9 +33,8 @@ int16_t ToInt16(long long v) {
 
 int16_t RoundToInt16(float v) { return ToInt16(RoundHalfEven(v)); }
 
-// Metres of the database to the millimetres of the page, and back.
-float ToMm(float m) { return ToFloat(static_cast<double>(m) * 1000.0); }
-float ToM(float mm) { return ToFloat(static_cast<double>(mm) * 0.001); }
+// Metres of the database to the millimetres of the page, held within the float range.
+float ToMm(float m) { return ToFloat(MillimetresExact(m)); }
 
 int ClampIndex(int v, int count) { return std::clamp(v, 0, std::max(count - 1, 0)); }
 
@@ -87,34 +85,29 @@ WindowInputs EmptyWindowInputs() {
   return in;
 }
 
-WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& cover) {
+WindowInputs LoadWindowInputs(const ProjectData& data, const CoverSettings& cover) {
   WindowInputs in = EmptyWindowInputs();
 
-  // Project page. The name reader tolerates a damaged table and leaves the fields blank.
-  try {
-    if (auto row = db.ReadProjectName()) {
-      in.project_name = row->cname;
-      in.date = TrimBlanks(row->data);
-    }
-  } catch (const ProjectError&) {
-    in.project_name.clear();
-    in.date.clear();
+  // Project page.
+  if (const auto& row = data.name) {
+    in.project_name = row->cname;
+    in.date = TrimBlanks(row->data);
   }
   in.office_name = cover.office_name;
   in.print_project_name = cover.print_project_name;
   in.print_date = cover.print_date;
 
   // Unit system and family.
-  if (auto row = db.ReadUnit()) {
+  if (const auto& row = data.unit) {
     // The window knows one other system: any text but the CGS one is SI, and the next write
     // stores the exact SI text that the calculations look for.
     in.si = row->unit != kUnitTextCGS;
   }
   // A code outside the list is refused (UnknownFamilyError), never shown as another family.
-  in.family = StoredWallFamily(db);
+  in.family = StoredWallFamily(data);
 
   // Reinforcement.
-  if (auto row = db.ReadRebar()) {
+  if (const auto& row = data.rebar) {
     in.bar_kind = row->kind;
     in.bar_grade = row->strength;
     for (int i = 0; i < 8; ++i) {
@@ -132,7 +125,7 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
 
   // Concrete. The allowable stresses keep the two decimals they are entered with, so that
   // reloading a project never changes them.
-  if (auto row = db.ReadConcrete()) {
+  if (const auto& row = data.concrete) {
     in.fc = F(row->fc, kFmt2);
     in.ec = F(row->ec, kFmt0);
     in.sigma_ck = F(row->sigma_ck, kFmt2);
@@ -143,7 +136,7 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
   }
 
   // Soil constants and surcharges.
-  if (auto row = db.ReadSoil()) {
+  if (const auto& row = data.soil) {
     double code = ReadNumber(row->ut_kind);
     int k = static_cast<int>(std::clamp(code, 0.0, 1e6));
     in.soil_class = ClampIndex(SoilClassIndexFromUtKind(k), static_cast<int>(kSoilClasses.size()));
@@ -163,7 +156,7 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
   }
 
   // Stability limits.
-  if (auto row = db.ReadFoundation()) {
+  if (const auto& row = data.foundation) {
     in.qa_normal = F(row->r00, kFmt1);
     in.slide_normal = F(row->r01, kFmt1);
     in.qa_seismic = F(row->e00, kFmt1);
@@ -173,15 +166,17 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
   // Family memory: the standard sizes, overwritten by every stored shape.
   for (int f = 0; f < 3; ++f) {
     FamilyDimensions m = StandardDimensions(f);
-    if (auto row = db.ReadShape(f)) {
+    if (const auto& row = data.shapes[f]) {
+      // The file keeps no shear key: the standard one stays.
+      const FamilyDimensions stored = DimensionsOf(*row);
       for (int i = 0; i < 3; ++i) {
-        m.t[i] = ToMm(row->t[i]);
-        m.l[i] = ToMm(row->l[i]);
+        m.t[i] = stored.t[i];
+        m.l[i] = stored.l[i];
       }
-      m.h = ToMm(row->h);
-      for (int i = 0; i < 5; ++i) m.d[i] = ToMm(row->d[i]);
-      m.b = ToMm(row->b);
-      m.beta = row->beta;
+      m.h = stored.h;
+      for (int i = 0; i < 5; ++i) m.d[i] = stored.d[i];
+      m.b = stored.b;
+      m.beta = stored.beta;
     }
     in.memory[f] = m;
   }
@@ -189,7 +184,12 @@ WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& co
   return in;
 }
 
-void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db) {
+WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& cover) {
+  // The name reader tolerates a damaged table and leaves the fields blank.
+  return LoadWindowInputs(ReadProjectData(db, NameTable::Tolerated), cover);
+}
+
+ProjectData ProjectDataOf(const WindowInputs& in) {
   const int family = CodeOf(in.family);
   ProjectNameRow name;
   name.cname = TrimBlanks(in.project_name).empty() ? " " : in.project_name;
@@ -208,7 +208,7 @@ void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db) {
   rebar.es = Num(in.es);
   rebar.dt0 = Num(in.dt[0]);
   rebar.dt1 = Num(in.dt[1]);
-  rebar.hAA = ToM(Num(in.h_aa));
+  rebar.hAA = MetresOf(Num(in.h_aa));
   rebar.design_section_aa = in.design_aa;
   for (int i = 0; i < 8; ++i) {
     rebar.size[i] = ToInt16(in.bar_size[i]);
@@ -235,51 +235,38 @@ void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db) {
   FoundationRow foundation{Num(in.qa_normal), Num(in.slide_normal), Num(in.qa_seismic),
                            Num(in.slide_seismic)};
 
-  std::array<ShapeRow, 3> shapes;
-  for (int f = 0; f < 3; ++f) {
-    ShapeRow& row = shapes[f];
+  ProjectData data;
+  data.name = name;
+  data.unit = unit;
+  data.rebar = rebar;
+  data.concrete = concrete;
+  data.soil = soil;
+  data.foundation = foundation;
+  for (int f = 0; f < kWallFamilyCount; ++f) {
     if (f == family) {
+      // The boxes of the shown family, as typed.
+      FamilyDimensions shown;
       for (int i = 0; i < 3; ++i) {
-        row.t[i] = ToM(Num(in.t[i]));
-        row.l[i] = ToM(Num(in.l[i]));
+        shown.t[i] = Num(in.t[i]);
+        shown.l[i] = Num(in.l[i]);
       }
-      row.h = ToM(Num(in.h[0]));
-      for (int i = 0; i < 5; ++i) row.d[i] = ToM(Num(in.d[i]));
-      row.b = ToM(Num(in.b));
-      row.beta = Num(in.beta);
+      shown.h = Num(in.h[0]);
+      for (int i = 0; i < 5; ++i) shown.d[i] = Num(in.d[i]);
+      shown.b = Num(in.b);
+      shown.beta = Num(in.beta);
+      data.shapes[f] = ShapeRowOf(shown);
     } else {
-      const FamilyDimensions& m = in.memory[f];
-      for (int i = 0; i < 3; ++i) {
-        row.t[i] = ToM(m.t[i]);
-        row.l[i] = ToM(m.l[i]);
-      }
-      row.h = ToM(m.h);
-      for (int i = 0; i < 5; ++i) row.d[i] = ToM(m.d[i]);
-      row.b = ToM(m.b);
-      row.beta = m.beta;
+      ShapeRow row = ShapeRowOf(in.memory[f]);
       row.hh = 0.0f;
       row.hl = 0.0f;
+      data.shapes[f] = row;
     }
   }
+  return data;
+}
 
-  db.BeginTransaction();
-  try {
-    db.Write(name);
-    db.Write(unit);
-    db.Write(rebar);
-    db.Write(concrete);
-    db.Write(soil);
-    db.Write(foundation);
-    for (int f = 0; f < 3; ++f) db.WriteShape(f, shapes[f]);
-    db.Commit();
-  } catch (...) {
-    try {
-      db.Rollback();
-    } catch (const ProjectError&) {
-      // The first error is the one to report.
-    }
-    throw;
-  }
+void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db) {
+  WriteProjectData(ProjectDataOf(in), db);
 }
 
 CoverSettings CoverSettingsOf(const WindowInputs& in) {
@@ -386,7 +373,7 @@ void ApplySoilClassDefaults(WindowInputs& in) {
 void ConvertEnteredValues(WindowInputs& in) {
   // CGS values are written with every digit they need, so that a switch back to SI gives the
   // values as they were entered; SI values are written in their boxes' display format.
-  const double f = in.si ? kForceFactor : 1.0 / kForceFactor;
+  const double f = in.si ? kNewtonsPerKgf : 1.0 / kNewtonsPerKgf;
   const double g = in.si ? 0.1 : 10.0;
   auto scale = [](std::string& text, double factor, auto write) {
     if (!IsNumberText(text)) return;
@@ -424,13 +411,13 @@ void ConvertEnteredValues(WindowInputs& in) {
         [si = in.si](float v) { return si ? FormatValue(v, kFmt2) : ShortestForm(v); });
 }
 
-bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
-  const bool cantilever = in.family == WallFamily::Cantilever;
-  if (cantilever && !(Num(in.kh) > 0.0f)) {
+bool ValidateInputs(const WindowInputs& in, const FamilyWindow& family, MessageSink& sink) {
+  const FamilyBoxes& boxes = family.boxes;
+  if (boxes.seismic && !(Num(in.kh) > 0.0f)) {
     sink.Inform("水平設計震度khの値が不正です");
     return false;
   }
-  if (cantilever) {
+  if (boxes.reinforcement) {
     for (int i = 0; i < 8; ++i) {
       // A spacing must be positive wherever a bar is chosen; the "  -  " entry of a second
       // arrangement needs none.
@@ -453,36 +440,26 @@ bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
     sink.Inform("内部摩擦角φの入力値が不正です｡φの入力範囲は０ ＜ φ ＜ ９０です｡");
     return false;
   }
-  // The kh box is disabled for the gravity and leaning walls, so their check takes kh = 0.
-  float kh = cantilever ? Num(in.kh) : 0.0f;
+  // The kh box is disabled for the families without a seismic case, so their check takes kh = 0.
+  float kh = boxes.seismic ? Num(in.kh) : 0.0f;
   if (auto message = CheckSeismicAngle(kh, Num(in.beta), Num(in.phi))) {
     sink.Inform(*message);
     return false;
   }
-  float t1 = Num(in.t[0]), t2 = Num(in.t[1]), t3 = Num(in.t[2]);
-  float l1 = Num(in.l[0]), l2 = Num(in.l[1]), l3 = Num(in.l[2]);
-  float h = Num(in.h[0]), b = Num(in.b);
-  std::array<float, 5> d{};
-  for (int i = 0; i < 5; ++i) d[i] = Num(in.d[i]);
-  bool ok = true;
-  switch (in.family) {
-    case WallFamily::Gravity:
-      ok = h > 0 && t1 >= 0 && t2 > 0 && t3 >= 0;
-      break;
-    case WallFamily::Leaning:
-      // The wall body stands on B less L1: a base no wider than L1 leaves it no width.
-      ok = d[1] > 0 && h > 0 && b > 0 && l1 > 0 && t1 >= 0 && t2 > 0 && h > d[1] && b > l1;
-      break;
-    case WallFamily::Cantilever: {
-      float d01 = d[0] + d[1];
-      ok = d[0] > 0 && d[1] > 0 && d[2] > 0 && d[3] > 0 && d[4] > 0 && h > 0 && l1 >= 0 && l2 > 0 &&
-           l3 >= 0 && t1 >= 0 && t2 > 0 && t3 >= 0 && h >= d01 && d[1] >= d[2] && l2 >= t2;
-      break;
+  if (family.dimensions) {
+    FamilyDimensions shown;
+    for (int i = 0; i < 3; ++i) {
+      shown.t[i] = Num(in.t[i]);
+      shown.l[i] = Num(in.l[i]);
     }
-  }
-  if (!ok) {
-    sink.Inform("寸法の入力値が不正です。");
-    return false;
+    shown.h = Num(in.h[0]);
+    for (int i = 0; i < 5; ++i) shown.d[i] = Num(in.d[i]);
+    shown.b = Num(in.b);
+    shown.beta = Num(in.beta);
+    if (auto message = family.dimensions(shown)) {
+      sink.Inform(*message);
+      return false;
+    }
   }
   // Inputs the calculations divide by or check against: a value of 0 or below gives a report
   // of zero weights or a verdict against 0, so it is refused by the name of its box.
@@ -495,16 +472,16 @@ bool ValidateInputs(const WindowInputs& in, MessageSink& sink) {
       {&in.qa_normal, "地盤の許容支持力度qa(常時)"},
       {&in.slide_normal, "滑動に対する安全率(常時)"},
   };
-  if (cantilever) {
+  if (boxes.seismic) {
     required.push_back({&in.qa_seismic, "地盤の許容支持力度qa(地震時)"});
     required.push_back({&in.slide_seismic, "滑動に対する安全率(地震時)"});
   }
   required.push_back({&in.gamma_c, "ｺﾝｸﾘｰﾄ単位重量γc"});
-  if (in.family == WallFamily::Leaning) {
+  if (boxes.body_allowables_required) {
     required.push_back({&in.sigma_cac, "ｺﾝｸﾘｰﾄ許容圧縮応力度σcac"});
     required.push_back({&in.tau_a, "ｺﾝｸﾘｰﾄ許容せん断応力度τa"});
   }
-  if (cantilever) {
+  if (boxes.reinforcement) {
     required.push_back({&in.sigma_sa, "A-A'配筋1(σsa)"});
     required.push_back({&in.sigma_saT, "C-C'配筋1(σsa)"});
   }

@@ -8,11 +8,13 @@
 #include "app/messages.h"
 #include "app/standard_sizes.h"
 #include "app/wall_family.h"
+#include "families/family_window.h"
 #include "sketch/sketch_common.h"  // IsNumberText and CheckBetaRange, shared with the sketches
 
 namespace ktv {
 
 class ProjectDatabase;
+struct ProjectData;
 
 inline constexpr int kShapePage = 1;
 
@@ -90,10 +92,15 @@ struct CoverSettings {
 // The inputs that a project file does not hold (H1, W0, the shear-key and counterfort options,
 // T6, L6, Bs) start from their defaults, so that nothing of the previously shown project
 // stays behind. Throws ProjectError.
+WindowInputs LoadWindowInputs(const ProjectData& data, const CoverSettings& cover);
+// The same from a database; a damaged project-name table leaves name and date blank.
 WindowInputs LoadWindowInputs(const ProjectDatabase& db, const CoverSettings& cover);
 
-// Writes every table under the one-row convention, in one transaction. The current family's
-// shape row comes from the boxes, the other two from the memory. Throws ProjectError.
+// The project the window holds, as the calculations and the database take it: every table, the
+// current family's shape row from the boxes, the other two from the memory.
+ProjectData ProjectDataOf(const WindowInputs& in);
+
+// Writes ProjectDataOf(in) under the one-row convention, in one transaction. Throws ProjectError.
 void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db);
 
 CoverSettings CoverSettingsOf(const WindowInputs& in);
@@ -120,9 +127,10 @@ void ApplySoilClassDefaults(WindowInputs& in);
 // Converts the entered values to the unit system now selected (`in.si`).
 void ConvertEnteredValues(WindowInputs& in);
 
-// The checks before Print and Preview; the first failure beeps, shows its message and gives
+// The checks before Print and Preview, with the rules of the shown family (its boxes and its
+// dimension check, from the family table); the first failure beeps, shows its message and gives
 // false.
-bool ValidateInputs(const WindowInputs& in, MessageSink& sink);
+bool ValidateInputs(const WindowInputs& in, const FamilyWindow& family, MessageSink& sink);
 
 // The number a box's text holds (leading-number rule) as the 32-bit value every calculation sees;
 // texts beyond the float range are held at its limit rather than becoming infinite.

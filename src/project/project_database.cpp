@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/safe_text.h"
+#include "project/project_data.h"
 
 namespace ktv {
 namespace {
@@ -708,19 +709,6 @@ std::string CreateTablesSql() {
 
 }  // namespace
 
-ProjectDatabase ProjectDatabase::CreateInMemory() {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    throw ProjectError("a project in memory cannot be opened");
-  }
-  sqlite3_extended_result_codes(db, 1);
-  ProjectDatabase pd(db, ":memory:");
-  pd.Exec(CreateTablesSql());
-  pd.CheckSchema();
-  return pd;
-}
-
 void CreateProjectDatabase(const std::string& path) {
   std::error_code ec;
   std::filesystem::remove(path, ec);
@@ -779,19 +767,11 @@ void CheckWorkingDatabase(const std::string& path) {
 }
 
 WallFamily StoredWallFamily(const ProjectDatabase& db) {
-  const auto unit = db.ReadUnit();
-  const auto name = db.ReadProjectName();
-  auto require = [&](int code, const char* field) {
-    const std::optional<WallFamily> family = WallFamilyFromCode(code);
-    if (!family) {
-      throw UnknownFamilyError(FileFault::kUnknownFamily, {db.path(), std::to_string(code), field});
-    }
-    return *family;
-  };
-  const std::optional<WallFamily> shape =
-      name ? std::optional(require(name->shape, "tbl工事名.形状")) : std::nullopt;
-  if (unit) return require(unit->kisk, "tbl単位系及び形式.Kisk");
-  return shape.value_or(WallFamily::Gravity);
+  ProjectData data;
+  data.file = db.path();
+  data.unit = db.ReadUnit();
+  data.name = db.ReadProjectName();
+  return StoredWallFamily(data);
 }
 
 void CopyProjectFile(const std::string& from, const std::string& to) {

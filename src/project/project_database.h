@@ -27,12 +27,16 @@ struct ProjectNameRow {
   std::string cname;  // CName
   std::string data;   // Data (date text)
   int16_t shape = 0;  // 形状
+
+  bool operator==(const ProjectNameRow&) const = default;
 };
 
 // tbl単位系及び形式
 struct UnitRow {
   std::string unit = "SI 単位";  // Unit
   int16_t kisk = 0;              // Kisk
+
+  bool operator==(const UnitRow&) const = default;
 };
 
 // tbl鉄筋
@@ -50,6 +54,8 @@ struct RebarRow {
   // chkhAA: design section A-A′ of the stem (1 checked, 0 not). Files written before the field
   // existed read as unchecked; writing such a file adds the field.
   bool design_section_aa = false;
+
+  bool operator==(const RebarRow&) const = default;
 };
 
 // tblコンクリート
@@ -61,6 +67,8 @@ struct ConcreteRow {
   float sigma_cat = 0;  // σcat
   float tau_a = 0;      // τa
   float gamma_c = 0;    // γc
+
+  bool operator==(const ConcreteRow&) const = default;
 };
 
 // tbl単位体積重量及び土質定数
@@ -75,6 +83,8 @@ struct SoilRow {
   float nu1 = 0, nu2 = 0, nu3 = 0;  // ν1..ν3
   float ko = 0;                     // Ko
   float kh = 0;                     // Kh
+
+  bool operator==(const SoilRow&) const = default;
 };
 
 // tbl基礎の安定
@@ -83,6 +93,8 @@ struct FoundationRow {
   float r01 = 0;  // sliding safety factor, normal case
   float e00 = 0;  // qa, seismic case
   float e01 = 0;  // sliding safety factor, seismic case
+
+  bool operator==(const FoundationRow&) const = default;
 };
 
 // tbl形状サイズ_重力式 / _もたれ式 / _逆T順L逆L式, metres and degrees.
@@ -95,6 +107,8 @@ struct ShapeRow {
   std::array<float, 5> d{};  // D00..D04
   float b = 0;
   float beta = 0;  // β
+
+  bool operator==(const ShapeRow&) const = default;
 };
 
 // Table names.
@@ -118,9 +132,6 @@ class ProjectDatabase {
   // the engine's shared-memory index of a WAL file. Committed WAL frames are read; a file left
   // half-written by a program that died (a hot rollback journal) is refused.
   static ProjectDatabase OpenReadOnly(const std::string& path);
-  // A private project held in memory with the nine empty tables; it touches no file and is gone
-  // when closed (the verdict panel writes the window's inputs into one on every edit).
-  static ProjectDatabase CreateInMemory();
   ProjectDatabase(ProjectDatabase&& other) noexcept;
   ProjectDatabase& operator=(ProjectDatabase&& other) noexcept;
   ProjectDatabase(const ProjectDatabase&) = delete;

@@ -9,7 +9,7 @@
 
 namespace ktv {
 
-float Millimetres(float metres) { return StoreFloat(static_cast<double>(metres) * 1000); }
+float Millimetres(float metres) { return MillimetresOf(metres); }
 
 std::string SlopeText(double ratio) { return "1：" + FormatValue(ratio, kFmt2); }
 

@@ -156,8 +156,12 @@ QLabel* Caption(QWidget* parent, const char* name, const char* text) {
 ReportContext ReportContextFor(const StartupValues& startup, MessageSink* sink) {
   ReportContext context;
   context.working_database_path = startup.working_database_path.toStdString();
-  context.read_copy_database_path = startup.read_copy_database_path.toStdString();
   context.sink = sink;
+  // The cover switches as the window last stored them.
+  auto settings = OpenUserSettings();
+  context.cover.office_name = settings->value(kKeyOfficeName, QString()).toString().toStdString();
+  context.cover.print_office_name = settings->value(kKeyPrintOfficeName, 1).toBool();
+  context.cover.print_date = settings->value(kKeyPrintDate, 1).toBool();
   return context;
 }
 

@@ -49,8 +49,8 @@ struct PreviewOptions {
   std::array<int, 4> font_sizes = kDefaultReportFontSizes;
 };
 
-// The report context of the program: the working and read-copy databases of the start-up
-// values.
+// The report context of the program: the working database of the start-up values and the cover
+// switches of the settings store.
 ReportContext ReportContextFor(const StartupValues& startup, MessageSink* sink);
 // The options of the program: the start-up font sizes, PDFs proposed in the saved-data folder,
 // the default printer; the caller adds the family entries.

@@ -1,11 +1,8 @@
 #include "report/report_build.h"
 
-#include <QString>
-#include <QVariant>
 #include <exception>
 
 #include "app/messages.h"
-#include "app/settings.h"
 #include "project/project_database.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
@@ -33,21 +30,22 @@ void ApplyPageSetup(ReportWriter& writer, int phase, const std::string& project_
   }
 }
 
-CoverData ReadCoverData(const std::string& working_database_path) {
+CoverData CoverDataOf(const ProjectData& project, const CoverOptions& options) {
   CoverData data;
   data.title = kFullTitle;
-  // A database that cannot be read ends the build (ProjectError): a report whose cover and
-  // headers lost the project name must not pass for a complete one.
-  ProjectDatabase db = ProjectDatabase::Open(working_database_path);
-  if (auto row = db.ReadProjectName()) {
-    data.project_name = row->cname;
-    data.date_text = row->data;
+  if (project.name) {
+    data.project_name = project.name->cname;
+    data.date_text = project.name->data;
   }
-  auto settings = OpenUserSettings();
-  data.office_name = settings->value(kKeyOfficeName, QString()).toString().toStdString();
-  data.print_office_name = settings->value(kKeyPrintOfficeName, 1).toBool();
-  data.print_date = settings->value(kKeyPrintDate, 1).toBool();
+  data.office_name = options.office_name;
+  data.print_office_name = options.print_office_name;
+  data.print_date = options.print_date;
   return data;
+}
+
+ProjectData ProjectForReport(const ReportContext& context) {
+  if (context.project) return *context.project;
+  return ReadProjectData(ProjectDatabase::Open(context.working_database_path));
 }
 
 DocumentProperties DeliveryProperties(const DocumentProperties& written, const CoverData& cover,
@@ -77,9 +75,10 @@ ReportBuildResult BuildReport(ReportWriter& writer, WallFamily wall_family,
     std::string results;
     ReportContext run = context;
     run.results_json = &results;
+    run.project = ProjectForReport(context);
     ApplyPageSetup(writer, kPageSetupDocument, "", "");
     writer.BeginDocument();
-    CoverData cover = ReadCoverData(context.working_database_path);
+    CoverData cover = CoverDataOf(*run.project, context.cover);
     result.project_name = cover.project_name;
     ApplyPageSetup(writer, kPageSetupCover, cover.project_name, cover.title);
     WriteCoverPage(writer, cover, wall_family);

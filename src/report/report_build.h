@@ -19,10 +19,14 @@ inline constexpr int kPageSetupReport = 2;    // header "工事名：" + name | 
 void ApplyPageSetup(ReportWriter& writer, int phase, const std::string& project_name,
                     const std::string& title);
 
-// Project name and date from tbl工事名 of the working database (blank for an empty table; a
-// database that cannot be read throws ProjectError), the office name and the two cover switches
-// from the settings store, the title from the program title.
-CoverData ReadCoverData(const std::string& working_database_path);
+// Project name and date from the project's tbl工事名 (blank for an empty table), the office name
+// and the two cover switches as the caller chose them, the title from the program title.
+CoverData CoverDataOf(const ProjectData& project, const CoverOptions& options);
+
+// The project of a build: the context's own, or the working database read once (a database that
+// cannot be read throws ProjectError: a report whose cover lost the project name must not pass
+// for a complete one).
+ProjectData ProjectForReport(const ReportContext& context);
 
 struct ReportBuildResult {
   // True when the document was built to its end. False when the build stopped: the writer then

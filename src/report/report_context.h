@@ -3,25 +3,43 @@
 // caller of the build supplies (the report itself names no family).
 #include <array>
 #include <functional>
+#include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "app/checks.h"
 #include "app/messages.h"
-#include "app/standard_sizes.h"
 #include "app/wall_family.h"
+#include "project/project_data.h"
 
 namespace ktv {
 
 class ReportWriter;
 
+// What the cover prints besides the project's name and date: the caller's choice (the window's
+// settings, or the batch command's options), never read from the settings store by the build.
+struct CoverOptions {
+  std::string office_name;
+  bool print_office_name = true;  // the 事務所名 line
+  bool print_date = true;         // the 日付 line
+};
+
+// Facts of a computed wall for the summary table, from the family's results.
+struct WallFacts {
+  std::string form;         // "重力式", "もたれ式", "逆T形", "L形", "逆L形"
+  std::optional<double> h;  // wall height H, m
+  std::optional<double> b;  // base width B, m
+};
+
 struct ReportContext {
-  std::string working_database_path;    // Data.mdb
-  std::string read_copy_database_path;  // Data3.mdb (the cantilever family's private copy)
-  MessageSink* sink = nullptr;          // may be null
-  // Facts of the input window that some chapters print: the per-family memory of dimensions
-  // (millimetres and degrees, by family code) and the check box of the intermediate stem section
-  // (chkhAA). The batch command fills them from the project file.
-  std::array<FamilyDimensions, kWallFamilyCount> dimensions{};
+  // The project: read once from the working database by the build (or given by the caller), and
+  // what every entry reads its inputs from.
+  std::string working_database_path;   // Data.mdb
+  std::optional<ProjectData> project;  // set: used instead of reading the working database
+  CoverOptions cover;
+  MessageSink* sink = nullptr;  // may be null
+  // The window's check box of the intermediate stem section (chkhAA); the batch command takes it
+  // from the project file.
   bool design_section_aa = false;
   // When set, the entry stores here its results as a JSON object, from the same calculation that
   // wrote the chapters.
@@ -29,7 +47,15 @@ struct ReportContext {
   // When set, the entry stores here every check of the wall (value, limit, verdict), from the same
   // calculation; the batch command's summary table is made of them.
   WallChecks* checks = nullptr;
+  // When set, the entry stores here the wall's form and main dimensions.
+  WallFacts* facts = nullptr;
 };
+
+// What an entry reads: the project of the context, which BuildReport always sets.
+inline const ProjectData& ProjectOf(const ReportContext& context) {
+  if (!context.project) throw std::logic_error("the report has no project to read");
+  return *context.project;
+}
 
 // Writes the chapters of one wall family after the cover and the first page break. A
 // CalculationError (or any other exception) ends the build.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "app/units.h"
+
 namespace ktv {
 
 float Coordinate(double value) { return CheckedValue(value, "a sketch coordinate"); }
@@ -12,7 +14,7 @@ float SketchScale(float size_value, float family_constant, float zoom_offset, fl
 }
 
 float ScaledLength(float millimetres, float s) {
-  const float metres = static_cast<float>(static_cast<double>(millimetres) * 0.001);
+  const float metres = MetresOf(millimetres);
   return Coordinate(static_cast<double>(metres) * s);
 }
 

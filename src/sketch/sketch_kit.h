@@ -20,6 +20,7 @@
 //               });
 //   }
 #include <exception>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -29,6 +30,12 @@
 #include "sketch/sketch_common.h"
 
 namespace ktv {
+
+// A family's drawing operation: draws `inputs` on the canvas with the zoom offset Z of the family
+// and handles its own errors through the sink. Each family's lives in its folder; the family
+// table hands them to the sketch panel.
+using SketchDrawer = std::function<void(SketchCanvas& vd, const SketchInputs& inputs,
+                                        float scale_offset, MessageSink& sink)>;
 
 // A coordinate or length of the drawing; throws SketchError when it is not a finite float.
 float Coordinate(double value);

@@ -10,6 +10,7 @@
 #include "app/standard_sizes.h"
 #include "sketch/sketch_canvas.h"
 #include "sketch/sketch_common.h"
+#include "sketch/sketch_kit.h"
 
 class QCheckBox;
 class QPushButton;
@@ -17,11 +18,6 @@ class QPushButton;
 namespace ktv {
 
 class SketchView;
-
-// A family's drawing operation: draws `inputs` on the canvas with the zoom offset Z of the family
-// and handles its own errors through the sink.
-using SketchDrawer = std::function<void(SketchCanvas& vd, const SketchInputs& inputs,
-                                        float scale_offset, MessageSink& sink)>;
 
 // Question of the "標準図" button.
 inline constexpr const char* kResetToStandardQuestion =

@@ -69,7 +69,6 @@ class WindowTest : public ::testing::Test {
     window_.reset();
     window_ =
         std::make_unique<InputWindow>(install_->StartUp(), messages_, dialogs_, std::move(hooks));
-    ProgramFamilies().InstallSketches(*window_->Sketch());  // as main gives them
     window_->show();
     window_->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
@@ -340,7 +339,10 @@ TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
   Type("txtT(1)", "0");
   messages_.Clear();
   Trigger("Print");
-  ASSERT_EQ(messages_.Texts(), std::vector<std::string>{"寸法の入力値が不正です。"});
+  // The refusal names the dimension as the page labels it.
+  ASSERT_EQ(
+      messages_.Texts(),
+      std::vector<std::string>{"寸法の入力値が不正です。\r\nT2 ＞ 0 となるように入力して下さい。"});
   EXPECT_FALSE(StoredName().has_value());
   EXPECT_TRUE(reports.empty());
 

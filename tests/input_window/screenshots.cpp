@@ -29,8 +29,6 @@ int main(int argc, char** argv) {
   ScriptedMessages messages;
   ScriptedDialogs dialogs;
   ktv::InputWindow window(install.Values(), messages, dialogs);
-  ktv::ProgramFamilies().InstallSketches(*window.Sketch());
-  ktv::ProgramFamilies().InstallChecks(*window.Verdicts());
   window.show();
   QTest::qWait(200);
   // The wall page of every family with its standard section.

@@ -68,8 +68,6 @@ class VerdictPanelTest : public ::testing::Test {
     const StartupValues values = install_->StartUp();
     fs::copy_file(fixture.path, install_->Working(), fs::copy_options::overwrite_existing);
     window_ = std::make_unique<InputWindow>(values, messages_, dialogs_);
-    ProgramFamilies().InstallSketches(*window_->Sketch());
-    ProgramFamilies().InstallChecks(*window_->Verdicts());
     window_->show();  // as main does: the first rows come when the window is shown
     return *window_;
   }
@@ -204,6 +202,20 @@ TEST_F(VerdictPanelTest, WhatTheReportRefusesShowsItsMessageInsteadOfRows) {
        {{"txtEc", "0"}},
        "鉄筋コンクリートのヤング係数に0が入力されています。\r\n"
        "鉄筋コンクリートのヤング係数には0以上の値を入力して下さい。"},
+      // The family's dimension check names the dimension that fails.
+      {&kLeaning,
+       {{"txtB", "500"}},
+       "寸法の入力値が不正です。\r\nB ＞ L1 となるように入力して下さい。"},
+      // A value past the limits of the calculation names the box as labelled and its unit,
+      // never a table, a field or a database.
+      {&kGravity,
+       {{"txtH(0)", "2000000"}},
+       "H0の値 2000000 mm は範囲［-1000000 ～ 1000000 mm］の外にあります。",
+       true},
+      {&kCantilever,
+       {{"txtγ", "1500"}},
+       "単位重量γの値 1500 は範囲［0 ～ 1000］の外にあります。",
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -211,6 +223,8 @@ TEST_F(VerdictPanelTest, WhatTheReportRefusesShowsItsMessageInsteadOfRows) {
     ASSERT_FALSE(Panel().rows.empty());
     for (const auto& [box, text] : c.boxes) Type(box, text);
     EXPECT_EQ(Panel().error, c.message);
+    EXPECT_EQ(Panel().error.find("tbl"), std::string::npos);
+    EXPECT_EQ(Panel().error.find(":memory:"), std::string::npos);
     EXPECT_TRUE(Panel().rows.empty());
     EXPECT_EQ(W().Verdicts()->Message()->text().toStdString(), c.message);
     EXPECT_FALSE(W().Verdicts()->Table()->isVisibleTo(W().Verdicts()));

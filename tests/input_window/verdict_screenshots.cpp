@@ -43,8 +43,6 @@ int main(int argc, char** argv) {
     ScriptedMessages messages;
     ScriptedDialogs dialogs;
     ktv::InputWindow window(values, messages, dialogs);
-    ktv::ProgramFamilies().InstallSketches(*window.Sketch());
-    ktv::ProgramFamilies().InstallChecks(*window.Verdicts());
     if (wall.section_aa) {
       window.findChild<QCheckBox*>(QStringLiteral("chkhAA"))->setChecked(true);
     }

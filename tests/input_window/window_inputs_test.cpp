@@ -7,6 +7,7 @@
 #include <random>
 
 #include "app/standard_sizes.h"
+#include "families/family_table.h"
 #include "input_window/older_record_mapping.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
@@ -527,7 +528,7 @@ TEST_P(Validation, FirstFailureShowsItsMessage) {
   WindowInputs in = ValidProject(c.family);
   c.change(in);
   RecordingMessageSink sink;
-  bool ok = ValidateInputs(in, sink);
+  bool ok = ValidateInputs(in, ProgramFamilies().Of(in.family).window, sink);
   if (c.message == nullptr) {
     EXPECT_TRUE(ok);
     EXPECT_TRUE(sink.shown.empty());
@@ -541,7 +542,6 @@ TEST_P(Validation, FirstFailureShowsItsMessage) {
   EXPECT_EQ(sink.beeps, 1);
 }
 
-const char* const kDims = "寸法の入力値が不正です。";
 const char* const kSpacing = "@の入力値が不正です";
 const char* const kPhi = "内部摩擦角φの入力値が不正です｡φの入力範囲は０ ＜ φ ＜ ９０です｡";
 
@@ -611,34 +611,53 @@ INSTANTIATE_TEST_SUITE_P(Cases, Validation,
                                      "φでなければならない。\r\n"
                                      "したがってφ=30.00°だからβは29.00°以下でなければならない。"},
                                  ValidationCase{"GravityT2Zero", kGravity,
-                                                [](WindowInputs& in) { in.t[1] = "0"; }, kDims},
+                                                [](WindowInputs& in) { in.t[1] = "0"; },
+                                                "寸法の入力値が不正です。\r\nT2 ＞ 0 "
+                                                "となるように入力して下さい。"},
                                  ValidationCase{"GravityT3Negative", kGravity,
-                                                [](WindowInputs& in) { in.t[2] = "-1"; }, kDims},
+                                                [](WindowInputs& in) { in.t[2] = "-1"; },
+                                                "寸法の入力値が不正です。\r\nT3 ≧ 0 "
+                                                "となるように入力して下さい。"},
                                  ValidationCase{"GravityHZero", kGravity,
-                                                [](WindowInputs& in) { in.h[0] = "abc"; }, kDims},
+                                                [](WindowInputs& in) { in.h[0] = "abc"; },
+                                                "寸法の入力値が不正です。\r\nH0 ＞ 0 "
+                                                "となるように入力して下さい。"},
                                  ValidationCase{"LeaningHNotAboveD1", kLeaning,
-                                                [](WindowInputs& in) { in.h[0] = "1000"; }, kDims},
+                                                [](WindowInputs& in) { in.h[0] = "1000"; },
+                                                "寸法の入力値が不正です。\r\nH0 ＞ D1 "
+                                                "となるように入力して下さい。"},
                                  ValidationCase{"LeaningBZero", kLeaning,
-                                                [](WindowInputs& in) { in.b = "0"; }, kDims},
+                                                [](WindowInputs& in) { in.b = "0"; },
+                                                "寸法の入力値が不正です。\r\nB ＞ 0 "
+                                                "となるように入力して下さい。"},
                                  ValidationCase{"CantileverHBelowD0PlusD1", kCantilever,
                                                 [](WindowInputs& in) {
                                                   in.d[0] = "500";
                                                   in.d[1] = "600";
                                                   in.h[0] = "1000";
                                                 },
-                                                kDims},
+                                                "寸法の入力値が不正です。\r\nH0 ≧ D0 ＋ D1 "
+                                                "となるように入力して下さい。"},
                                  ValidationCase{"CantileverHEqualsD0PlusD1", kCantilever,
                                                 [](WindowInputs& in) { in.h[0] = "1100"; },
                                                 nullptr},
                                  ValidationCase{"CantileverD2AboveD1", kCantilever,
-                                                [](WindowInputs& in) { in.d[2] = "700"; }, kDims},
+                                                [](WindowInputs& in) { in.d[2] = "700"; },
+                                                "寸法の入力値が不正です。\r\nD1 ≧ D2 "
+                                                "となるように入力して下さい。"},
                                  ValidationCase{"CantileverL2BelowT2", kCantilever,
-                                                [](WindowInputs& in) { in.l[1] = "300"; }, kDims},
+                                                [](WindowInputs& in) { in.l[1] = "300"; },
+                                                "寸法の入力値が不正です。\r\nL2 ≧ T2 "
+                                                "となるように入力して下さい。"},
                                  ValidationCase{"CantileverD3Zero", kCantilever,
-                                                [](WindowInputs& in) { in.d[3] = "0"; }, kDims},
+                                                [](WindowInputs& in) { in.d[3] = "0"; },
+                                                "寸法の入力値が不正です。\r\nD3 ＞ 0 "
+                                                "となるように入力して下さい。"},
                                  // A leaning wall body stands on B less L1.
                                  ValidationCase{"LeaningBEqualsL1", kLeaning,
-                                                [](WindowInputs& in) { in.b = in.l[0]; }, kDims},
+                                                [](WindowInputs& in) { in.b = in.l[0]; },
+                                                "寸法の入力値が不正です。\r\nB ＞ L1 "
+                                                "となるように入力して下さい。"},
                                  ValidationCase{
                                      "EsZero", kCantilever, [](WindowInputs& in) { in.es = "0"; },
                                      "鉄筋コンクリートのヤング係数に0が入力されています。\r\n"

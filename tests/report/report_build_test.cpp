@@ -9,6 +9,7 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "page_inspect.h"
+#include "project/project_data.h"
 #include "project/project_database.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
@@ -52,10 +53,10 @@ FamilyEntryTable OneEntry(
 }
 
 TEST_F(ReportBuild, CoverThenHeaderedReportPagesNumberedFromOne) {
-  Store(kKeyOfficeName, QString::fromUtf8("設計室"));
-  std::string seen;  // the database the entry was given
+  context_.cover.office_name = "設計室";
+  std::string seen;  // the project the entry was given
   auto entries = OneEntry(0, [&](ReportWriter& w, const ReportContext& c) {
-    seen = c.working_database_path;
+    seen = ProjectOf(c).name->cname;
     w.Paragraph("重力式擁壁の設計計算");
     w.NewPage();
     w.Paragraph("p2");
@@ -63,7 +64,7 @@ TEST_F(ReportBuild, CoverThenHeaderedReportPagesNumberedFromOne) {
   ReportWriter w;
   ReportBuildResult r = BuildReport(w, WallFamily::Gravity, context_, entries);
   ASSERT_TRUE(r.complete) << r.error;
-  EXPECT_EQ(seen, context_.working_database_path);
+  EXPECT_EQ(seen, "市道１号線擁壁工事");
   EXPECT_EQ(r.page_count, 3);
   EXPECT_EQ(r.report_pages, 2);
   EXPECT_EQ(r.project_name, "市道１号線擁壁工事");
@@ -93,23 +94,28 @@ TEST_F(ReportBuild, CoverThenHeaderedReportPagesNumberedFromOne) {
   EXPECT_NE(page1.find("\n1\n"), std::string::npos) << page1;
 }
 
-TEST_F(ReportBuild, CoverSwitchesComeFromTheSettings) {
-  Store(kKeyPrintOfficeName, 0);
-  Store(kKeyPrintDate, "0");
-  CoverData d = ReadCoverData(db_path_);
+// The cover prints what the caller chose, never what the settings store of the account holds.
+TEST_F(ReportBuild, CoverSwitchesComeFromTheCallerNotTheSettings) {
+  Store(kKeyOfficeName, QString::fromUtf8("設定の事務所"));
+  Store(kKeyPrintDate, "1");
+  const ProjectData project = ReadProjectData(ProjectDatabase::Open(db_path_));
+  CoverData d = CoverDataOf(project, {"設計室", false, false});
   EXPECT_FALSE(d.print_office_name);
   EXPECT_FALSE(d.print_date);
+  EXPECT_EQ(d.office_name, "設計室");
   EXPECT_EQ(d.title, kFullTitle);
-  Store(kKeyPrintOfficeName, -1);  // the old "True"
-  EXPECT_TRUE(ReadCoverData(db_path_).print_office_name);
   ReportWriter w;
-  Store(kKeyPrintOfficeName, 0);
+  context_.cover = {"設計室", false, false};
   ASSERT_TRUE(BuildReport(w, WallFamily::Gravity, context_, OneEntry(0)).complete);
   for (const TextRun& r : BodyRuns(w.Pages()[0])) EXPECT_LT(r.y, 14500) << r.text;
+  context_.cover = {};
+  ReportWriter w2;
+  ASSERT_TRUE(BuildReport(w2, WallFamily::Gravity, context_, OneEntry(0)).complete);
+  EXPECT_EQ(PageText(w2.Pages()[0]).find("設定の事務所"), std::string::npos);
 }
 
 TEST_F(ReportBuild, SwitchesDefaultToOnAndTheOfficeToEmpty) {
-  CoverData d = ReadCoverData(db_path_);
+  CoverData d = CoverDataOf(ReadProjectData(ProjectDatabase::Open(db_path_)), {});
   EXPECT_TRUE(d.print_office_name);
   EXPECT_TRUE(d.print_date);
   EXPECT_EQ(d.office_name, "");
@@ -128,9 +134,9 @@ TEST_F(ReportBuild, AnUnreadableDatabaseEndsTheBuildAndAnEmptyProjectTableIsBlan
       std::fputs("not a database", f);
       std::fclose(f);
     }
-    EXPECT_THROW(ReadCoverData(path), ProjectError);
     ReportContext c = context_;
     c.working_database_path = path;
+    EXPECT_THROW(ProjectForReport(c), ProjectError);
     bool entry_ran = false;
     ReportWriter w;
     ReportBuildResult r =
@@ -143,7 +149,7 @@ TEST_F(ReportBuild, AnUnreadableDatabaseEndsTheBuildAndAnEmptyProjectTableIsBlan
     EXPECT_TRUE(w.Pages().empty());
   }
   CreateProjectDatabase(db_path_);
-  const CoverData d = ReadCoverData(db_path_);
+  const CoverData d = CoverDataOf(ProjectForReport(context_), {});
   EXPECT_EQ(d.project_name, "");
   EXPECT_EQ(d.date_text, "");
   ReportWriter w;

@@ -260,16 +260,12 @@ TEST(ReportDemo, DocumentRendersToPdfAndPngWithRealText) {
   const std::string db = (dir.path() + "/Data.mdb").toStdString();
   CreateProjectDatabase(db);
   ProjectDatabase::Open(db).Write(ProjectNameRow{"県道３２号線道路改良工事", "令和6年4月1日", 0});
-  {
-    auto s = OpenUserSettings();
-    s->setValue(kKeyOfficeName, QString::fromUtf8("株式会社　擁壁設計"));
-  }
-
   FamilyEntryTable entries{};
   entries[kGravity] = DemoChapters;
   ReportWriter w;
   ReportContext context;
   context.working_database_path = db;
+  context.cover.office_name = "株式会社　擁壁設計";
   ReportBuildResult r = BuildReport(w, WallFamily::Gravity, context, entries);
   ASSERT_TRUE(r.complete) << r.error;
   ASSERT_EQ(r.page_count, 4) << DocumentText(w);

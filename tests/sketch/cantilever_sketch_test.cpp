@@ -1,4 +1,4 @@
-#include "sketch/cantilever_sketch.h"
+#include "families/cantilever/cantilever_sketch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sketch/gravity_sketch.h"
+#include "families/gravity/gravity_sketch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sketch/leaning_sketch.h"
+#include "families/leaning/leaning_sketch.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@
 
 #include "app/messages.h"
 #include "families/family_table.h"
-#include "sketch/gravity_sketch.h"
+#include "families/gravity/gravity_sketch.h"
 #include "sketch/sketch_view.h"
 #include "sketch_test_support.h"
 
@@ -58,7 +58,7 @@ class SketchPanelTest : public ::testing::Test {
  protected:
   SketchPanelTest() : panel(sink) {
     inputs = StandardGravityInputs();
-    ProgramFamilies().InstallSketches(panel);
+    for (WallFamily f : kWallFamilies) panel.SetDrawer(CodeOf(f), ProgramFamilies().Of(f).sketch);
     panel.SetInputSource([this] { return inputs; });
     QObject::connect(&panel, &SketchPanel::sketchDrawn, [this] { ++draws; });
     panel.resize(420, 480);

@@ -47,7 +47,6 @@ void Build(const std::string& project, WallFamily family, ReportWriter& writer) 
   std::filesystem::copy_file(project, working, std::filesystem::copy_options::overwrite_existing);
   ReportContext context;
   context.working_database_path = working;
-  context.read_copy_database_path = working + ".read";
   const ReportBuildResult r =
       BuildReport(writer, family, context, ProgramFamilies().ReportEntries());
   ASSERT_TRUE(r.complete) << r.error;

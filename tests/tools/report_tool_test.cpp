@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSettings>
 #include <QThread>
 #include <algorithm>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "app/standard_sizes.h"
 #include "families/family_table.h"
 #include "gravity_fixture.h"
@@ -343,6 +345,52 @@ TEST(ReportTool, JsonIsWhatTheFamilyEntryGives) {
   ASSERT_EQ(text.status, kExitOk) << text.err;
   EXPECT_NE(text.out.find("もたれ式"), std::string::npos);
   EXPECT_EQ(text.out.find("重力式擁壁の設計計算"), std::string::npos);
+}
+
+// The cover prints what the options say, whatever the settings store of the account holds: the
+// same project and options give the same report everywhere.
+TEST(ReportTool, TheCoverComesFromTheOptionsNeverFromTheSettings) {
+  const QString settings_dir = QString::fromStdString(kOut + "/cover_settings");
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_dir);
+  {
+    auto settings = OpenUserSettings();
+    settings->setValue(kKeyOfficeName, QString::fromUtf8("設定の事務所"));
+    settings->setValue(kKeyPrintDate, "0");
+    settings->sync();
+  }
+  auto cover = [](std::vector<std::string> options) {
+    std::vector<std::string> args = {Fixture(true), "--text", "-"};
+    args.insert(args.end(), options.begin(), options.end());
+    const ToolRun r = Tool(args);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    return r.out.substr(0, r.out.find("=== page 1 ==="));
+  };
+  const std::string plain = cover({});
+  EXPECT_NE(plain.find("事務所名：　\n"), std::string::npos) << plain;
+  EXPECT_NE(plain.find("日付　　　："), std::string::npos) << plain;
+  EXPECT_EQ(plain.find("設定の事務所"), std::string::npos) << plain;
+
+  const std::string office = cover({"--office", "設計室", "--cover-date", "no"});
+  EXPECT_NE(office.find("事務所名：設計室　"), std::string::npos) << office;
+  EXPECT_EQ(office.find("日付"), std::string::npos) << office;
+  const std::string no_office = cover({"--office", "設計室", "--cover-name", "no"});
+  EXPECT_EQ(no_office.find("事務所名"), std::string::npos) << no_office;
+  EXPECT_NE(no_office.find("日付　　　："), std::string::npos) << no_office;
+
+  const ToolRun bad = Tool({Fixture(true), "--text", "-", "--cover-date", "maybe"});
+  EXPECT_EQ(bad.status, kExitUsage);
+  EXPECT_NE(bad.err.find("--cover-date maybe: give yes or no"), std::string::npos) << bad.err;
+}
+
+// The command is built without the widget library: it needs no window system at all.
+TEST(ReportToolCommand, LinksNoWidgetLibrary) {
+  QProcess ldd;
+  ldd.start("ldd", {KTV_REPORT_TOOL});
+  ASSERT_TRUE(ldd.waitForFinished(60000));
+  const std::string libraries = ldd.readAllStandardOutput().toStdString();
+  EXPECT_NE(libraries.find("libQt6Gui"), std::string::npos) << libraries;
+  EXPECT_EQ(libraries.find("libQt6Widgets"), std::string::npos) << libraries;
+  EXPECT_EQ(libraries.find("libQt6PrintSupport"), std::string::npos) << libraries;
 }
 
 TEST(ReportTool, HelpListsTheOptionsAndTheJsonKeys) {

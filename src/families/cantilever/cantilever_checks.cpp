@@ -72,9 +72,9 @@ WallChecks CantileverChecks(const CantileverInputs& in, const CantileverResults&
   return checks;
 }
 
-WallChecks CantileverChecksOf(const ProjectDatabase& db, bool design_section_aa) {
+WallChecks CantileverChecksOf(const ProjectData& project, bool design_section_aa) {
   return ChecksOrMessage([&] {
-    const CantileverInputs in = ReadCantileverInputs(db, design_section_aa);
+    const CantileverInputs in = CantileverInputsOf(project, design_section_aa);
     CheckCantileverInputs(in);
     const CoefficientFailures failures = FindCoefficientFailures(in);
     if (failures.ka) return WallChecks{{}, std::string(kCoulombKaFailure)};

@@ -14,6 +14,6 @@ WallChecks CantileverChecks(const CantileverInputs& in, const CantileverResults&
 
 // The rows of the cantilever wall of a project, or the message that refuses it
 // (FamilyChecksEntry); design_section_aa is the window's check box chkhAA.
-WallChecks CantileverChecksOf(const ProjectDatabase& db, bool design_section_aa);
+WallChecks CantileverChecksOf(const ProjectData& project, bool design_section_aa);
 
 }  // namespace ktv

@@ -1,54 +1,21 @@
 #include "families/cantilever/cantilever_reader.h"
 
-#include <filesystem>
-#include <optional>
-#include <system_error>
-
 #include "app/format.h"
 #include "app/standard_sizes.h"
 #include "app/units.h"
 #include "project/input_limits.h"
 
 namespace ktv {
-namespace {
-
-template <typename Row>
-Row Require(std::optional<Row> row, const ProjectDatabase& db, const char* table) {
-  if (!row) {
-    throw ProjectError("プロジェクトファイル " + db.path() + " の表 " + table +
-                       " にデータがありません。");
-  }
-  return *row;
-}
-
-// Removes the private copy when the read ends, however it ends.
-class CopyRemover {
- public:
-  explicit CopyRemover(std::string path) : path_(std::move(path)) {}
-  ~CopyRemover() {
-    std::error_code ec;
-    std::filesystem::remove(path_, ec);
-    std::filesystem::remove(path_ + "-journal", ec);
-  }
-  CopyRemover(const CopyRemover&) = delete;
-  CopyRemover& operator=(const CopyRemover&) = delete;
-
- private:
-  std::string path_;
-};
-
-}  // namespace
-
-CantileverInputs ReadCantileverInputs(const ProjectDatabase& db, bool design_section_aa) {
-  CheckInputLimits(db, kCantilever);
-  const ConcreteRow concrete = Require(db.ReadConcrete(), db, kTableConcrete);
-  const SoilRow soil = Require(db.ReadSoil(), db, kTableSoil);
-  const FoundationRow foundation = Require(db.ReadFoundation(), db, kTableFoundation);
-  const RebarRow rebar = Require(db.ReadRebar(), db, kTableRebar);
-  const ShapeRow shape = Require(db.ReadShape(kCantilever), db, ShapeTableName(kCantilever));
+CantileverInputs CantileverInputsOf(const ProjectData& data, bool design_section_aa) {
+  CheckInputLimits(data, kCantilever);
+  const ConcreteRow& concrete = RequireRow(data.concrete, data, kTableConcrete);
+  const SoilRow& soil = RequireRow(data.soil, data, kTableSoil);
+  const FoundationRow& foundation = RequireRow(data.foundation, data, kTableFoundation);
+  const RebarRow& rebar = RequireRow(data.rebar, data, kTableRebar);
+  const ShapeRow& shape = RequireRow(data.shapes[kCantilever], data, ShapeTableName(kCantilever));
 
   CantileverInputs in;
-  in.is_si = db.IsSI();
+  in.is_si = data.IsSI();
   in.gamma_c = concrete.gamma_c;
   in.sigma_ck = concrete.sigma_ck;
   in.sigma_ca = concrete.sigma_cac;
@@ -98,19 +65,6 @@ CantileverInputs ReadCantileverInputs(const ProjectDatabase& db, bool design_sec
   s.d04 = shape.d[4];
   s.beta = shape.beta;
   return in;
-}
-
-CantileverInputs ReadCantileverInputsFromCopy(const std::string& working_path,
-                                              const std::string& copy_path,
-                                              bool design_section_aa) {
-  std::error_code ec;
-  if (std::filesystem::equivalent(working_path, copy_path, ec) || working_path == copy_path) {
-    throw ProjectError(FileFault::kReadCopyIsWorking, {copy_path});
-  }
-  CopyDatabaseFile(working_path, copy_path);
-  const CopyRemover remover(copy_path);
-  const ProjectDatabase copy = ProjectDatabase::Open(copy_path);
-  return ReadCantileverInputs(copy, design_section_aa);
 }
 
 }  // namespace ktv

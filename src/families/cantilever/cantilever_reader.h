@@ -1,24 +1,21 @@
 #pragma once
-// Reads the inputs of the cantilever wall from a private snapshot of the project.
-#include <string>
-
+// The inputs of the cantilever wall from a project's data.
 #include "families/cantilever/cantilever_calculation.h"
-#include "project/project_database.h"
+#include "project/project_data.h"
 
 namespace ktv {
 
-// Reads the concrete, soil, foundation, reinforcement and cantilever shape tables and the unit
-// system of an open project without changing it: the shape row is taken as T02 = [L2] − [T1] −
-// [T2] and L01 = [L3], the allowable stresses and both moduli are multiplied by
-// StressUnitFactor, and the arrangement-2 size indexes are shifted down by one (below 0: no
-// second arrangement). design_section_aa is the window's check box chkhAA. A table without a
-// row is a ProjectError naming it.
-CantileverInputs ReadCantileverInputs(const ProjectDatabase& db, bool design_section_aa);
+// Takes the concrete, soil, foundation, reinforcement and cantilever shape rows and the unit
+// system: the shape row is taken as T02 = [L2] − [T1] − [T2] and L01 = [L3], the allowable
+// stresses and both moduli are multiplied by StressUnitFactor, and the arrangement-2 size indexes
+// are shifted down by one (below 0: no second arrangement). design_section_aa is the window's
+// check box chkhAA. A file without one of the rows is a ProjectError naming it, and so is a value
+// beyond the limits of physical meaning (CheckInputLimits).
+CantileverInputs CantileverInputsOf(const ProjectData& data, bool design_section_aa);
 
-// The same from a copy of the working database made at copy_path (Data3.mdb) for this read
-// alone; the copy is removed afterwards, also when reading fails, and the working database is
-// never opened for writing. A copy path naming the working database itself is a ProjectError.
-CantileverInputs ReadCantileverInputsFromCopy(const std::string& working_path,
-                                              const std::string& copy_path, bool design_section_aa);
+// The same, read from an open project database.
+inline CantileverInputs ReadCantileverInputs(const ProjectDatabase& db, bool design_section_aa) {
+  return CantileverInputsOf(ReadProjectData(db), design_section_aa);
+}
 
 }  // namespace ktv

@@ -15,6 +15,7 @@
 #include "app/format.h"
 #include "earth_pressure/earth_pressure.h"
 #include "families/cantilever/cantilever_checks.h"
+#include "families/cantilever/cantilever_form.h"
 #include "families/cantilever/cantilever_json.h"
 #include "families/cantilever/cantilever_reader.h"
 #include "report/chapter_kit.h"
@@ -1198,8 +1199,7 @@ void WriteCantileverChapters(ReportWriter& writer, const CantileverInputs& in,
 }
 
 void BuildCantileverDocument(ReportWriter& writer, const ReportContext& context) {
-  const CantileverInputs in = ReadCantileverInputsFromCopy(
-      context.working_database_path, context.read_copy_database_path, context.design_section_aa);
+  const CantileverInputs in = CantileverInputsOf(ProjectOf(context), context.design_section_aa);
   // A failed coefficient is shown before anything else, also when the calculation then stops.
   CheckCantileverInputs(in);
   const CoefficientFailures failures = FindCoefficientFailures(in);
@@ -1211,6 +1211,9 @@ void BuildCantileverDocument(ReportWriter& writer, const ReportContext& context)
   WriteCantileverChapters(writer, in, r);
   if (context.results_json) *context.results_json = CantileverJson(in, r);
   if (context.checks) *context.checks = CantileverChecks(in, r);
+  if (context.facts) {
+    *context.facts = {std::string(CantileverFormName(in.shape)), in.shape.h, r.stability.b};
+  }
 }
 
 }  // namespace ktv

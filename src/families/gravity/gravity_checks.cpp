@@ -39,9 +39,9 @@ WallChecks GravityChecks(const GravityInputs& in, const GravityResults& results)
   return checks;
 }
 
-WallChecks GravityChecksOf(const ProjectDatabase& db, bool /*design_section_aa*/) {
+WallChecks GravityChecksOf(const ProjectData& project, bool /*design_section_aa*/) {
   return ChecksOrMessage([&] {
-    const GravityInputs in = ReadGravityInputs(db);
+    const GravityInputs in = GravityInputsOf(project);
     CheckGravityInputs(in);
     if (ComputeGravityEarthPressure(in.phi, in.gamma, in.q, in.h, in.t02, in.beta).ka_failed) {
       return WallChecks{{}, std::string(kCoulombKaFailure)};

@@ -10,6 +10,6 @@ namespace ktv {
 WallChecks GravityChecks(const GravityInputs& in, const GravityResults& results);
 
 // The rows of the gravity wall of a project, or the message that refuses it (FamilyChecksEntry).
-WallChecks GravityChecksOf(const ProjectDatabase& db, bool design_section_aa);
+WallChecks GravityChecksOf(const ProjectData& project, bool design_section_aa);
 
 }  // namespace ktv

@@ -1,35 +1,20 @@
 #include "families/gravity/gravity_reader.h"
 
-#include <optional>
-#include <string>
-
 #include "app/standard_sizes.h"
 #include "app/units.h"
 #include "project/input_limits.h"
 
 namespace ktv {
-namespace {
 
-template <typename Row>
-Row Require(std::optional<Row> row, const ProjectDatabase& db, const char* table) {
-  if (!row) {
-    throw ProjectError("プロジェクトファイル " + db.path() + " の表 " + table +
-                       " にデータがありません。");
-  }
-  return *row;
-}
-
-}  // namespace
-
-GravityInputs ReadGravityInputs(const ProjectDatabase& db) {
-  CheckInputLimits(db, kGravity);
-  const ConcreteRow concrete = Require(db.ReadConcrete(), db, kTableConcrete);
-  const SoilRow soil = Require(db.ReadSoil(), db, kTableSoil);
-  const FoundationRow foundation = Require(db.ReadFoundation(), db, kTableFoundation);
-  const ShapeRow shape = Require(db.ReadShape(0), db, ShapeTableName(0));
+GravityInputs GravityInputsOf(const ProjectData& data) {
+  CheckInputLimits(data, kGravity);
+  const ConcreteRow& concrete = RequireRow(data.concrete, data, kTableConcrete);
+  const SoilRow& soil = RequireRow(data.soil, data, kTableSoil);
+  const FoundationRow& foundation = RequireRow(data.foundation, data, kTableFoundation);
+  const ShapeRow& shape = RequireRow(data.shapes[kGravity], data, ShapeTableName(kGravity));
 
   GravityInputs in;
-  in.is_si = db.IsSI();
+  in.is_si = data.IsSI();
   in.gamma_c = concrete.gamma_c;
   in.sigma_ck = concrete.sigma_ck;
   in.sigma_cac = concrete.sigma_cac;

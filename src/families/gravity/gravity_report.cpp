@@ -405,11 +405,7 @@ void WriteGravityChapters(ReportWriter& writer, const GravityInputs& in,
 }
 
 void BuildGravityDocument(ReportWriter& writer, const ReportContext& context) {
-  GravityInputs in;
-  {
-    const ProjectDatabase db = ProjectDatabase::Open(context.working_database_path);
-    in = ReadGravityInputs(db);
-  }
+  const GravityInputs in = GravityInputsOf(ProjectOf(context));
   // A failed coefficient is shown before anything else, also when the calculation then stops on
   // ΣH = 0; otherwise the report goes on with Ka = 0.
   CheckGravityInputs(in);
@@ -421,6 +417,7 @@ void BuildGravityDocument(ReportWriter& writer, const ReportContext& context) {
   WriteGravityChapters(writer, in, calc);
   if (context.results_json) *context.results_json = GravityJson(in, calc);
   if (context.checks) *context.checks = GravityChecks(in, calc.results);
+  if (context.facts) *context.facts = {"重力式", in.h, calc.results.checks.b};
 }
 
 }  // namespace ktv

@@ -52,9 +52,9 @@ WallChecks LeaningChecks(const LeaningInputs& in, const LeaningCalculation& calc
   return checks;
 }
 
-WallChecks LeaningChecksOf(const ProjectDatabase& db, bool /*design_section_aa*/) {
+WallChecks LeaningChecksOf(const ProjectData& project, bool /*design_section_aa*/) {
   return ChecksOrMessage([&] {
-    const LeaningInputs in = ReadLeaningInputs(db);
+    const LeaningInputs in = LeaningInputsOf(project);
     CheckLeaningInputs(in);
     if (ComputeLeaningEarthPressure(in, ComputeLeaningGeometry(in)).ka_failed) {
       return WallChecks{{}, std::string(kCoulombKaFailure)};

@@ -11,6 +11,6 @@ namespace ktv {
 WallChecks LeaningChecks(const LeaningInputs& in, const LeaningCalculation& calc);
 
 // The rows of the leaning wall of a project, or the message that refuses it (FamilyChecksEntry).
-WallChecks LeaningChecksOf(const ProjectDatabase& db, bool design_section_aa);
+WallChecks LeaningChecksOf(const ProjectData& project, bool design_section_aa);
 
 }  // namespace ktv

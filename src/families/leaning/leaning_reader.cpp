@@ -1,8 +1,5 @@
 #include "families/leaning/leaning_reader.h"
 
-#include <optional>
-#include <string>
-
 #include "app/format.h"
 #include "app/standard_sizes.h"
 #include "app/units.h"
@@ -10,15 +7,6 @@
 
 namespace ktv {
 namespace {
-
-template <typename Row>
-Row Require(std::optional<Row> row, const ProjectDatabase& db, const char* table) {
-  if (!row) {
-    throw ProjectError("プロジェクトファイル " + db.path() + " の表 " + table +
-                       " にデータがありません。");
-  }
-  return *row;
-}
 
 // UTKind is stored as text; the report names the soil from its 16-bit integer value. A text whose
 // value has no such integer names no soil.
@@ -30,15 +18,15 @@ int SoilKind(const std::string& ut_kind) {
 
 }  // namespace
 
-LeaningInputs ReadLeaningInputs(const ProjectDatabase& db) {
-  CheckInputLimits(db, kLeaning);
-  const ConcreteRow concrete = Require(db.ReadConcrete(), db, kTableConcrete);
-  const SoilRow soil = Require(db.ReadSoil(), db, kTableSoil);
-  const FoundationRow foundation = Require(db.ReadFoundation(), db, kTableFoundation);
-  const ShapeRow shape = Require(db.ReadShape(kLeaning), db, ShapeTableName(kLeaning));
+LeaningInputs LeaningInputsOf(const ProjectData& data) {
+  CheckInputLimits(data, kLeaning);
+  const ConcreteRow& concrete = RequireRow(data.concrete, data, kTableConcrete);
+  const SoilRow& soil = RequireRow(data.soil, data, kTableSoil);
+  const FoundationRow& foundation = RequireRow(data.foundation, data, kTableFoundation);
+  const ShapeRow& shape = RequireRow(data.shapes[kLeaning], data, ShapeTableName(kLeaning));
 
   LeaningInputs in;
-  in.is_si = db.IsSI();
+  in.is_si = data.IsSI();
   in.gamma_c = concrete.gamma_c;
   in.sigma_ck = concrete.sigma_ck;
   in.sigma_cac = concrete.sigma_cac;

@@ -618,11 +618,8 @@ void WriteLeaningChapters(ReportWriter& writer, const LeaningInputs& in,
 }
 
 void BuildLeaningDocument(ReportWriter& writer, const ReportContext& context) {
-  LeaningInputs in;
-  {
-    const ProjectDatabase db = ProjectDatabase::Open(context.working_database_path);
-    in = ReadLeaningInputs(db);
-  }
+  const ProjectData& project = ProjectOf(context);
+  const LeaningInputs in = LeaningInputsOf(project);
   // A failed coefficient is shown before anything else, also when the calculation then stops on
   // ΣH = 0.
   CheckLeaningInputs(in);
@@ -630,9 +627,11 @@ void BuildLeaningDocument(ReportWriter& writer, const ReportContext& context) {
     context.sink->Inform(std::string(kCoulombKaFailure));
   }
   const LeaningCalculation calc = ComputeLeaning(in);
-  WriteLeaningChapters(writer, in, calc, context.dimensions[kLeaning]);
+  // The figures print the dimensions in millimetres, as the window shows them.
+  WriteLeaningChapters(writer, in, calc, StoredDimensions(project)[kLeaning]);
   if (context.results_json) *context.results_json = LeaningJson(in, calc);
   if (context.checks) *context.checks = LeaningChecks(in, calc);
+  if (context.facts) *context.facts = {"もたれ式", in.h, in.b};
 }
 
 }  // namespace ktv

@@ -36,7 +36,6 @@ WallChecks BuildWithChecks(ReportWriter& w, const char* fixture, bool design_sec
   WallChecks checks;
   ReportContext ctx;
   ctx.working_database_path = CopyOf(fixture);
-  ctx.read_copy_database_path = ctx.working_database_path + ".copy";
   ctx.design_section_aa = design_section_aa;
   ctx.checks = &checks;
   const ReportBuildResult r =

@@ -24,11 +24,6 @@ std::string P3(float v) { return FormatValue(v, kFmt3); }
 
 std::string Fixture(const char* name) { return kData + "/" + name; }
 
-std::string Bytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
 // A scratch folder per test holding a working copy of a fixture.
 class CantileverReader : public testing::Test {
  protected:
@@ -118,28 +113,6 @@ TEST_F(CantileverReader, SectionAaVariantWithSecondArrangements) {
   EXPECT_EQ(FormatValue(r.stem_cases[0].check.as, kFmt2), "45.64");  // 40.56 + 5.08
   // The caller's switch decides, whatever the file holds.
   EXPECT_FALSE(ReadCantileverInputs(db, false).design_section_aa);
-}
-
-TEST_F(CantileverReader, PrivateCopyIsRemovedAndTheWorkingFileNeverChanges) {
-  const std::string working = Working(kStandardCantileverSI);
-  const std::string copy = dir_ + "/Data3.mdb";
-  const std::string before = Bytes(working);
-  const CantileverInputs in = ReadCantileverInputsFromCopy(working, copy, true);
-  EXPECT_TRUE(in.design_section_aa);
-  EXPECT_FLOAT_EQ(in.shape.l01, 2.4f);
-  EXPECT_FALSE(fs::exists(copy));
-  EXPECT_EQ(Bytes(working), before);
-
-  // A read that fails (a table without its row) leaves no copy behind either.
-  const std::string empty = dir_ + "/empty.mdb";
-  CreateProjectDatabase(empty);
-  EXPECT_THROW(ReadCantileverInputsFromCopy(empty, copy, false), ProjectError);
-  EXPECT_FALSE(fs::exists(copy));
-  // A missing working file and a copy path naming the working file itself are refused.
-  EXPECT_THROW(ReadCantileverInputsFromCopy(dir_ + "/none.mdb", copy, false), ProjectError);
-  EXPECT_FALSE(fs::exists(copy));
-  EXPECT_THROW(ReadCantileverInputsFromCopy(working, working, false), ProjectError);
-  EXPECT_EQ(Bytes(working), before);
 }
 
 TEST(CantileverFixture, CommittedFilesAreWhatTheGeneratorWrites) {

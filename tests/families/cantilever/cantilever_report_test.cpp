@@ -44,7 +44,6 @@ ReportBuildResult Build(ReportWriter& w, const std::string& db, bool design_aa,
                         MessageSink* sink = nullptr) {
   ReportContext ctx;
   ctx.working_database_path = db;
-  ctx.read_copy_database_path = db + ".read";
   ctx.design_section_aa = design_aa;
   ctx.sink = sink;
   return BuildReport(w, WallFamily::Cantilever, ctx, ProgramFamilies().ReportEntries());

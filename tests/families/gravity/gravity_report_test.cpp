@@ -749,14 +749,17 @@ TEST(GravityReportFailures, AProjectWithoutItsRowsOrFileIsAProjectError) {
   ReportWriter w;
   ReportContext ctx;
   ctx.working_database_path = empty;
+  ctx.project = ProjectForReport(ctx);
   try {
     BuildGravityDocument(w, ctx);
     ADD_FAILURE() << "no error";
   } catch (const ProjectError& e) {
     EXPECT_NE(std::string(e.what()).find("tblコンクリート"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(empty), std::string::npos) << e.what();
   }
+  ctx.project.reset();
   ctx.working_database_path = kOut + "/no_such_project.mdb";
-  EXPECT_THROW(BuildGravityDocument(w, ctx), ProjectError);
+  EXPECT_THROW(ProjectForReport(ctx), ProjectError);
 }
 
 }  // namespace

@@ -69,7 +69,6 @@ ReportContext Context(const std::string& db, MessageSink* sink = nullptr) {
   ReportContext ctx;
   ctx.working_database_path = db;
   ctx.sink = sink;
-  ctx.dimensions[kLeaning] = StandardDimensions(kLeaning);
   return ctx;
 }
 

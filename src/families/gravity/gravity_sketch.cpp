@@ -1,8 +1,9 @@
-#include "sketch/gravity_sketch.h"
+#include "families/gravity/gravity_sketch.h"
 
 #include <cmath>
 
 #include "app/format.h"
+#include "app/units.h"
 #include "sketch/sketch_kit.h"
 
 namespace ktv {
@@ -33,8 +34,8 @@ GravityLayout ComputeLayout(const SketchInputs& in, float size_value, float scal
   ReadUnusedBoxes({&in.w0});
   if (in.shear_key) ReadUnusedBoxes({&in.fk_l5, &in.fk_d5, &in.fk_t5});
 
-  const float hm = static_cast<float>(static_cast<double>(g.h_mm) * 0.001);
-  const float bm = static_cast<float>((static_cast<double>(g.t1_mm) + g.t2_mm + g.t3_mm) * 0.001);
+  const float hm = MetresOf(g.h_mm);
+  const float bm = MetresOf(static_cast<double>(g.t1_mm) + g.t2_mm + g.t3_mm);
   const float s =
       SketchScale(size_value, kGravitySketchScaleConstant, scale_offset, hm > bm ? hm : bm);
   if (g.h_mm == 0) throw SketchError("the wall height is 0");

@@ -1,9 +1,10 @@
-#include "sketch/cantilever_sketch.h"
+#include "families/cantilever/cantilever_sketch.h"
 
 #include <cmath>
 #include <vector>
 
 #include "app/format.h"
+#include "app/units.h"
 #include "sketch/sketch_kit.h"
 
 namespace ktv {
@@ -53,9 +54,8 @@ CantileverLayout ComputeLayout(const SketchInputs& in, float size_value, float s
 
   // back batter of the stem
   const float t3_mm = static_cast<float>(static_cast<double>(c.l2_mm) - c.t1_mm - c.t2_mm);
-  const float bm = static_cast<float>(
-      (static_cast<double>(c.l1_mm) + static_cast<double>(c.l2_mm) + c.l3_mm) * 0.001);
-  const float hm = static_cast<float>(static_cast<double>(c.h0_mm) * 0.001);
+  const float bm = MetresOf(static_cast<double>(c.l1_mm) + static_cast<double>(c.l2_mm) + c.l3_mm);
+  const float hm = MetresOf(c.h0_mm);
   c.s = SketchScale(size_value, kCantileverSketchScaleConstant, scale_offset, bm >= hm ? bm : hm);
   // The back face of the stem runs from the slab (D1) up to the crest (H0).
   if (c.h0_mm == c.d1_mm) throw SketchError("the stem has no height");

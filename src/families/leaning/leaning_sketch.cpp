@@ -1,8 +1,9 @@
-#include "sketch/leaning_sketch.h"
+#include "families/leaning/leaning_sketch.h"
 
 #include <cmath>
 
 #include "app/format.h"
+#include "app/units.h"
 #include "sketch/sketch_kit.h"
 
 namespace ktv {
@@ -42,8 +43,8 @@ LeaningLayout ComputeLayout(const SketchInputs& in, float size_value, float scal
   if (in.shear_key) ReadUnusedBoxes({&in.fk_t5, &in.fk_d5, &in.fk_l5});
 
   const double front_mm = static_cast<double>(g.l1_mm) + g.t1_mm + g.t2_mm;  // toe to crest back
-  const float hm = static_cast<float>(static_cast<double>(g.h_mm) * 0.001);
-  const float wm = static_cast<float>(front_mm * 0.001);
+  const float hm = MetresOf(g.h_mm);
+  const float wm = MetresOf(front_mm);
   const float s =
       SketchScale(size_value, kLeaningSketchScaleConstant, scale_offset, hm > wm ? hm : wm);
   // The back face runs from the slab (D1) up to the crest (H); without height it has no slope.
