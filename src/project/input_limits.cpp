@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ Limited UnitWeight(const char* field, float v) {
 }
 
 std::string Number(double v) {
+  if (std::isinf(v)) return v > 0 ? "∞" : "-∞";
   char buf[40];
   std::snprintf(buf, sizeof buf, "%.9g", v);
   return buf;
@@ -76,8 +78,15 @@ void CheckInputLimits(const ProjectDatabase& db, int family) {
     Check(db, kTableConcrete, {UnitWeight("γc", concrete->gamma_c)});
   }
   if (const auto soil = db.ReadSoil()) {
-    Check(db, kTableSoil,
-          {UnitWeight("γ", soil->gamma), {"φ", "φ", soil->phi, 0, 90, false, true, "°"}});
+    // A surcharge pulling the backfill up turns the stress checks meaningless. Only the
+    // cantilever wall's page takes q2.
+    constexpr double kNoEnd = std::numeric_limits<double>::infinity();
+    std::vector<Limited> fields = {UnitWeight("γ", soil->gamma),
+                                   {"φ", "φ", soil->phi, 0, 90, false, true, "°"},
+                                   {"q1", "荷載荷重(上) q1", soil->q1, 0, kNoEnd, false, true, ""}};
+    if (family == 2)
+      fields.push_back({"q2", "荷載荷重(下) q2", soil->q2, 0, kNoEnd, false, true, ""});
+    Check(db, kTableSoil, fields);
   }
   if (family != 0) {
     if (const auto rebar = db.ReadRebar()) {
