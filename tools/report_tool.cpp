@@ -77,7 +77,7 @@ bool ManyProjectsForm(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     if (a == "-d" || a == "--dir" || a == "--summary") return true;
     if (a == "-o" || a == "--output" || a == "--author" || a == "--date" || a == "--office" ||
-        a == "--cover-name" || a == "--cover-date") {
+        a == "--cover-name" || a == "--cover-date" || a == "--") {
       ++i;
     }
   }
@@ -87,8 +87,25 @@ bool ManyProjectsForm(const std::vector<std::string>& args) {
 std::optional<Options> Parse(const std::vector<std::string>& args, std::string& error) {
   Options o;
   o.many = ManyProjectsForm(args);
+  auto add_project = [&](const std::string& name) {
+    if (o.many || o.projects.empty()) {
+      o.projects.push_back(name);
+      return true;
+    }
+    error = "more than one project file given (several projects need -d DIR or --summary FILE)";
+    return false;
+  };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    // "--" takes the next argument as a project, so that a file name may begin with "-".
+    if (a == "--") {
+      if (i + 1 >= args.size()) {
+        error = "-- needs a project file";
+        return std::nullopt;
+      }
+      if (!add_project(args[++i])) return std::nullopt;
+      continue;
+    }
     auto value = [&](std::string& target, const char* what = "a file name") {
       if (i + 1 >= args.size()) {
         error = a + " needs " + what;
@@ -146,10 +163,7 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;
       return std::nullopt;
-    } else if (o.many || o.projects.empty()) {
-      o.projects.push_back(a);
-    } else {
-      error = "more than one project file given (several projects need -d DIR or --summary FILE)";
+    } else if (!add_project(a)) {
       return std::nullopt;
     }
   }
@@ -222,6 +236,7 @@ void WriteTextFile(const std::string& path, const std::string& content, std::ost
 std::string ReportToolUsage() {
   return R"(usage: ktv-pn3-report PROJECT.mdb [-o REPORT.pdf] [--json VALUES.json] [--text REPORT.txt]
        ktv-pn3-report PROJECT.mdb|FOLDER... [-d DIR [--json] [--text]] [--summary FILE]
+       ktv-pn3-report -- -PROJECT.mdb OPTIONS   (a name that begins with "-" follows "--")
 
 Builds the calculation report of the project's stored wall family (cover, header and chapters,
 as the preview does) in the project's unit system, without a window. The project file is read
@@ -238,6 +253,8 @@ from a private copy and never changed.
   --text FILE        the text of the pages ("=== page N ===" before each page)
                      (FILE "-" of --json and --text is the standard output)
   -h, --help         this text
+  -- PROJECT         the next argument is a project file (or folder), also when it begins
+                     with "-": ktv-pn3-report -- -p.mdb -o r.pdf
 
 Many projects in one call (files, and folders for the *.mdb files in them, sorted by name):
   -d, --dir DIR      each report as DIR/NAME.pdf (NAME: the project file's name); --json and

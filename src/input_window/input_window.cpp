@@ -115,6 +115,7 @@ InputWindow::InputWindow(StartupValues startup, MessageSink& messages, FileDialo
                          InputWindowHooks hooks, QWidget* parent)
     : QMainWindow(parent),
       startup_(std::move(startup)),
+      temporaries_(SaveTemporaries::OfDataFolder(S(startup_.folders.data))),
       messages_(messages),
       dialogs_(dialogs),
       hooks_(std::move(hooks)),
@@ -409,7 +410,7 @@ void InputWindow::LoadWindowFrom(bool allow_import) {
     }
     if (!startup_.import_mode) {
       try {
-        CopyDatabaseFile(S(working), S(startup_.scratch_database_path));  // snapshot
+        CopyDatabaseFile(S(working), S(startup_.scratch_database_path), temporaries_);  // snapshot
       } catch (const ProjectError&) {
         // The snapshot is a convenience; loading goes on without it.
       }
@@ -530,7 +531,7 @@ void InputWindow::NewProject() {
   // The empty database is made beside the working one and then put in its place, so that a
   // failure leaves the current project file as it was. (SQLite writes the file itself, through its
   // own file layer, so QSaveFile cannot carry it.)
-  const std::string fresh = S(working) + ".new";
+  const std::string fresh = temporaries_.NewNameFor(S(working));
   try {
     QDir().mkpath(startup_.folders.data);
     CreateProjectDatabase(fresh);
@@ -590,7 +591,7 @@ void InputWindow::OpenProject() {
   const QString working = startup_.working_database_path;
   if (!SamePath(*chosen, working)) {
     try {
-      CopyProjectFile(S(*chosen), S(working));
+      CopyProjectFile(S(*chosen), S(working), temporaries_);
     } catch (const ProjectError& e) {
       ShowFileError(QString::fromUtf8(kCannotCopy), working, e);
       return;
@@ -647,8 +648,8 @@ bool InputWindow::SaveProject() {
     // Compacted into the scratch file, then copied whole to the chosen file (through a temporary
     // file and a rename) and back over the working database.
     CompactDatabase(S(working), S(scratch));
-    CopyDatabaseFile(S(scratch), S(target));
-    if (!SamePath(target, working)) CopyDatabaseFile(S(scratch), S(working));
+    CopyDatabaseFile(S(scratch), S(target), temporaries_);
+    if (!SamePath(target, working)) CopyDatabaseFile(S(scratch), S(working), temporaries_);
   } catch (const ProjectError& e) {
     if (!SamePath(target, scratch)) RemoveFile(scratch);
     ShowFileError(QString::fromUtf8(kCannotSave), target, e);

@@ -14,6 +14,7 @@
 #include "app/wall_family.h"
 #include "input_window/ui_services.h"
 #include "input_window/window_inputs.h"
+#include "project/save_temporaries.h"
 
 class QAction;
 class QButtonGroup;
@@ -162,6 +163,8 @@ class InputWindow : public QMainWindow {
   std::unique_ptr<QSettings> Settings() const;
 
   StartupValues startup_;
+  // Names of the temporary files of saves and working-file copies, recognised later as ours.
+  SaveTemporaries temporaries_;
   MessageSink& messages_;
   FileDialogs& dialogs_;
   InputWindowHooks hooks_;

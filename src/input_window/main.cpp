@@ -20,6 +20,7 @@
 #include "input_window/report_connection.h"
 #include "input_window/ui_services.h"
 #include "project/project_database.h"
+#include "project/save_temporaries.h"
 
 namespace {
 
@@ -97,6 +98,15 @@ int main(int argc, char** argv) {
         ("データを保存するフォルダを作成できません。\r\n" + QDir::toNativeSeparators(working_dir))
             .toStdString());
     return 1;
+  }
+
+  // Temporary files that a save or a copy of the working files left when the program was killed
+  // (those whose names this installation made; nothing else is touched).
+  {
+    const ktv::SaveTemporaries temporaries =
+        ktv::SaveTemporaries::OfDataFolder(values->folders.data.toStdString());
+    temporaries.RemoveStaleIn(values->folders.data.toStdString());
+    temporaries.RemoveStaleIn(values->folders.saved_data.toStdString());
   }
 
   // The working database is made when it is missing, so that every command finds it.

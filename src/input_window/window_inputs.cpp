@@ -491,6 +491,16 @@ bool ValidateInputs(const WindowInputs& in, const FamilyWindow& family, MessageS
       return false;
     }
   }
+  // A negative surcharge pulls the backfill up and makes the stress checks meaningless; q2 is
+  // entered for the cantilever wall only.
+  std::vector<Required> surcharges = {{&in.q1, "荷載荷重(上) q1"}};
+  if (boxes.q2) surcharges.push_back({&in.q2, "荷載荷重(下) q2"});
+  for (const Required& r : surcharges) {
+    if (!(Num(*r.text) >= 0.0f)) {
+      sink.Inform(std::string(r.name) + "の入力値が不正です");
+      return false;
+    }
+  }
   return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,7 @@ Limited Angle(const char* field, const char* box, float v, double min, double ma
 }
 
 std::string Number(double v) {
+  if (std::isinf(v)) return v > 0 ? "∞" : "-∞";
   char buf[40];
   std::snprintf(buf, sizeof buf, "%.9g", v);
   return buf;
@@ -89,9 +92,19 @@ void CheckInputLimits(const ProjectData& data, int family) {
     Check(data, kTableConcrete, {UnitWeight("γc", "ｺﾝｸﾘｰﾄ単位重量γc", data.concrete->gamma_c)});
   }
   if (data.soil) {
-    Check(data, kTableSoil,
-          {UnitWeight("γ", "単位重量γ", data.soil->gamma),
-           Angle("φ", "内部摩擦角φ", data.soil->phi, 0, 90, false)});
+    const SoilRow& soil = *data.soil;
+    // A surcharge pulling the backfill up turns the stress checks meaningless. Only the
+    // cantilever wall's page takes q2.
+    constexpr double kNoEnd = std::numeric_limits<double>::infinity();
+    std::vector<Limited> fields = {
+        UnitWeight("γ", "単位重量γ", soil.gamma),
+        Angle("φ", "内部摩擦角φ", soil.phi, 0, 90, false),
+        {"q1", "荷載荷重(上) q1", "荷載荷重(上) q1", soil.q1, 0, kNoEnd, false, true, "", "", 1}};
+    if (family == kCantilever) {
+      fields.push_back(
+          {"q2", "荷載荷重(下) q2", "荷載荷重(下) q2", soil.q2, 0, kNoEnd, false, true, "", "", 1});
+    }
+    Check(data, kTableSoil, fields);
   }
   if (family != kGravity && data.rebar) {
     const RebarRow& r = *data.rebar;

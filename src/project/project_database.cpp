@@ -1,16 +1,20 @@
 #include "project/project_database.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <limits>
+#include <memory>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -409,6 +413,73 @@ std::string ReadOnlyUri(const std::string& path) {
   return uri + "?mode=ro";
 }
 
+// Whether the file's header marks a database in WAL mode (file format versions 2).
+bool HasWalHeader(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  char header[20] = {};
+  if (!f.read(header, sizeof header)) return false;
+  return std::string_view(header, 16) == std::string_view("SQLite format 3\0", 16) &&
+         (header[18] == 2 || header[19] == 2);
+}
+
+}  // namespace
+
+struct ProjectDatabase::PrivateCopy {
+  std::string folder;
+  ~PrivateCopy() {
+    std::error_code ignore;
+    std::filesystem::remove_all(folder, ignore);
+  }
+};
+
+namespace {
+
+// Whether a program has the WAL index open: each connection holds a read lock on one byte of it
+// (offset 128 in SQLite's unix file layer) for as long as it is connected. When that cannot be
+// told, the index is taken as in use.
+bool WalIndexInUse(const std::string& shm) {
+  const int fd = open(shm.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = 128;
+  lock.l_len = 1;
+  const bool in_use = fcntl(fd, F_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
+  close(fd);
+  return in_use;
+}
+
+// A user's file in WAL mode is not opened in place where the engine would make or rewrite its WAL
+// or its shared-memory index beside it. Without a WAL or a journal there is nothing to combine
+// with the file, which is then read as it stands (immutable: no WAL, index or lock is touched).
+// With a program connected to it (its index in use) the file is read in place, beside that
+// program, as any reader would. Otherwise the file and its WAL or journal are read from a private
+// copy, which keeps the refusal of a half-written file.
+std::string ReadOnlyUriOfUserFile(const std::string& path,
+                                  std::unique_ptr<ProjectDatabase::PrivateCopy>& copy) {
+  namespace fs = std::filesystem;
+  if (!HasWalHeader(path)) return ReadOnlyUri(path);
+  std::error_code ec;
+  const bool wal = fs::exists(path + "-wal", ec);
+  const bool journal = fs::exists(path + "-journal", ec);
+  if (!wal && !journal) return ReadOnlyUri(path) + "&immutable=1";
+  if (WalIndexInUse(path + "-shm")) return ReadOnlyUri(path);
+  std::string folder = (fs::temp_directory_path(ec) / "ktv-read-XXXXXX").string();
+  if (ec || !mkdtemp(folder.data())) {
+    throw ProjectError(FileFault::kCannotRead, {path, "no private folder for a copy"});
+  }
+  copy = std::make_unique<ProjectDatabase::PrivateCopy>();
+  copy->folder = folder;
+  const std::string copied = (fs::path(folder) / "p.mdb").string();
+  for (const char* side : {"", "-wal", "-journal"}) {
+    if (!fs::exists(path + side, ec)) continue;
+    fs::copy_file(path + side, copied + side, ec);
+    if (ec) throw ProjectError(FileFault::kCannotRead, {path, ec.message()});
+  }
+  return ReadOnlyUri(copied);
+}
+
 // The failure of the first read of a file, told by the engine's error code.
 [[noreturn]] void FailFirstRead(sqlite3* db, const std::string& path, int rc) {
   const std::string msg = OneLineText(sqlite3_errmsg(db));
@@ -436,10 +507,13 @@ std::string ReadOnlyUri(const std::string& path) {
 
 ProjectDatabase ProjectDatabase::OpenWith(const std::string& path, bool read_only) {
   RequireRegularFile(path);
+  std::unique_ptr<PrivateCopy> copy;
+  std::string uri;
+  if (read_only) uri = ReadOnlyUriOfUserFile(path, copy);
   sqlite3* db = nullptr;
-  int rc = read_only ? sqlite3_open_v2(ReadOnlyUri(path).c_str(), &db,
-                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr)
-                     : sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  int rc = read_only
+               ? sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr)
+               : sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
   if (rc != SQLITE_OK && !read_only) {
     // A file that cannot be written is still read.
     sqlite3_close(db);
@@ -453,6 +527,7 @@ ProjectDatabase ProjectDatabase::OpenWith(const std::string& path, bool read_onl
   }
   sqlite3_extended_result_codes(db, 1);
   ProjectDatabase pd(db, path);
+  pd.private_copy_ = std::move(copy);
   sqlite3_busy_timeout(db, 2000);
   pd.CheckSchema();
   return pd;
@@ -524,7 +599,10 @@ void ProjectDatabase::CheckSchema() const {
 }
 
 ProjectDatabase::ProjectDatabase(ProjectDatabase&& other) noexcept
-    : db_(other.db_), path_(std::move(other.path_)), bound_(std::move(other.bound_)) {
+    : db_(other.db_),
+      path_(std::move(other.path_)),
+      bound_(std::move(other.bound_)),
+      private_copy_(std::move(other.private_copy_)) {
   other.db_ = nullptr;
 }
 
@@ -534,6 +612,7 @@ ProjectDatabase& ProjectDatabase::operator=(ProjectDatabase&& other) noexcept {
     db_ = other.db_;
     path_ = std::move(other.path_);
     bound_ = std::move(other.bound_);
+    private_copy_ = std::move(other.private_copy_);
     other.db_ = nullptr;
   }
   return *this;
@@ -774,16 +853,15 @@ WallFamily StoredWallFamily(const ProjectDatabase& db) {
   return StoredWallFamily(data);
 }
 
-void CopyProjectFile(const std::string& from, const std::string& to) {
+void CopyProjectFile(const std::string& from, const std::string& to,
+                     const SaveTemporaries& temporaries) {
   namespace fs = std::filesystem;
   const ProjectDatabase source = ProjectDatabase::OpenReadOnly(from);
   CheckStoredValues(source);
+  temporaries.RemoveStaleIn(fs::path(to).parent_path().string());
   // SQLite writes the copy itself through its own file layer, which QSaveFile cannot stand in for:
   // the copy is made under a temporary name and renamed into place.
-  const std::string tmp = to + ".tmp";
-  std::error_code ec;
-  fs::remove(tmp, ec);
-  fs::remove(tmp + "-journal", ec);
+  const std::string tmp = temporaries.NewNameFor(to);
   sqlite3* target = nullptr;
   auto fail = [&](const std::string& why) {
     sqlite3_close(target);
@@ -808,8 +886,14 @@ void CopyProjectFile(const std::string& from, const std::string& to) {
   }
   sqlite3_close(target);
   target = nullptr;
+  if (temporaries.before_rename) temporaries.before_rename(tmp);
+  std::error_code ec;
   fs::rename(tmp, to, ec);
   if (ec) fail(ec.message());
+}
+
+void CopyProjectFile(const std::string& from, const std::string& to) {
+  CopyProjectFile(from, to, SaveTemporaries::Private());
 }
 
 namespace {
@@ -834,27 +918,55 @@ void SettleSideFiles(const std::string& path) {
 
 }  // namespace
 
-void CopyDatabaseFile(const std::string& from, const std::string& to) {
+void CopyDatabaseFile(const std::string& from, const std::string& to,
+                      const SaveTemporaries& temporaries) {
+  namespace fs = std::filesystem;
   QFile source(QString::fromStdString(from));
   if (!source.open(QIODevice::ReadOnly)) {
     throw ProjectError(FileFault::kCannotCopy, {to, from, source.errorString().toStdString()});
   }
-  // Replaced whole, so that a failed copy leaves the earlier file as it was.
-  QSaveFile target(QString::fromStdString(to));
-  if (!target.open(QIODevice::WriteOnly)) {
+  // A symbolic link keeps pointing at the new file: the file it names is the one replaced.
+  std::error_code ec;
+  std::string final_path = to;
+  if (fs::is_symlink(to, ec)) {
+    const fs::path resolved = fs::weakly_canonical(to, ec);
+    if (!ec) final_path = resolved.string();
+  }
+  temporaries.RemoveStaleIn(fs::path(final_path).parent_path().string());
+  // Written whole under a temporary name and renamed into place, so that a failed copy leaves
+  // the earlier file as it was.
+  const std::string tmp = temporaries.NewNameFor(final_path);
+  QFile target(QString::fromStdString(tmp));
+  if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
     throw ProjectError(FileFault::kCannotWriteFile, {to, target.errorString().toStdString()});
   }
+  auto fail = [&](FileFault fault, std::vector<FileField> pieces) {
+    target.close();
+    std::error_code ignore;
+    fs::remove(tmp, ignore);
+    throw ProjectError(fault, std::move(pieces));
+  };
+  const QFile existing(QString::fromStdString(final_path));
+  if (existing.exists()) target.setPermissions(existing.permissions());
   while (!source.atEnd()) {
     const QByteArray block = source.read(1 << 20);
     if (block.isEmpty() || target.write(block) != block.size()) {
-      target.cancelWriting();
-      throw ProjectError(FileFault::kCopyStopped, {to, from});
+      fail(FileFault::kCopyStopped, {to, from});
     }
   }
-  SettleSideFiles(to);
-  if (!target.commit()) {
-    throw ProjectError(FileFault::kCannotWriteFile, {to, target.errorString().toStdString()});
+  // On the disk before the rename: a crash after it finds the whole new file.
+  if (!target.flush() || fsync(target.handle()) != 0) {
+    fail(FileFault::kCannotWriteFile, {to, target.errorString().toStdString()});
   }
+  target.close();
+  SettleSideFiles(final_path);
+  if (temporaries.before_rename) temporaries.before_rename(tmp);
+  fs::rename(tmp, final_path, ec);
+  if (ec) fail(FileFault::kCannotReplace, {to, ec.message()});
+}
+
+void CopyDatabaseFile(const std::string& from, const std::string& to) {
+  CopyDatabaseFile(from, to, SaveTemporaries::Private());
 }
 
 void CompactDatabase(const std::string& from, const std::string& to) {

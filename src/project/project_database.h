@@ -13,6 +13,7 @@
 
 #include "app/wall_family.h"
 #include "project/project_error.h"
+#include "project/save_temporaries.h"
 
 struct sqlite3;
 
@@ -128,9 +129,10 @@ class ProjectDatabase {
  public:
   // Opens for reading and writing (the working database, which the program owns).
   static ProjectDatabase Open(const std::string& path);
-  // Opens a file of the user for reading only; nothing is ever written to it or beside it except
-  // the engine's shared-memory index of a WAL file. Committed WAL frames are read; a file left
-  // half-written by a program that died (a hot rollback journal) is refused.
+  // Opens a file of the user for reading only; nothing is ever written to it, and nothing is made
+  // beside it (a file in WAL mode that another program has open is read in place, as that
+  // program's own readers read it). Committed WAL frames are read; a file left half-written by a
+  // program that died (a hot rollback journal) is refused.
   static ProjectDatabase OpenReadOnly(const std::string& path);
   ProjectDatabase(ProjectDatabase&& other) noexcept;
   ProjectDatabase& operator=(ProjectDatabase&& other) noexcept;
@@ -139,6 +141,9 @@ class ProjectDatabase {
   ~ProjectDatabase();
 
   const std::string& path() const { return path_; }
+
+  // A private folder read in place of a user's file (defined with the opening).
+  struct PrivateCopy;
 
   // Readers: nothing when the table is empty.
   std::optional<ProjectNameRow> ReadProjectName() const;
@@ -174,11 +179,14 @@ class ProjectDatabase {
   void StartWork() const;
   void VacuumInto(const std::string& quoted_target) { Exec("VACUUM INTO " + quoted_target); }
   friend void CompactDatabase(const std::string& from, const std::string& to);
-  friend void CopyProjectFile(const std::string& from, const std::string& to);
+  friend void CopyProjectFile(const std::string& from, const std::string& to,
+                              const SaveTemporaries& temporaries);
   void Exec(const std::string& sql) const;
   sqlite3* db_ = nullptr;
   std::string path_;
   std::unique_ptr<WorkBound> bound_;
+  // The private folder read in place of the user's file, when there is one (closed after db_).
+  std::unique_ptr<PrivateCopy> private_copy_;
   friend class RowAccess;
 };
 
@@ -204,11 +212,21 @@ WallFamily StoredWallFamily(const ProjectDatabase& db);
 
 // Copies a project file of the user into a private file through the engine (the user's file is
 // opened read-only, so committed WAL frames are included and nothing in the user's folder
-// changes). The copy is in rollback-journal mode, written under a temporary name and renamed
-// into place.
+// changes). The copy is in rollback-journal mode, written under a temporary name of
+// `temporaries` and renamed into place; temporary files of `temporaries` left in the target's
+// folder by an earlier copy are removed first.
+void CopyProjectFile(const std::string& from, const std::string& to,
+                     const SaveTemporaries& temporaries);
+// The same with temporary names of this process only (a copy into a private folder).
 void CopyProjectFile(const std::string& from, const std::string& to);
 
-// Copies a file whole (the copy is written under a temporary name and renamed into place).
+// Copies a file whole: written under a temporary name of `temporaries` beside the target, which
+// keeps its permissions, and renamed into place, so that a failed or killed copy leaves the
+// earlier file as it was. Temporary files of `temporaries` left in the target's folder by an
+// earlier copy are removed first. A symbolic link keeps pointing at the new file.
+void CopyDatabaseFile(const std::string& from, const std::string& to,
+                      const SaveTemporaries& temporaries);
+// The same with temporary names of this process only (a copy into a private folder).
 void CopyDatabaseFile(const std::string& from, const std::string& to);
 
 // Writes a compacted copy of a database to another file (replacing it).

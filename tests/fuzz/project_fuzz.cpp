@@ -68,16 +68,13 @@ void WriteAll(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// The files of a folder with their bytes; the engine's shared-memory index of a WAL file
-// ("-shm"), which any reader may rebuild, is not the project's data.
+// The files of a folder with their bytes, the WAL and its shared-memory index ("-shm") included:
+// a read makes nothing beside the project and changes nothing there.
 std::map<std::string, std::string> Snapshot(const fs::path& dir) {
   std::map<std::string, std::string> files;
   std::error_code ec;
   for (const auto& e : fs::directory_iterator(dir, ec)) {
-    const std::string name = e.path().filename().string();
-    if (name.size() < 4 || name.compare(name.size() - 4, 4, "-shm") != 0) {
-      files[name] = ReadAll(e.path());
-    }
+    files[e.path().filename().string()] = ReadAll(e.path());
   }
   return files;
 }
@@ -207,10 +204,23 @@ std::string MutateStructure(const std::vector<Table>& tables, const std::string&
       Exec(project, "ALTER TABLE " + name + " DROP COLUMN " + Quote(field));
       return std::string("dropped column ") + t.name + "." + field;
     }
-    case 6:
-      LeaveCommittedWal(project, "UPDATE " + name + " SET " + Quote(t.fields[0]) + " = " +
-                                     StrangeValue(rng) + ";");
-      return std::string("committed WAL frames on ") + t.name;
+    case 6: {
+      // However a WAL-mode file was left: frames with their index, frames alone, or none at all.
+      const std::string update =
+          "UPDATE " + name + " SET " + Quote(t.fields[0]) + " = " + StrangeValue(rng) + ";";
+      switch (std::uniform_int_distribution<int>(0, 2)(rng)) {
+        case 0:
+          LeaveCommittedWal(project, update);
+          return std::string("committed WAL frames on ") + t.name;
+        case 1:
+          LeaveCommittedWal(project, update);
+          fs::remove(project + "-shm");
+          return std::string("committed WAL frames without the index on ") + t.name;
+        default:
+          Exec(project, "PRAGMA journal_mode=WAL; " + update);
+          return std::string("WAL mode without a WAL file, ") + t.name;
+      }
+    }
     case 7:
       LeaveHotJournal(project);
       return "hot journal";

@@ -32,6 +32,7 @@
 #include "input_window/older_record_mapping.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
+#include "project/save_temporaries.h"
 #include "project_damage.h"
 #include "sketch/sketch_panel.h"
 #include "sketch/sketch_view.h"
@@ -771,6 +772,27 @@ TEST_F(WindowTest, SaveFailureNamesTheFileAndKeepsTheWindowUsable) {
   EXPECT_TRUE(W().SaveProject());
   EXPECT_TRUE(messages_.boxes.empty());
   EXPECT_TRUE(fs::exists(install_->SavedData() / "E.mdb"));
+}
+
+TEST_F(WindowTest, ASaveRemovesTheTemporaryFilesThatKilledSavesLeftAndNoOtherFile) {
+  Start();
+  const fs::path dat = install_->Root() / "DAT";
+  const SaveTemporaries ours = SaveTemporaries::OfDataFolder(dat.string());
+  const fs::path target = install_->SavedData() / "擁壁F.mdb";
+  const std::string left_beside = ours.NewNameFor(target.string());
+  const std::string left_in_dat = ours.NewNameFor((dat / "Data.mdb").string());
+  const std::string foreign = SaveTemporaries::Private().NewNameFor(target.string());
+  for (const std::string& f : {left_beside, left_in_dat, left_in_dat + "-journal", foreign}) {
+    std::ofstream(f) << "left";
+  }
+  Type("txt工事名", "擁壁F");
+  dialogs_.save_answers.push_back(QString::fromStdString(target.string()));
+  EXPECT_TRUE(W().SaveProject());
+  EXPECT_TRUE(fs::exists(target));
+  EXPECT_FALSE(fs::exists(left_beside));
+  EXPECT_FALSE(fs::exists(left_in_dat));
+  EXPECT_FALSE(fs::exists(left_in_dat + "-journal"));
+  EXPECT_TRUE(fs::exists(foreign));
 }
 
 TEST_F(WindowTest, AToolbarCommandMakesD3RepeatD1) {

@@ -708,7 +708,23 @@ INSTANTIATE_TEST_SUITE_P(Cases, Validation,
                                                 "A-A'配筋1(σsa)の入力値が不正です"},
                                  ValidationCase{"CantileverSigmaSaTZero", kCantilever,
                                                 [](WindowInputs& in) { in.sigma_saT = "0"; },
-                                                "C-C'配筋1(σsa)の入力値が不正です"}),
+                                                "C-C'配筋1(σsa)の入力値が不正です"},
+                                 // A negative surcharge pulls the backfill up; none is the
+                                 // smallest there is. q2 is entered for the cantilever only.
+                                 ValidationCase{"SurchargesZero", kCantilever,
+                                                [](WindowInputs& in) { in.q1 = in.q2 = "0.0"; },
+                                                nullptr},
+                                 ValidationCase{"GravityQ1Negative", kGravity,
+                                                [](WindowInputs& in) { in.q1 = "-1"; },
+                                                "荷載荷重(上) q1の入力値が不正です"},
+                                 ValidationCase{"LeaningQ1Negative", kLeaning,
+                                                [](WindowInputs& in) { in.q1 = "-0.1"; },
+                                                "荷載荷重(上) q1の入力値が不正です"},
+                                 ValidationCase{"CantileverQ2Negative", kCantilever,
+                                                [](WindowInputs& in) { in.q2 = "-1"; },
+                                                "荷載荷重(下) q2の入力値が不正です"},
+                                 ValidationCase{"GravityIgnoresQ2", kGravity,
+                                                [](WindowInputs& in) { in.q2 = "-1"; }, nullptr}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CheckBetaRange, ZeroTo360) {

@@ -211,6 +211,80 @@ TEST_F(ProjectFileSafety, TheCopyHoldsTheCommittedWalFramesAndTheUserFilesStayAs
   EXPECT_FALSE(fs::exists(private_ + ".tmp"));
 }
 
+TEST_F(ProjectFileSafety, AFileInWalModeIsReadWithoutMakingAnythingBesideIt) {
+  // The folder holds exactly the same files with the same bytes after the check, the copy and a
+  // read, whichever of the WAL and its index lie beside the file.
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    const char* cname;  // what the read finds
+  } cases[] = {
+      {"WAL mode, no WAL file", [](const std::string& p) { Sql(p, "PRAGMA journal_mode=WAL"); },
+       "市道１号線"},
+      {"committed WAL frames and the index",
+       [](const std::string& p) {
+         LeaveCommittedWal(p, "UPDATE \"tbl工事名\" SET CName='WALの名前';");
+       },
+       "WALの名前"},
+      {"committed WAL frames without the index",
+       [](const std::string& p) {
+         LeaveCommittedWal(p, "UPDATE \"tbl工事名\" SET CName='WALの名前';");
+         fs::remove(p + "-shm");
+       },
+       "WALの名前"},
+      {"an index without a WAL file",
+       [](const std::string& p) {
+         LeaveCommittedWal(p, "UPDATE \"tbl工事名\" SET CName='WALの名前';");
+         Sql(p, "PRAGMA wal_checkpoint(TRUNCATE)");  // the last to close removes both
+         std::ofstream(p + "-shm", std::ios::binary) << std::string(32768, '\0');
+       },
+       "WALの名前"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string p = Project("wal.mdb");
+    c.make(p);
+    const auto before = Snapshot(dir_ / "user");
+    EXPECT_NO_THROW(CheckProjectFile(p));
+    EXPECT_EQ(ProjectDatabase::OpenReadOnly(p).ReadProjectName()->cname, c.cname);
+    CopyProjectFile(p, private_);
+    EXPECT_EQ(Snapshot(dir_ / "user"), before);
+    EXPECT_EQ(ProjectDatabase::OpenReadOnly(private_).ReadProjectName()->cname, c.cname);
+    fs::remove_all(dir_ / "user");
+    fs::create_directories(dir_ / "user");
+  }
+}
+
+TEST_F(ProjectFileSafety, AHalfWrittenFileInWalModeIsStillRefused) {
+  // A hot journal beside a file whose header says WAL (the journal would undo the change to WAL):
+  // read from a private copy, it is refused as before, and the copy is gone.
+  const std::string p = Project("hot.mdb");
+  LeaveHotJournal(p);
+  ASSERT_TRUE(fs::exists(p + "-journal"));
+  std::string bytes = ReadAll(p);
+  bytes[18] = bytes[19] = 2;
+  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+  const auto before = Snapshot(dir_ / "user");
+  const fs::path tmp = dir_ / "tmp";
+  fs::create_directories(tmp);
+  const char* const old_tmpdir = getenv("TMPDIR");
+  const std::string kept = old_tmpdir ? old_tmpdir : "";
+  setenv("TMPDIR", tmp.c_str(), 1);
+  try {
+    CheckProjectFile(p);
+    ADD_FAILURE() << "accepted";
+  } catch (const ProjectError& e) {
+    EXPECT_NE(std::string(e.what()).find("left half-written"), std::string::npos) << e.what();
+  }
+  if (old_tmpdir) {
+    setenv("TMPDIR", kept.c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
+  EXPECT_EQ(Snapshot(dir_ / "user"), before);
+  EXPECT_TRUE(fs::is_empty(tmp)) << "the private copy is removed";
+}
+
 TEST_F(ProjectFileSafety, AFileSavedOverAProjectIsNotCombinedWithTheOldProjectsJournal) {
   // The old project left a WAL or a hot journal behind (the program that wrote it died); the
   // window then saves another project over it, as a compacted copy put in its place.
@@ -325,6 +399,16 @@ TEST_F(ProjectFileSafety, InputsBeyondPhysicalMeaningAreRefusedNamingTheField) {
       {"tbl単位体積重量及び土質定数", "φ", -1, 0, "φ"},
       {"tbl鉄筋", "dt0", 1e6, 0, nullptr},  // the gravity wall has no bars
       {"tbl鉄筋", "dt0", 1e6, 2, "tbl鉄筋.dt0（dt）の値 1000000 cm"},
+      // A surcharge may be none or large, never negative; q2 counts for the cantilever only.
+      {"tbl単位体積重量及び土質定数", "q1", 0, 0, nullptr},
+      {"tbl単位体積重量及び土質定数", "q1", 1e30, 1, nullptr},
+      {"tbl単位体積重量及び土質定数", "q1", -1, 0,
+       "tbl単位体積重量及び土質定数.q1（荷載荷重(上) q1）の値 -1 は範囲［0 ～ ∞）の外にあります。"},
+      {"tbl単位体積重量及び土質定数", "q1", -1, 1, "q1（荷載荷重(上) q1）の値 -1"},
+      {"tbl単位体積重量及び土質定数", "q1", -1, 2, "q1（荷載荷重(上) q1）の値 -1"},
+      {"tbl単位体積重量及び土質定数", "q2", -1, 0, nullptr},
+      {"tbl単位体積重量及び土質定数", "q2", -1, 2,
+       "tbl単位体積重量及び土質定数.q2（荷載荷重(下) q2）の値 -1 は範囲［0 ～ ∞）"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.table) + "." + c.field + " = " + std::to_string(c.value));

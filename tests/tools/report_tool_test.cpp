@@ -274,6 +274,9 @@ TEST(ReportTool, BadProjectsAreRefusedNamingTheFileAndLeftAsTheyWere) {
        kExitBuild, "tbl形状サイズ_重力式.T01（T2）の値 535342400 m"},
       {"missing row", [](const std::string& p) { Sql(p, "DELETE FROM \"tblコンクリート\""); },
        kExitBuild, "の表 tblコンクリート にデータがありません。"},
+      {"negative surcharge",
+       [](const std::string& p) { Sql(p, "UPDATE \"tbl単位体積重量及び土質定数\" SET q1 = -1"); },
+       kExitBuild, "tbl単位体積重量及び土質定数.q1（荷載荷重(上) q1）の値 -1"},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -313,6 +316,78 @@ TEST(ReportTool, AProjectInWalModeIsReportedWithItsCommittedValuesAndLeftAsItWas
   EXPECT_NE(r.out.find("工事名：WALだけにある名前"), std::string::npos);
   EXPECT_EQ(ReadAll(project), main_file);
   EXPECT_EQ(ReadAll(project + "-wal"), wal);
+}
+
+TEST(ReportTool, AProjectInWalModeMakesNothingBesideIt) {
+  // However the WAL mode was left: the folder holds the same files with the same bytes after the
+  // report, no -wal and no -shm made.
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> make;
+  } cases[] = {
+      {"WAL mode without its WAL file",
+       [](const std::string& p) { Sql(p, "PRAGMA journal_mode=WAL"); }},
+      {"committed WAL frames without the index",
+       [](const std::string& p) {
+         LeaveCommittedWal(p, "UPDATE \"tbl工事名\" SET CName = 'WALだけにある名前';");
+         std::filesystem::remove(p + "-shm");
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::filesystem::path dir = kOut + "/wal_alone";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string project = (dir / "p.mdb").string();
+    std::filesystem::copy_file(Fixture(true), project);
+    c.make(project);
+    const auto before = Snapshot(dir);
+    const ToolRun r = Tool({project, "--text", "-"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(Snapshot(dir), before);
+  }
+}
+
+TEST(ReportTool, ANameBeginningWithADashFollowsTheEndOfOptions) {
+  const std::filesystem::path dir = kOut + "/dash";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::filesystem::copy_file(Fixture(true), dir / "-p.mdb");
+  const std::filesystem::path kept = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;  // nullptr: success
+    const char* written;
+  };
+  const Case cases[] = {
+      {{"--", "-p.mdb", "-o", "r.pdf"}, kExitOk, nullptr, "r.pdf"},
+      {{"-o", "r.pdf", "--", "-p.mdb"}, kExitOk, nullptr, "r.pdf"},
+      {{"--summary", "s.csv", "--", "-p.mdb"}, kExitOk, nullptr, "s.csv"},
+      {{"-p.mdb", "-o", "r.pdf"}, kExitUsage, "unknown option -p.mdb", nullptr},
+      {{"-o", "r.pdf", "--"}, kExitUsage, "-- needs a project file", nullptr},
+      // A project named like an option is a project: no many-projects form here.
+      {{"--", "-d", "--text", "t.txt"}, kExitProject, "-d: ", nullptr},
+  };
+  for (const Case& c : cases) {
+    std::string all;
+    for (const auto& a : c.args) all += a + " ";
+    SCOPED_TRACE(all);
+    for (const char* f : {"r.pdf", "s.csv", "t.txt"}) std::filesystem::remove(f);
+    const ToolRun r = Tool(c.args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (c.message) {
+      EXPECT_EQ(r.err.rfind(std::string("ktv-pn3-report: ") + c.message, 0), 0u) << r.err;
+    }
+    if (c.written) {
+      EXPECT_TRUE(std::filesystem::exists(c.written));
+    }
+  }
+  std::filesystem::current_path(kept);
+  const std::string usage = ReportToolUsage();
+  EXPECT_NE(usage.find("-- PROJECT"), std::string::npos);
+  EXPECT_NE(usage.find("ktv-pn3-report -- -p.mdb -o r.pdf"), std::string::npos);
 }
 
 TEST(ReportTool, BuildsTheLeaningWallWithItsValues) {
