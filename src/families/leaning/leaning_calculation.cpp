@@ -30,12 +30,17 @@ void RequireFinite(std::initializer_list<std::pair<double, const char*>> values)
   }
 }
 
-// A stress in t/m2 or kN/m2 in the unit of the allowable stresses (kg/cm2 or N/cm2).
+// A stress in t/m2 or kN/m2 in the unit of the allowable stresses (kg/cm2 or N/cm2), as the
+// 32-bit value that is compared.
 float InAllowableUnit(float stress) { return F(D(stress) * 0.1); }
 
-// The same stress as printed: kg/cm2 or N/mm2.
-double AsPrintedStress(float stress, bool is_si) {
-  return D(stress) * 0.1 / StressUnitFactor(is_si);
+// The same stress as printed: kg/cm2 or N/mm2, formed in double from the stress.
+double AsPrintedStress(float stress, bool is_si) { return ShownStress(D(stress) * 0.1, is_si); }
+
+// A stress checked against its allowable, and its printed value.
+CheckValue StressCheck(float stress, float allowable, double& printed, bool is_si) {
+  printed = AsPrintedStress(stress, is_si);
+  return MakeCheck(InAllowableUnit(stress), allowable, SafeSide::Below);
 }
 
 double SlopeOf(double theta_deg) { return std::fabs(std::tan((90.0 - theta_deg) / 180.0 * kPiD)); }
@@ -188,17 +193,18 @@ LeaningStability ComputeLeaningStability(const LeaningInputs& in, const LeaningG
   s.d = F((D(s.mr) - s.m) / s.sum_v);
   s.e = F(b / 2 - s.d);
   s.b6 = F(b / 6);
-  s.overturning_ok = s.b6 > std::fabs(s.e);
+  s.overturning = MakeCheck(std::fabs(s.e), s.b6, SafeSide::Below);
   if (s.sum_h == 0) {
     Fail(p.ka == 0 ? "水平力の合計ΣHが0です（主働土圧係数Ka=0）。" : "水平力の合計ΣHが0です。");
   }
   s.fs = F(D(s.sum_v) * in.tan_phi_b / s.sum_h);
-  s.sliding_ok = s.fs > in.fsa;
+  s.sliding = MakeCheck(s.fs, in.fsa, SafeSide::Above);
   const double mean = D(s.sum_v) / b;
   const double ratio = 6 * D(std::fabs(s.e)) / b;
   s.q1 = F(mean * (1 - ratio));
   s.q2 = F(mean * (1 + ratio));
-  s.bearing_ok = s.q1 < in.qa && s.q2 < in.qa;
+  s.bearing_q1 = MakeCheck(s.q1, in.qa, SafeSide::Below);
+  s.bearing_q2 = MakeCheck(s.q2, in.qa, SafeSide::Below);
   RequireFinite({{s.d, "d"}, {s.e, "e"}, {s.fs, "Fs"}, {s.q1, "q1"}, {s.q2, "q2"}});
   return s;
 }
@@ -247,11 +253,9 @@ WallSectionCheck ComputeWallSectionCheck(const LeaningInputs& in, const LeaningG
   w.sigma1 = F((1 - 6 * x_a / w.b_a) * mean);
   w.sigma2 = F((1 + 6 * x_a / w.b_a) * mean);
   w.sigma1_printed = AsPrintedStress(w.sigma1, in.is_si);
-  w.sigma2_printed = AsPrintedStress(w.sigma2, in.is_si);
-  w.sigma_ok = InAllowableUnit(w.sigma2) < in.sigma_cac;
+  w.sigma_check = StressCheck(w.sigma2, in.sigma_cac, w.sigma2_printed, in.is_si);
   w.tau = F(D(w.s) / w.b_a);
-  w.tau_printed = AsPrintedStress(w.tau, in.is_si);
-  w.tau_ok = InAllowableUnit(w.tau) < in.tau_a;
+  w.tau_check = StressCheck(w.tau, in.tau_a, w.tau_printed, in.is_si);
   RequireFinite({{w.d, "dA"}, {w.x_a, "xA"}, {w.sigma1, "σ1"}, {w.sigma2, "σ2"}, {w.tau, "τ"}});
   return w;
 }
@@ -269,12 +273,10 @@ BaseSlabCheck ComputeBaseSlabCheck(const LeaningInputs& in, const LeaningStabili
   k.s = F((D(k.qt) + k.q_b) / 2 * l1 - gamma_c * l1 * d1);
   k.m = F((2 * D(k.qt) + k.q_b) / 6 * (l1 * l1) - gamma_c * d1 * (l1 * l1) / 2);
   k.sigma = F(6 * D(k.m) / (d1 * d1));
-  k.sigma_printed = AsPrintedStress(k.sigma, in.is_si);
   k.sigma_limit = in.sigma_cac < in.sigma_cat ? in.sigma_cac : in.sigma_cat;
-  k.sigma_ok = InAllowableUnit(k.sigma) < k.sigma_limit;
+  k.sigma_check = StressCheck(k.sigma, k.sigma_limit, k.sigma_printed, in.is_si);
   k.tau = F(D(k.s) / d1);
-  k.tau_printed = AsPrintedStress(k.tau, in.is_si);
-  k.tau_ok = InAllowableUnit(k.tau) < in.tau_a;
+  k.tau_check = StressCheck(k.tau, in.tau_a, k.tau_printed, in.is_si);
   RequireFinite({{k.qt, "q1"},
                  {k.qh, "q2"},
                  {k.q_b, "qB"},
