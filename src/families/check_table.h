@@ -32,8 +32,8 @@ enum class JsonForm { Word, Flag };
 
 template <typename Results>
 struct CheckEntry {
-  // The JSON verdict key; the entries of one key and case are stated on one verdict line of the
-  // report and share its verdict (q1 and q2).
+  // The JSON verdict key; the entries of one key, case and section are stated on one verdict
+  // line of the report and share its verdict (q1 and q2).
   std::string_view key;
   CheckKind kind;
   CheckCase load_case;
@@ -56,15 +56,19 @@ struct CheckEntry {
   double (*shown_of)(const Results&) = nullptr;
 };
 
-// The verdict of the line of key and case: ＯＫ only when each check of it passes. A key that
-// names no check of this wall is a fault of the caller, not of the wall.
+// The verdict of the line of key, case and section (empty: any section, for a key that one
+// section owns): ＯＫ only when each check of it passes. A key that names no check of this wall is
+// a fault of the caller, not of the wall.
 template <typename Results>
 Verdict TableVerdict(std::span<const CheckEntry<Results>> table, const Results& results,
-                     std::string_view key, CheckCase load_case = CheckCase::Normal) {
+                     std::string_view key, CheckCase load_case = CheckCase::Normal,
+                     std::string_view section = {}) {
   Verdict v;
   bool found = false;
   for (const CheckEntry<Results>& e : table) {
-    if (e.key != key || e.load_case != load_case) continue;
+    if (e.key != key || e.load_case != load_case || (!section.empty() && e.section != section)) {
+      continue;
+    }
     const CheckValue* c = e.of(results);
     if (!c) continue;
     v = {found ? v.side : c->side, (found ? v.ok : true) && c->ok};
@@ -74,15 +78,18 @@ Verdict TableVerdict(std::span<const CheckEntry<Results>> table, const Results& 
   return v;
 }
 
-// Adds the verdict of key and case to a JSON object in the form the table gives it.
+// Adds the verdict of key, case and section to a JSON object in the form the table gives it.
 template <typename Results>
 JsonObject& AddTableVerdict(JsonObject& json, std::span<const CheckEntry<Results>> table,
                             const Results& results, std::string_view key,
-                            CheckCase load_case = CheckCase::Normal) {
-  const Verdict v = TableVerdict(table, results, key, load_case);
+                            CheckCase load_case = CheckCase::Normal,
+                            std::string_view section = {}) {
+  const Verdict v = TableVerdict(table, results, key, load_case, section);
   JsonForm form = JsonForm::Word;
   for (const CheckEntry<Results>& e : table) {
-    if (e.key == key && e.load_case == load_case) form = e.json;
+    if (e.key == key && e.load_case == load_case && (section.empty() || e.section == section)) {
+      form = e.json;
+    }
   }
   const std::string name(key);
   return form == JsonForm::Flag ? json.Add(name.c_str(), v.ok) : json.Verdict(name.c_str(), v.ok);
