@@ -3,8 +3,6 @@
 // (and a value that is not a number) is NG. Calculations store each check once as a CheckValue; the
 // report, the check rows and the JSON take its sign and its word from that one object, so that
 // they can never disagree.
-#include <initializer_list>
-
 namespace ktv {
 
 enum class SafeSide {
@@ -35,14 +33,6 @@ struct CheckValue {
 
 inline CheckValue MakeCheck(double value, double limit, SafeSide side) {
   return {value, limit, side, Compare(value, limit, side).ok};
-}
-
-// The verdict of checks stated together (q1 and q2 on one line): ＯＫ only when each passes;
-// the side is the first one's.
-inline Verdict AllPass(std::initializer_list<CheckValue> checks) {
-  Verdict v{checks.size() ? checks.begin()->side : SafeSide::Below, checks.size() > 0};
-  for (const CheckValue& c : checks) v.ok = v.ok && c.ok;
-  return v;
 }
 
 }  // namespace ktv
