@@ -19,6 +19,15 @@ enum class UnitState : int16_t { CGS = 1, SI = 2 };
 // 1 in CGS, 100 in SI: allowable stresses are multiplied by it after reading.
 inline float StressUnitFactor(bool is_si) { return is_si ? 100.0f : 1.0f; }
 
+// A stress held multiplied by StressUnitFactor as it is shown (report, check rows, JSON): in
+// kg/cm2 or N/mm2. The one place where the factor is divided out; a double, so that the quotient
+// is rounded only where it is printed.
+inline double ShownStress(double held, bool is_si) { return held / StressUnitFactor(is_si); }
+// The same, rounded to the 32-bit value that the JSON and the limit texts write.
+inline float ShownStressF(double held, bool is_si) {
+  return static_cast<float>(ShownStress(held, is_si));
+}
+
 // Multiplies each value in place by the factor.
 void ScaleStresses(float factor, std::initializer_list<float*> values);
 

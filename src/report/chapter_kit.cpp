@@ -32,6 +32,21 @@ std::string_view VerdictSign(Verdict v) {
   return v.ok ? " ＞ " : " ≦ ";
 }
 
+std::string_view VerdictMark(Verdict v) {
+  if (v.side == SafeSide::Below) return v.ok ? "＜" : "≧";
+  return v.ok ? "＞" : "≦";
+}
+
+std::string_view MirroredSign(Verdict v) {
+  if (v.side == SafeSide::Below) return v.ok ? " ＞ " : " ≦ ";
+  return v.ok ? " ＜ " : " ≧ ";
+}
+
+std::string_view MirroredMark(Verdict v) {
+  if (v.side == SafeSide::Below) return v.ok ? "＞" : "≦";
+  return v.ok ? "＜" : "≧";
+}
+
 std::string_view VerdictWord(Verdict v) { return v.ok ? "ＯＫ" : "ＮＧ"; }
 
 std::string VerdictText(Verdict v, std::string_view limit_text, std::string_view gap) {
@@ -42,14 +57,11 @@ std::string VerdictText(Verdict v, std::string_view limit_text, std::string_view
   return text;
 }
 
-Chapter::Chapter(ReportWriter& writer, bool is_si)
-    : w_(writer), is_si_(is_si), factor_(StressUnitFactor(is_si)) {}
+Chapter::Chapter(ReportWriter& writer, bool is_si) : w_(writer), is_si_(is_si) {}
 
 std::string Chapter::Unit(std::string_view key) const { return UnitLabel(key, UnitFlag(is_si_)); }
 
-double Chapter::Shown(float stress) const {
-  return static_cast<double>(stress) / static_cast<double>(factor_);
-}
+double Chapter::Shown(double stress) const { return ShownStress(stress, is_si_); }
 
 void Chapter::Title(std::string_view text) {
   // The first title line is the report's title in the PDF properties.

@@ -58,6 +58,12 @@ std::string LimitText(float value, int decimals);
 
 // " ＜ " / " ≧ " (safe below) or " ＞ " / " ≦ " (safe above), following the verdict.
 std::string_view VerdictSign(Verdict v);
+// The same sign without its blanks, for lines that print it tight: "＜" / "≧", "＞" / "≦".
+std::string_view VerdictMark(Verdict v);
+// The comparison written from the limit's side ("B/6 ＞ e"): " ＞ " / " ≦ " for a value safe
+// below, " ＜ " / " ≧ " for one safe above; MirroredMark without the blanks.
+std::string_view MirroredSign(Verdict v);
+std::string_view MirroredMark(Verdict v);
 // "ＯＫ" or "ＮＧ".
 std::string_view VerdictWord(Verdict v);
 // The tail of a verdict line: sign + limit text + gap + word, e.g. " ＞ 1.5　　ＯＫ".
@@ -76,9 +82,8 @@ class Chapter {
   bool IsSI() const { return is_si_; }
   // The unit label of a key in the project's system (with its leading blank).
   std::string Unit(std::string_view key) const;
-  // A stress held multiplied by StressUnitFactor, in the units of the database (a double: the
-  // quotient is printed, never stored).
-  double Shown(float stress) const;
+  // A stress held multiplied by StressUnitFactor, in the units of the database (ShownStress).
+  double Shown(double stress) const;
 
   // The family's title line in the Title slot.
   void Title(std::string_view text);
@@ -100,7 +105,6 @@ class Chapter {
  private:
   ReportWriter& w_;
   bool is_si_;
-  float factor_;
   double last_picture_bottom_ = 0;
 };
 

@@ -296,13 +296,13 @@ CantileverStability ComputeCantileverStability(const CantileverPartTable& parts,
   r.e_e = F(bd / 2.0 - r.d_e);
   r.b6 = bd / 6.0;
   r.b3 = bd / 3.0;
-  r.e_within = r.b6 > r.e;
-  r.e_e_within = r.b3 > r.e_e;
+  r.overturning = MakeCheck(r.e, r.b6, SafeSide::Below);
+  r.overturning_e = MakeCheck(r.e_e, r.b3, SafeSide::Below);
   // Sliding.
   r.fs = F(static_cast<double>(in.tan_phi_b) * r.v / r.h);
   r.fs_e = F(static_cast<double>(in.tan_phi_b) * r.v_e / r.h_e);
-  r.sliding_ok = r.fs > in.fsa;
-  r.sliding_ok_e = r.fs_e > in.fsa_e;
+  r.sliding = MakeCheck(r.fs, in.fsa, SafeSide::Above);
+  r.sliding_e = MakeCheck(r.fs_e, in.fsa_e, SafeSide::Above);
   // Bearing: the trapezoid for every eccentricity.
   auto pressures = [bd](float e, float v, float& q1, float& q2) {
     const double ratio = 6.0 * e / bd;
@@ -312,8 +312,10 @@ CantileverStability ComputeCantileverStability(const CantileverPartTable& parts,
   };
   pressures(r.e, r.v, r.q1, r.q2);
   pressures(r.e_e, r.v_e, r.q1_e, r.q2_e);
-  r.bearing_ok = r.q1 < in.qa && r.q2 < in.qa;
-  r.bearing_ok_e = r.q1_e < in.qa_e && r.q2_e < in.qa_e;
+  r.bearing_q1 = MakeCheck(r.q1, in.qa, SafeSide::Below);
+  r.bearing_q2 = MakeCheck(r.q2, in.qa, SafeSide::Below);
+  r.bearing_q1_e = MakeCheck(r.q1_e, in.qa_e, SafeSide::Below);
+  r.bearing_q2_e = MakeCheck(r.q2_e, in.qa_e, SafeSide::Below);
   const std::pair<float, const char*> results[] = {{r.q_load, "過載荷重Q"},
                                                    {r.mr, "抵抗モーメントMr"},
                                                    {r.m, "転倒モーメントM"},

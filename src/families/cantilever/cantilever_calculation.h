@@ -27,6 +27,8 @@
 #include <array>
 #include <string_view>
 
+#include "app/verdict.h"
+
 namespace ktv {
 
 // Shape values as the calculation uses them, metres and degrees: the stored row after the
@@ -153,12 +155,12 @@ struct CantileverStability {
   // Overturning: the report states B/6 > e (or B/3 > eE) with "＞", otherwise "≦".
   float e = 0, e_e = 0;
   double b6 = 0, b3 = 0;
-  bool e_within = false, e_e_within = false;
+  CheckValue overturning, overturning_e;  // e < B/6, eE < B/3 (signed e)
   // Sliding and bearing.
   float fs = 0, fs_e = 0;
-  bool sliding_ok = false, sliding_ok_e = false;
+  CheckValue sliding, sliding_e;  // Fs > Fsa, FsE > FsaE
   float q1 = 0, q2 = 0, q1_e = 0, q2_e = 0;
-  bool bearing_ok = false, bearing_ok_e = false;
+  CheckValue bearing_q1, bearing_q2, bearing_q1_e, bearing_q2_e;  // against qa, qaE
 };
 
 struct BarArrangement {
@@ -180,8 +182,8 @@ struct SectionCheck {
   float p = 0, k = 0, j = 0, n = 0;
   float inv_lc = 0, inv_ls = 0;  // 1/Lc, 1/Ls
   float sigma_c = 0, sigma_s = 0, tau = 0;
-  float sigma_ca = 0, sigma_sa = 0, tau_a = 0;  // allowables used (× 1.5 when seismic)
-  bool sigma_c_ok = false, sigma_s_ok = false, tau_ok = false;
+  float sigma_ca = 0, sigma_sa = 0, tau_a = 0;         // allowables used (× 1.5 when seismic)
+  CheckValue sigma_c_check, sigma_s_check, tau_check;  // each below its allowable
 };
 
 enum class StemSection { kAA, kBB };

@@ -1,10 +1,12 @@
 #include "families/cantilever/cantilever_json.h"
 
+#include <string>
 #include <string_view>
 
 #include "app/json.h"
 #include "app/units.h"
 #include "app/wall_family.h"
+#include "families/cantilever/cantilever_checks.h"
 
 namespace ktv {
 namespace {
@@ -23,8 +25,8 @@ std::string Array(const T* items, int count, Fn object) {
 
 class Writer {
  public:
-  explicit Writer(bool is_si) : factor_(StressUnitFactor(is_si)) {}
-  float Shown(float stress) const { return F(static_cast<double>(stress) / factor_); }
+  explicit Writer(bool is_si) : is_si_(is_si) {}
+  float Shown(float stress) const { return ShownStressF(stress, is_si_); }
 
   JsonObject Bar(const BarArrangement& b) const {
     JsonObject o;
@@ -57,10 +59,10 @@ class Writer {
         .Add("tau", Shown(c.tau))
         .Add("sigma_ca", Shown(c.sigma_ca))
         .Add("sigma_sa", Shown(c.sigma_sa))
-        .Add("tau_a", Shown(c.tau_a))
-        .Verdict("sigma_c_verdict", c.sigma_c_ok)
-        .Verdict("sigma_s_verdict", c.sigma_s_ok)
-        .Verdict("tau_verdict", c.tau_ok);
+        .Add("tau_a", Shown(c.tau_a));
+    for (const SectionCheckEntry& e : kSectionChecks) {
+      o.Verdict(std::string(e.key).c_str(), (c.*e.check).ok);
+    }
     return o;
   }
 
@@ -82,7 +84,7 @@ class Writer {
   }
 
  private:
-  float factor_;
+  bool is_si_;
 };
 
 std::string SlabTableJson(const SlabTable& t) {
@@ -195,6 +197,9 @@ std::string CantileverJson(const CantileverInputs& in, const CantileverResults& 
       .Add("yG", t.yg);
 
   const CantileverStability& st = r.stability;
+  const auto Verdicts = [&](JsonObject& o, const char* key, CheckCase load_case) -> JsonObject& {
+    return AddTableVerdict<CantileverResults>(o, kCantileverChecks, r, key, load_case);
+  };
   JsonObject normal;
   normal.Add("W", st.w)
       .Add("Q", st.q_load)
@@ -211,13 +216,10 @@ std::string CantileverJson(const CantileverInputs& in, const CantileverResults& 
       .Add("M", st.m)
       .Add("d", st.d)
       .Add("e", st.e)
-      .Add("B6", F(st.b6))
-      .Add("B6_greater_than_e", st.e_within)
-      .Add("Fs", st.fs)
-      .Verdict("sliding", st.sliding_ok)
-      .Add("q1", st.q1)
-      .Add("q2", st.q2)
-      .Verdict("bearing", st.bearing_ok);
+      .Add("B6", F(st.b6));
+  Verdicts(normal, "B6_greater_than_e", CheckCase::Normal).Add("Fs", st.fs);
+  Verdicts(normal, "sliding", CheckCase::Normal).Add("q1", st.q1).Add("q2", st.q2);
+  Verdicts(normal, "bearing", CheckCase::Normal);
   JsonObject seismic;
   seismic.Add("W", st.w)
       .Add("sum_H", st.sum_h)
@@ -231,13 +233,10 @@ std::string CantileverJson(const CantileverInputs& in, const CantileverResults& 
       .Add("ME", st.m_e)
       .Add("dE", st.d_e)
       .Add("eE", st.e_e)
-      .Add("B3", F(st.b3))
-      .Add("B3_greater_than_eE", st.e_e_within)
-      .Add("FsE", st.fs_e)
-      .Verdict("sliding", st.sliding_ok_e)
-      .Add("q1E", st.q1_e)
-      .Add("q2E", st.q2_e)
-      .Verdict("bearing", st.bearing_ok_e);
+      .Add("B3", F(st.b3));
+  Verdicts(seismic, "B3_greater_than_eE", CheckCase::Seismic).Add("FsE", st.fs_e);
+  Verdicts(seismic, "sliding", CheckCase::Seismic).Add("q1E", st.q1_e).Add("q2E", st.q2_e);
+  Verdicts(seismic, "bearing", CheckCase::Seismic);
   JsonObject stability;
   stability.Add("B", st.b).Raw("normal", normal.Str()).Raw("seismic", seismic.Str());
 

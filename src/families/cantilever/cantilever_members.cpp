@@ -108,9 +108,9 @@ SectionCheck CheckRectangularSection(std::string_view section_name, bool seismic
   c.sigma_ca = F(allowables.sigma_ca * factor);
   c.sigma_sa = F(allowables.sigma_sa * factor);
   c.tau_a = F(allowables.tau_a * factor);
-  c.sigma_c_ok = c.sigma_c < c.sigma_ca;
-  c.sigma_s_ok = c.sigma_s < c.sigma_sa;
-  c.tau_ok = c.tau < c.tau_a;
+  c.sigma_c_check = MakeCheck(c.sigma_c, c.sigma_ca, SafeSide::Below);
+  c.sigma_s_check = MakeCheck(c.sigma_s, c.sigma_sa, SafeSide::Below);
+  c.tau_check = MakeCheck(c.tau, c.tau_a, SafeSide::Below);
   for (float v : {c.m_work, c.s_work, c.m_bd2, c.as, c.p, c.k, c.j, c.inv_lc, c.inv_ls, c.sigma_c,
                   c.sigma_s, c.tau, c.sigma_ca, c.sigma_sa, c.tau_a}) {
     RequireFinite(v, "断面", section_name, "の応力度");

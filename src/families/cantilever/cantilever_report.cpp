@@ -27,6 +27,8 @@ namespace ktv {
 namespace {
 
 const std::string kNewLine(kCrLf);
+// The blanks between a stability verdict line and its word.
+const std::string kWordGap("       ");
 
 std::string Picture(std::string_view key) { return std::string(key) + ".bmp"; }
 
@@ -937,14 +939,18 @@ class Chapters {
     w_.Paragraph("（ａ）常時");
     w_.Paragraph("B = " + Fixed(st.b, 3) + "m、" + "d = " + Fixed(st.d, 3) + " m");
     ch_.FormulaLine(Picture("1_6_26"), Fixed(st.e, 3) + " m");
-    ch_.FormulaLine(
-        Picture("1_6_27"),
-        Fixed(st.b6, 3) + (st.e_within ? " m ＞ e = " : " m ≦ e = ") + Fixed(st.e, 3) + " m");
+    // The overturning lines end with their word as the sliding lines do: a failing check says so.
+    const Verdict normal = CantileverVerdict(r_, "B6_greater_than_e", CheckCase::Normal);
+    ch_.FormulaLine(Picture("1_6_27"), Fixed(st.b6, 3) + " m" + std::string(MirroredSign(normal)) +
+                                           "e = " + Fixed(st.e, 3) + " m" + kWordGap +
+                                           std::string(VerdictWord(normal)));
     w_.Paragraph("（ｂ）地震時");
     w_.Paragraph("de = " + Fixed(st.d_e, 3) + " m");
     ch_.FormulaLine(Picture("1_6_28"), Fixed(st.e_e, 3) + " m");
-    ch_.FormulaLine(Picture("1_6_29"),
-                    Fixed(st.b3, 3) + (st.e_e_within ? " m ＞" : "m ≦") + Fixed(st.e_e, 3) + " m");
+    const Verdict seismic = CantileverVerdict(r_, "B3_greater_than_eE", CheckCase::Seismic);
+    ch_.FormulaLine(Picture("1_6_29"), Fixed(st.b3, 3) + (seismic.ok ? " m " : "m ") +
+                                           std::string(MirroredMark(seismic)) + Fixed(st.e_e, 3) +
+                                           " m" + kWordGap + std::string(VerdictWord(seismic)));
   }
 
   void Sliding() {
@@ -964,14 +970,15 @@ class Chapters {
     ch_.Picture(Picture("1_6_98"));
     w_.Text(Fixed(in_.tan_phi_b, 1) + " °とする" + kNewLine);
     ch_.BelowPicture();
-    const auto verdict = [&](std::string_view key, float fs, float fsa, bool ok) {
-      ch_.FormulaLine(Picture(key), Fixed(fs, 3) + (ok ? " ＞ " : " ≦ ") + ShortestForm(fsa) +
-                                        (ok ? "       ＯＫ" : "       ＮＧ"));
+    const auto verdict = [&](std::string_view key, float fs, float fsa, CheckCase load_case) {
+      ch_.FormulaLine(Picture(key),
+                      Fixed(fs, 3) + VerdictText(CantileverVerdict(r_, "sliding", load_case),
+                                                 ShortestForm(fsa), kWordGap));
     };
     w_.Paragraph("（ａ）常時");
-    verdict("1_6_30", st.fs, in_.fsa, st.sliding_ok);
+    verdict("1_6_30", st.fs, in_.fsa, CheckCase::Normal);
     w_.Paragraph("（ｂ）地震時");
-    verdict("1_6_31", st.fs_e, in_.fsa_e, st.sliding_ok_e);
+    verdict("1_6_31", st.fs_e, in_.fsa_e, CheckCase::Seismic);
   }
 
   void Bearing() {
@@ -979,14 +986,16 @@ class Chapters {
     ch_.Headings({"", "（４）　支持力に対する安定"});
     w_.Paragraph("基礎地盤の許容支持力度    常時　" + LimitText(in_.qa, 0) + "、　地震時　" +
                  LimitText(in_.qa_e, 0) + U("t/m2"));
-    const auto verdict = [&](std::string_view key, float q1, float q2, float qa, bool ok) {
-      ch_.FormulaLine(Picture(key), Fixed(q1, 3) + ",　" + Fixed(q2, 3) + (ok ? " ＜ " : " ≧ ") +
-                                        LimitText(qa, 0) + (ok ? "       ＯＫ" : "       ＮＧ"));
+    const auto verdict = [&](std::string_view key, float q1, float q2, float qa,
+                             CheckCase load_case) {
+      ch_.FormulaLine(Picture(key), Fixed(q1, 3) + ",　" + Fixed(q2, 3) +
+                                        VerdictText(CantileverVerdict(r_, "bearing", load_case),
+                                                    LimitText(qa, 0), kWordGap));
     };
     w_.Paragraph("（ａ）常時");
-    verdict("1_6_32", st.q1, st.q2, in_.qa, st.bearing_ok);
+    verdict("1_6_32", st.q1, st.q2, in_.qa, CheckCase::Normal);
     w_.Paragraph("（ｂ）地震時");
-    verdict("1_6_33", st.q1_e, st.q2_e, in_.qa_e, st.bearing_ok_e);
+    verdict("1_6_33", st.q1_e, st.q2_e, in_.qa_e, CheckCase::Seismic);
   }
 
   void MemberStresses() {
@@ -1055,18 +1064,21 @@ class Chapters {
       ch_.BelowPicture();
     }
     const std::string unit = U("kg/cm2");
-    const auto verdict = [&](std::string_view key, float value, std::string_view limit_name,
-                             float limit, int decimals, bool ok) {
-      ch_.Picture(Picture(key));
-      w_.Text(Fixed(ch_.Shown(value), 3) + unit + (ok ? " ＜ " : " ≧ ") + std::string(limit_name) +
-              " = " + Stress(limit, decimals) + unit);
+    // One line per entry of kSectionChecks, each from its check.
+    const std::string_view pictures[2][3] = {{"1_6_58", "1_6_59", "1_6_60"},
+                                             {"1_6_65", "1_6_66", "1_6_67"}};
+    for (std::size_t i = 0; i < kSectionChecks.size(); ++i) {
+      const SectionCheckEntry& e = kSectionChecks[i];
+      const CheckValue& check = c.*e.check;
+      const Verdict v = SectionVerdict(c, e);
+      ch_.Picture(Picture(pictures[seismic ? 1 : 0][i]));
+      w_.Text(Fixed(ch_.Shown(check.value), 3) + unit + std::string(VerdictSign(v)) +
+              std::string(e.limit_name) + " = " +
+              Stress(static_cast<float>(check.limit), e.limit_decimals) + unit);
       w_.SetX(7900);
-      w_.Text(std::string(ok ? "ＯＫ" : "ＮＧ") + kNewLine);
+      w_.Text(std::string(VerdictWord(v)) + kNewLine);
       ch_.BelowPicture();
-    };
-    verdict(seismic ? "1_6_65" : "1_6_58", c.sigma_c, "σca", c.sigma_ca, 0, c.sigma_c_ok);
-    verdict(seismic ? "1_6_66" : "1_6_59", c.sigma_s, "σsa", c.sigma_sa, 0, c.sigma_s_ok);
-    verdict(seismic ? "1_6_67" : "1_6_60", c.tau, "τa", c.tau_a, 1, c.tau_ok);
+    }
   }
 
   // The slab weights table; returns nothing: its totals are the calculation's sums of the

@@ -7,6 +7,7 @@
 
 #include "app/errors.h"
 #include "app/format.h"
+#include "app/units.h"
 #include "app/verdict.h"
 #include "earth_pressure/earth_pressure.h"
 
@@ -59,7 +60,7 @@ void CheckGravityInputs(const GravityInputs& in) {
   const std::pair<float, const char*> sizes[] = {
       {in.h, "H"}, {in.t00, "T1"}, {in.t01, "T2"}, {in.t02, "T3"}, {b, "底版幅B"}};
   for (const auto& [v, name] : sizes) {
-    if (!std::isfinite(F(static_cast<double>(v) * 1000))) {
+    if (!std::isfinite(MillimetresOf(v))) {
       Fail("寸法" + std::string(name) + "が大きすぎます。");
     }
   }
@@ -138,7 +139,7 @@ ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
   r.b6 = F(r.b / 6.0);
   // The middle third is a limit on both sides of the centre: a resultant far behind the centre
   // must fail as well as one far in front of it.
-  r.overturning_ok = Compare(std::fabs(r.e), r.b6, SafeSide::Below).ok;
+  r.overturning = MakeCheck(std::fabs(r.e), r.b6, SafeSide::Below);
   // The bearing chapter states where the resultant lies: "以内" includes the limit itself, where
   // the overturning verdict (equality is NG) is stricter.
   r.within_middle_third = std::fabs(r.e) <= r.b6;
@@ -146,12 +147,13 @@ ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
     Fail(earth.ka == 0 ? "水平力の合計ΣHが0です（主働土圧係数Ka=0）。" : "水平力の合計ΣHが0です。");
   }
   r.fs = F(static_cast<double>(r.sum_v) * tan_phi_b / r.sum_h);
-  r.sliding_ok = Compare(r.fs, fsa, SafeSide::Above).ok;
+  r.sliding = MakeCheck(r.fs, fsa, SafeSide::Above);
   const double ratio = 6.0 * r.e / r.b;
   const double mean = static_cast<double>(r.sum_v) / r.b;
   r.q1 = F((ratio + 1.0) * mean);
   r.q2 = F((1.0 - ratio) * mean);
-  r.bearing_ok = Compare(std::max(r.q1, r.q2), qa, SafeSide::Below).ok;
+  r.bearing_q1 = MakeCheck(r.q1, qa, SafeSide::Below);
+  r.bearing_q2 = MakeCheck(r.q2, qa, SafeSide::Below);
   const std::pair<float, const char*> results[] = {{r.sum_v, "ΣV"}, {r.sum_h, "ΣH"}, {r.mr, "Mr"},
                                                    {r.m, "M"},      {r.d, "d"},      {r.e, "e"},
                                                    {r.fs, "Fs"},    {r.q1, "q1"},    {r.q2, "q2"}};
@@ -163,9 +165,10 @@ BodyStress CheckBodyStress(float q1, float q2, float sigma_cac) {
   BodyStress s;
   s.sigma_c1 = F(q1 * 0.1);
   s.sigma_c2 = F(q2 * 0.1);
-  // The larger stress decides, wherever the resultant lies; tension exactly when the smaller one
-  // is negative.
-  s.ok = Compare(std::max(s.sigma_c1, s.sigma_c2), sigma_cac, SafeSide::Below).ok;
+  // Each stress is checked, so the larger one decides wherever the resultant lies; tension exactly
+  // when the smaller one is negative.
+  s.sigma_c1_check = MakeCheck(s.sigma_c1, sigma_cac, SafeSide::Below);
+  s.sigma_c2_check = MakeCheck(s.sigma_c2, sigma_cac, SafeSide::Below);
   s.tension = std::min(s.sigma_c1, s.sigma_c2) < 0;
   return s;
 }

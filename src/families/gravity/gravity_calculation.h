@@ -7,6 +7,8 @@
 // back as a float. No I/O: the inputs come from ReadGravityInputs, the report prints the results.
 #include <array>
 
+#include "app/verdict.h"
+
 namespace ktv {
 
 struct GravityInputs {
@@ -61,29 +63,29 @@ struct SelfWeightTable {
 };
 
 struct ResultantAndChecks {
-  float b = 0;                       // base width T00 + T01 + T02
-  float sum_v = 0;                   // ΣV = ΣV_w + PV
-  float sum_h = 0;                   // ΣH = PH
-  float xp = 0, yp = 0;              // arms of the thrust
-  float m_pv = 0;                    // xP · PV
-  float m_ph = 0;                    // yP · PH
-  float mr = 0;                      // resisting moment
-  float m = 0;                       // overturning moment
-  float d = 0;                       // resultant from the toe
-  float e = 0;                       // eccentricity, signed (negative behind the centre)
-  float b6 = 0;                      // B / 6
-  float fs = 0;                      // sliding safety factor
-  float q1 = 0, q2 = 0;              // bearing pressures at the toe and the heel
-  bool overturning_ok = false;       // |e| < B/6
-  bool sliding_ok = false;           // Fs > Fsa
-  bool bearing_ok = false;           // q1 < qa and q2 < qa
-  bool within_middle_third = false;  // |e| <= B/6, the limit included
+  float b = 0;                        // base width T00 + T01 + T02
+  float sum_v = 0;                    // ΣV = ΣV_w + PV
+  float sum_h = 0;                    // ΣH = PH
+  float xp = 0, yp = 0;               // arms of the thrust
+  float m_pv = 0;                     // xP · PV
+  float m_ph = 0;                     // yP · PH
+  float mr = 0;                       // resisting moment
+  float m = 0;                        // overturning moment
+  float d = 0;                        // resultant from the toe
+  float e = 0;                        // eccentricity, signed (negative behind the centre)
+  float b6 = 0;                       // B / 6
+  float fs = 0;                       // sliding safety factor
+  float q1 = 0, q2 = 0;               // bearing pressures at the toe and the heel
+  CheckValue overturning;             // |e| < B/6
+  CheckValue sliding;                 // Fs > Fsa
+  CheckValue bearing_q1, bearing_q2;  // q1 < qa, q2 < qa
+  bool within_middle_third = false;   // |e| <= B/6, the limit included
 };
 
 struct BodyStress {
-  float sigma_c1 = 0, sigma_c2 = 0;  // multiplied by StressUnitFactor like σcac
-  bool ok = false;                   // the larger of the two < σcac
-  bool tension = false;              // the smaller of the two < 0
+  float sigma_c1 = 0, sigma_c2 = 0;           // multiplied by StressUnitFactor like σcac
+  CheckValue sigma_c1_check, sigma_c2_check;  // each < σcac
+  bool tension = false;                       // the smaller of the two < 0
 };
 
 struct GravityResults {

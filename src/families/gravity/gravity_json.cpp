@@ -4,14 +4,12 @@
 #include "app/json.h"
 #include "app/units.h"
 #include "app/wall_family.h"
+#include "families/gravity/gravity_checks.h"
 
 namespace ktv {
 
 std::string GravityJson(const GravityInputs& in, const GravityCalculation& calc) {
-  const float factor = StressUnitFactor(in.is_si);
-  auto shown = [&](float stress) {
-    return static_cast<float>(static_cast<double>(stress) / factor);
-  };
+  auto shown = [&](float stress) { return ShownStressF(stress, in.is_si); };
   const GravityEarthPressure& p = calc.earth;
   const SelfWeightTable& w = calc.results.self_weight;
   const ResultantAndChecks& r = calc.results.checks;
@@ -83,12 +81,10 @@ std::string GravityJson(const GravityInputs& in, const GravityCalculation& calc)
   JsonObject body;
   body.Add("sigma_c1", shown(s.sigma_c1)).Add("sigma_c2", shown(s.sigma_c2));
   JsonObject verdicts;
-  verdicts.Verdict("overturning", r.overturning_ok)
-      .Verdict("sliding", r.sliding_ok)
-      .Verdict("bearing", r.bearing_ok)
-      .Verdict("body_stress", s.ok)
-      .Add("within_middle_third", r.within_middle_third)
-      .Add("tension", s.tension);
+  for (const char* key : {"overturning", "sliding", "bearing", "body_stress"}) {
+    AddTableVerdict<GravityResults>(verdicts, kGravityChecks, calc.results, key);
+  }
+  verdicts.Add("within_middle_third", r.within_middle_third).Add("tension", s.tension);
   JsonObject all;
   all.Add("family", NamesOf(WallFamily::Gravity).key.data())
       .Add("units", in.is_si ? "SI" : "CGS")

@@ -149,7 +149,7 @@ class Chapters {
 
   void Overturning() {
     const ResultantAndChecks& c = r_.checks;
-    const Verdict v{SafeSide::Below, c.overturning_ok};
+    const Verdict v = GravityVerdict(r_, "overturning");
     ch_.Headings({"（２）転倒に対する安定"});
     w_.Paragraph("合力の偏心距離eは");
     const double y1 = ch_.Picture("1_3_4.bmp");
@@ -174,7 +174,7 @@ class Chapters {
                  "の場合のすべり摩擦係数 tanφB=" + Fixed(in_.tan_phi_b, 1) + "を採用する。");
     ch_.Picture("1_3_6.bmp");
     w_.Text(Fixed(c.fs, 3));
-    w_.Text(VerdictText({SafeSide::Above, c.sliding_ok}, LimitText(in_.fsa, 1), "　　") +
+    w_.Text(VerdictText(GravityVerdict(r_, "sliding"), LimitText(in_.fsa, 1), "　　") +
             std::string(kCrLf));
     ch_.BelowPicture();
     w_.Paragraph("");
@@ -189,7 +189,7 @@ class Chapters {
                      : "合力の作用位置は定番幅の中央1/3以内にないので、地盤反力度は");
     ch_.Picture("1_3_7.bmp");
     w_.Text(Fixed(c.q1, 3) + "  ， " + Fixed(c.q2, 3));
-    w_.Text(VerdictText({SafeSide::Below, c.bearing_ok}, "qa = " + LimitText(in_.qa, 0) + U("t/m2"),
+    w_.Text(VerdictText(GravityVerdict(r_, "bearing"), "qa = " + LimitText(in_.qa, 0) + U("t/m2"),
                         "           "));
     w_.Paragraph("");
     ch_.BelowPicture();
@@ -201,7 +201,7 @@ class Chapters {
     w_.Paragraph("躯体の応力度は躯体下面で最大となる。すなわち");
     ch_.Picture("1_3_8.bmp");
     w_.Text(Fixed(ch_.Shown(s.sigma_c1), 3) + "  ，" + Fixed(ch_.Shown(s.sigma_c2), 3));
-    w_.Text(VerdictText({SafeSide::Below, s.ok},
+    w_.Text(VerdictText(GravityVerdict(r_, "body_stress"),
                         "σcac = " + StressLimit(in_.sigma_cac) + U("kg/cm2"), "            ") +
             std::string(kCrLf));
     ch_.BelowPicture();

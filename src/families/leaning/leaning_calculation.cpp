@@ -30,12 +30,17 @@ void RequireFinite(std::initializer_list<std::pair<double, const char*>> values)
   }
 }
 
-// A stress in t/m2 or kN/m2 in the unit of the allowable stresses (kg/cm2 or N/cm2).
+// A stress in t/m2 or kN/m2 in the unit of the allowable stresses (kg/cm2 or N/cm2), as the
+// 32-bit value that is compared.
 float InAllowableUnit(float stress) { return F(D(stress) * 0.1); }
 
-// The same stress as printed: kg/cm2 or N/mm2.
-double AsPrintedStress(float stress, bool is_si) {
-  return D(stress) * 0.1 / StressUnitFactor(is_si);
+// The same stress as printed: kg/cm2 or N/mm2, formed in double from the stress.
+double AsPrintedStress(float stress, bool is_si) { return ShownStress(D(stress) * 0.1, is_si); }
+
+// A stress checked against its allowable, and its printed value.
+CheckValue StressCheck(float stress, float allowable, double& printed, bool is_si) {
+  printed = AsPrintedStress(stress, is_si);
+  return MakeCheck(InAllowableUnit(stress), allowable, SafeSide::Below);
 }
 
 double SlopeOf(double theta_deg) { return std::fabs(std::tan((90.0 - theta_deg) / 180.0 * kPiD)); }
@@ -98,7 +103,7 @@ void CheckLeaningInputs(const LeaningInputs& in) {
   const std::pair<float, const char*> sizes[] = {{in.h, "H"},   {in.d1, "D1"}, {in.l1, "L1"},
                                                  {in.t1, "T1"}, {in.t2, "T2"}, {in.b, "B"}};
   for (const auto& [v, name] : sizes) {
-    if (!std::isfinite(F(D(v) * 1000))) Fail("寸法" + std::string(name) + "が大きすぎます。");
+    if (!std::isfinite(MillimetresOf(v))) Fail("寸法" + std::string(name) + "が大きすぎます。");
   }
 }
 
@@ -150,7 +155,7 @@ LeaningEarthPressure ComputeLeaningEarthPressure(const LeaningInputs& in,
   p.x2 = F(D(in.b) + F(D(g.run) - 1.0 / 2.0 * h * p.n));
   p.y1 = F(h / 3.0 + in.d1 - in.d1);
   p.y2 = F(h / 2.0 + in.d1 - in.d1);
-  p.x1_from_heel_mm = (D(p.x1) - in.b) * 1000.0;
+  p.x1_from_heel_mm = MillimetresExact(D(p.x1) - in.b);
   return p;
 }
 
@@ -188,17 +193,18 @@ LeaningStability ComputeLeaningStability(const LeaningInputs& in, const LeaningG
   s.d = F((D(s.mr) - s.m) / s.sum_v);
   s.e = F(b / 2 - s.d);
   s.b6 = F(b / 6);
-  s.overturning_ok = s.b6 > std::fabs(s.e);
+  s.overturning = MakeCheck(std::fabs(s.e), s.b6, SafeSide::Below);
   if (s.sum_h == 0) {
     Fail(p.ka == 0 ? "水平力の合計ΣHが0です（主働土圧係数Ka=0）。" : "水平力の合計ΣHが0です。");
   }
   s.fs = F(D(s.sum_v) * in.tan_phi_b / s.sum_h);
-  s.sliding_ok = s.fs > in.fsa;
+  s.sliding = MakeCheck(s.fs, in.fsa, SafeSide::Above);
   const double mean = D(s.sum_v) / b;
   const double ratio = 6 * D(std::fabs(s.e)) / b;
   s.q1 = F(mean * (1 - ratio));
   s.q2 = F(mean * (1 + ratio));
-  s.bearing_ok = s.q1 < in.qa && s.q2 < in.qa;
+  s.bearing_q1 = MakeCheck(s.q1, in.qa, SafeSide::Below);
+  s.bearing_q2 = MakeCheck(s.q2, in.qa, SafeSide::Below);
   RequireFinite({{s.d, "d"}, {s.e, "e"}, {s.fs, "Fs"}, {s.q1, "q1"}, {s.q2, "q2"}});
   return s;
 }
@@ -247,11 +253,9 @@ WallSectionCheck ComputeWallSectionCheck(const LeaningInputs& in, const LeaningG
   w.sigma1 = F((1 - 6 * x_a / w.b_a) * mean);
   w.sigma2 = F((1 + 6 * x_a / w.b_a) * mean);
   w.sigma1_printed = AsPrintedStress(w.sigma1, in.is_si);
-  w.sigma2_printed = AsPrintedStress(w.sigma2, in.is_si);
-  w.sigma_ok = InAllowableUnit(w.sigma2) < in.sigma_cac;
+  w.sigma_check = StressCheck(w.sigma2, in.sigma_cac, w.sigma2_printed, in.is_si);
   w.tau = F(D(w.s) / w.b_a);
-  w.tau_printed = AsPrintedStress(w.tau, in.is_si);
-  w.tau_ok = InAllowableUnit(w.tau) < in.tau_a;
+  w.tau_check = StressCheck(w.tau, in.tau_a, w.tau_printed, in.is_si);
   RequireFinite({{w.d, "dA"}, {w.x_a, "xA"}, {w.sigma1, "σ1"}, {w.sigma2, "σ2"}, {w.tau, "τ"}});
   return w;
 }
@@ -269,12 +273,10 @@ BaseSlabCheck ComputeBaseSlabCheck(const LeaningInputs& in, const LeaningStabili
   k.s = F((D(k.qt) + k.q_b) / 2 * l1 - gamma_c * l1 * d1);
   k.m = F((2 * D(k.qt) + k.q_b) / 6 * (l1 * l1) - gamma_c * d1 * (l1 * l1) / 2);
   k.sigma = F(6 * D(k.m) / (d1 * d1));
-  k.sigma_printed = AsPrintedStress(k.sigma, in.is_si);
   k.sigma_limit = in.sigma_cac < in.sigma_cat ? in.sigma_cac : in.sigma_cat;
-  k.sigma_ok = InAllowableUnit(k.sigma) < k.sigma_limit;
+  k.sigma_check = StressCheck(k.sigma, k.sigma_limit, k.sigma_printed, in.is_si);
   k.tau = F(D(k.s) / d1);
-  k.tau_printed = AsPrintedStress(k.tau, in.is_si);
-  k.tau_ok = InAllowableUnit(k.tau) < in.tau_a;
+  k.tau_check = StressCheck(k.tau, in.tau_a, k.tau_printed, in.is_si);
   RequireFinite({{k.qt, "q1"},
                  {k.qh, "q2"},
                  {k.q_b, "qB"},

@@ -15,6 +15,8 @@
 // its top overhangs the heel (the usual shape).
 #include <array>
 
+#include "app/verdict.h"
+
 namespace ktv {
 
 struct LeaningInputs {
@@ -106,14 +108,14 @@ struct LeaningStability {
   float mr = 0;                            // resisting moment about the toe
   float m = 0;                             // overturning moment about the toe
   float d = 0;                             // resultant from the toe
-  float e = 0;   // B/2 − d, signed (negative behind the centre); the checks use |e|
-  float b6 = 0;  // B/6
-  float fs = 0;  // ΣV·tanφB / ΣH
-  float q1 = 0;  // smaller edge reaction, ΣV/B·(1 − 6|e|/B)
-  float q2 = 0;  // larger edge reaction, ΣV/B·(1 + 6|e|/B)
-  bool overturning_ok = false;  // B/6 > |e|
-  bool sliding_ok = false;      // Fs > Fsa
-  bool bearing_ok = false;      // q1 < qa and q2 < qa
+  float e = 0;             // B/2 − d, signed (negative behind the centre); the checks use |e|
+  float b6 = 0;            // B/6
+  float fs = 0;            // ΣV·tanφB / ΣH
+  float q1 = 0;            // smaller edge reaction, ΣV/B·(1 − 6|e|/B)
+  float q2 = 0;            // larger edge reaction, ΣV/B·(1 + 6|e|/B)
+  CheckValue overturning;  // |e| < B/6
+  CheckValue sliding;      // Fs > Fsa
+  CheckValue bearing_q1, bearing_q2;  // q1 < qa, q2 < qa
 };
 
 // Section A-A, the foot of the wall body; origin C = P2, y from the top of the base slab.
@@ -141,12 +143,12 @@ struct WallSectionCheck {
   float b_a6 = 0;                          // B_A/6
   bool within_middle_third = false;  // B_A/6 > |x_A|: no tension ("引っ張り応力は生じない")
   float sigma1 = 0, sigma2 = 0;      // extreme-fibre stresses, t/m2 or kN/m2
-  double sigma1_printed = 0;         // σ1 × 0.1 / StressUnitFactor, in kg/cm2 or N/mm2
+  double sigma1_printed = 0;         // σ1 × 0.1 shown (ShownStress), in kg/cm2 or N/mm2
   double sigma2_printed = 0;
-  bool sigma_ok = false;   // σ2 × 0.1 < σcac
+  CheckValue sigma_check;  // σ2 × 0.1 < σcac, in the allowables' unit
   float tau = 0;           // S_A / B_A, t/m2 or kN/m2
-  double tau_printed = 0;  // τ × 0.1 / StressUnitFactor
-  bool tau_ok = false;     // τ × 0.1 < τa
+  double tau_printed = 0;  // τ × 0.1 shown
+  CheckValue tau_check;    // τ × 0.1 < τa
 };
 
 // Section B-B, the toe slab as a cantilever from the front face, under the reactions at the toe
@@ -159,12 +161,12 @@ struct BaseSlabCheck {
   float s = 0;               // S_B = (qt + q_B)/2·L1 − γc·L1·D1
   float m = 0;               // M_B = (2qt + q_B)/6·L1² − γc·D1·L1²/2
   float sigma = 0;           // 6·M_B / D1², printed with "±"
-  double sigma_printed = 0;  // σ × 0.1 / StressUnitFactor
+  double sigma_printed = 0;  // σ × 0.1 shown (ShownStress)
   float sigma_limit = 0;     // the smaller of σcac and σcat (σcat when equal)
-  bool sigma_ok = false;     // σ × 0.1 < the limit
+  CheckValue sigma_check;    // σ × 0.1 < the limit
   float tau = 0;             // S_B / D1
-  double tau_printed = 0;    // τ × 0.1 / StressUnitFactor
-  bool tau_ok = false;       // τ × 0.1 < τa
+  double tau_printed = 0;    // τ × 0.1 shown
+  CheckValue tau_check;      // τ × 0.1 < τa
 };
 
 // Everything the leaning report and its three figures take from the calculation:

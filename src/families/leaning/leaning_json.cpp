@@ -5,6 +5,7 @@
 #include "app/json.h"
 #include "app/units.h"
 #include "app/wall_family.h"
+#include "families/leaning/leaning_checks.h"
 
 namespace ktv {
 namespace {
@@ -32,8 +33,7 @@ std::string Parts(std::span<const LeaningWeightRow> rows) {
 }  // namespace
 
 std::string LeaningJson(const LeaningInputs& in, const LeaningCalculation& calc) {
-  const float factor = StressUnitFactor(in.is_si);
-  auto shown = [&](float stress) { return F(static_cast<double>(stress) / factor); };
+  auto shown = [&](float stress) { return ShownStressF(stress, in.is_si); };
   const LeaningGeometry& g = calc.geometry;
   const LeaningEarthPressure& p = calc.earth;
   const LeaningStability& s = calc.stability;
@@ -154,14 +154,11 @@ std::string LeaningJson(const LeaningInputs& in, const LeaningCalculation& calc)
       .Add("tau", b.tau)
       .Add("tau_shown", F(b.tau_printed));
   JsonObject verdicts;
-  verdicts.Verdict("overturning", s.overturning_ok)
-      .Verdict("sliding", s.sliding_ok)
-      .Verdict("bearing", s.bearing_ok)
-      .Verdict("section_aa_sigma", a.sigma_ok)
-      .Verdict("section_aa_tau", a.tau_ok)
-      .Verdict("section_bb_sigma", b.sigma_ok)
-      .Verdict("section_bb_tau", b.tau_ok)
-      .Add("section_aa_within_middle_third", a.within_middle_third);
+  for (const char* key : {"overturning", "sliding", "bearing", "section_aa_sigma", "section_aa_tau",
+                          "section_bb_sigma", "section_bb_tau"}) {
+    AddTableVerdict<LeaningCalculation>(verdicts, kLeaningChecks, calc, key);
+  }
+  verdicts.Add("section_aa_within_middle_third", a.within_middle_third);
   JsonObject all;
   all.Add("family", NamesOf(WallFamily::Leaning).key.data())
       .Add("units", in.is_si ? "SI" : "CGS")

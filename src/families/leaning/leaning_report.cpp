@@ -69,6 +69,9 @@ class Chapters {
 
  private:
   std::string U(std::string_view key) const { return ch_.Unit(key); }
+  // The verdict of a verdict line, from the check table, and its word.
+  Verdict LineVerdict(std::string_view key) const { return LeaningVerdict(c_, key); }
+  static std::string Word(Verdict v) { return std::string(VerdictWord(v)); }
   // An allowable stress in the units of the database, printed so that it shows the value
   // compared (0.23 is not printed as 0.2 nor 4.5 as 5).
   std::string Allowable(float stress, int decimals) const {
@@ -185,8 +188,9 @@ class Chapters {
     ch_.FormulaLine("1_3_4.bmp", Fixed(s.e, 3) + "m");
     ch_.Picture("1_3_5.bmp");
     const std::string abs_e = Fixed(std::fabs(s.e), 3);
-    w_.Text(Fixed(s.b6, 3) + (s.overturning_ok ? " ＞ e → " : " ≦ e → ") + abs_e + " m　　" +
-            (s.overturning_ok ? "ＯＫ" : "ＮＧ") + kNl);
+    const Verdict overturning = LineVerdict("overturning");
+    w_.Text(Fixed(s.b6, 3) + std::string(MirroredSign(overturning)) + "e → " + abs_e + " m　　" +
+            Word(overturning) + kNl);
     ch_.BelowPicture();
 
     w_.Paragraph("");
@@ -194,15 +198,17 @@ class Chapters {
     w_.Paragraph("ここでは付着力C = " + Fixed(in_.c, 0) +
                  "と考え、滑り摩擦係数TanφB = " + LimitText(in_.tan_phi_b, 1) + "とする。");
     ch_.Picture("1_3_6.bmp");
-    w_.Text(Fixed(s.fs, 3) + (s.sliding_ok ? "＞" : "≦") + LimitText(in_.fsa, 1) + "　　" +
-            (s.sliding_ok ? "ＯＫ" : "ＮＧ") + kNl);
+    const Verdict sliding = LineVerdict("sliding");
+    w_.Text(Fixed(s.fs, 3) + std::string(VerdictMark(sliding)) + LimitText(in_.fsa, 1) + "　　" +
+            Word(sliding) + kNl);
     ch_.BelowPicture();
 
     w_.Paragraph("");
     w_.Paragraph("（４）支持力に対する安定");
     ch_.Picture("1_3_7.bmp");
-    w_.Text(Fixed(s.q1, 3) + " ,　" + Fixed(s.q2, 3) + (s.bearing_ok ? "＜ qa = " : "≧ qa = ") +
-            LimitText(in_.qa, 0) + U("t/m2") + "　　" + (s.bearing_ok ? "ＯＫ" : "ＮＧ") + kNl);
+    const Verdict bearing = LineVerdict("bearing");
+    w_.Text(Fixed(s.q1, 3) + " ,　" + Fixed(s.q2, 3) + std::string(VerdictMark(bearing)) +
+            " qa = " + LimitText(in_.qa, 0) + U("t/m2") + "　　" + Word(bearing) + kNl);
     ch_.BelowPicture();
     w_.NewPage();
   }
@@ -265,8 +271,9 @@ class Chapters {
     w_.Paragraph("たて壁断面の曲げ応力は");
     ch_.Picture("1_4_10.bmp");
     w_.Text(Fixed(a.sigma1_printed, 3) + " ,  " + Fixed(a.sigma2_printed, 3) + stress);
-    w_.Text((a.sigma_ok ? "＜ σcac = " : "≧ σcac = ") + Fixed(ch_.Shown(in_.sigma_cac), 3) +
-            stress + (a.sigma_ok ? "     ＯＫ" : "     ＮＧ") + kNl);
+    const Verdict sigma = LineVerdict("section_aa_sigma");
+    w_.Text(std::string(VerdictMark(sigma)) + " σcac = " + Fixed(ch_.Shown(in_.sigma_cac), 3) +
+            stress + "     " + Word(sigma) + kNl);
     ch_.BelowPicture();
 
     w_.Paragraph("");
@@ -277,8 +284,9 @@ class Chapters {
     ch_.Picture("1_4_12.bmp");
     w_.Text(Fixed(a.tau, 3) + U("t/m2"));
     w_.Text(" ＝ " + Fixed(a.tau_printed, 3) + stress);
-    w_.Text((a.tau_ok ? " ＜ " : " ≧ ") + std::string("τa ＝ ") + Allowable(in_.tau_a, 1) + stress +
-            (a.tau_ok ? "     ＯＫ" : "     ＮＧ") + kNl);
+    const Verdict tau = LineVerdict("section_aa_tau");
+    w_.Text(std::string(VerdictSign(tau)) + "τa ＝ " + Allowable(in_.tau_a, 1) + stress + "     " +
+            Word(tau) + kNl);
     ch_.BelowPicture();
     w_.Paragraph("");
     w_.NewPage();
@@ -318,15 +326,17 @@ class Chapters {
     w_.Text(Fixed(b.sigma, 3) + U("t/m2") + " = ");
     const std::string limits = "σcac = " + Allowable(in_.sigma_cac, 0) + stress + " ,　" +
                                "σcat = " + Allowable(in_.sigma_cat, 0) + stress;
-    w_.Text("±" + Fixed(b.sigma_printed, 2) + stress + (b.sigma_ok ? " ＜ " : " ≧ ") + limits +
-            (b.sigma_ok ? "      ＯＫ" : "      ＮＧ") + kNl);
+    const Verdict sigma = LineVerdict("section_bb_sigma");
+    w_.Text("±" + Fixed(b.sigma_printed, 2) + stress + std::string(VerdictSign(sigma)) + limits +
+            "      " + Word(sigma) + kNl);
     ch_.BelowPicture();
 
     w_.SetY(w_.GetY() + 200);
     ch_.Picture("1_4_17.bmp");
     w_.Text(Fixed(b.tau, 3) + U("t/m2") + " = ");
-    w_.Text(Fixed(b.tau_printed, 3) + stress + (b.tau_ok ? " ＜ " : " ≧ ") + "τa = " +
-            Allowable(in_.tau_a, 1) + stress + (b.tau_ok ? "      ＯＫ" : "      ＮＧ") + kNl);
+    const Verdict tau = LineVerdict("section_bb_tau");
+    w_.Text(Fixed(b.tau_printed, 3) + stress + std::string(VerdictSign(tau)) +
+            "τa = " + Allowable(in_.tau_a, 1) + stress + "      " + Word(tau) + kNl);
     ch_.BelowPicture();
   }
 

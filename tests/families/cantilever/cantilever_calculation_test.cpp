@@ -157,7 +157,8 @@ std::string Join(std::initializer_list<std::string> parts) {
 std::string Section(const SectionCheck& c) {
   return Join({P(c.d_total, 1), P(c.d, 1), P(c.m_bd2), P(c.bar1.as, 2), P(c.bar2.as, 2), P(c.as, 2),
                P(c.p, 5), P(c.k, 4), P(c.inv_lc), P(c.inv_ls, 1), P(c.j), P(c.sigma_c),
-               P(c.sigma_s), P(c.tau), Flags({c.sigma_c_ok, c.sigma_s_ok, c.tau_ok})});
+               P(c.sigma_s), P(c.tau),
+               Flags({c.sigma_c_check.ok, c.sigma_s_check.ok, c.tau_check.ok})});
 }
 
 Digest DigestOf(const CantileverResults& r) {
@@ -182,7 +183,8 @@ Digest DigestOf(const CantileverResults& r) {
   d["n"] = P(r.n, 0);
   d["B6"] = P(s.b6, 3) + " " + P(s.b3, 3);
   d["verdicts"] =
-      Flags({s.e_within, s.e_e_within, s.sliding_ok, s.sliding_ok_e, s.bearing_ok, s.bearing_ok_e});
+      Flags({s.overturning.ok, s.overturning_e.ok, s.sliding.ok, s.sliding_e.ok,
+             s.bearing_q1.ok && s.bearing_q2.ok, s.bearing_q1_e.ok && s.bearing_q2_e.ok});
   std::string names;
   for (int i = 0; i < t.count; ++i) {
     const CantileverPart& w = t.rows[i];
@@ -712,15 +714,15 @@ TEST(CantileverLimits, SectionStressesAtTheirAllowablesFail) {
                                    base.d_total, 7, 1, {kD25, 125}, {kNone, 0}, r.n, {ca, sa, ta});
   };
   const SectionCheck at = check(base.sigma_c, base.sigma_s, base.tau, false);
-  EXPECT_FALSE(at.sigma_c_ok);
-  EXPECT_FALSE(at.sigma_s_ok);
-  EXPECT_FALSE(at.tau_ok);
+  EXPECT_FALSE(at.sigma_c_check.ok);
+  EXPECT_FALSE(at.sigma_s_check.ok);
+  EXPECT_FALSE(at.tau_check.ok);
   const SectionCheck above =
       check(std::nextafter(base.sigma_c, 1e9f), std::nextafter(base.sigma_s, 1e9f),
             std::nextafter(base.tau, 1e9f), false);
-  EXPECT_TRUE(above.sigma_c_ok);
-  EXPECT_TRUE(above.sigma_s_ok);
-  EXPECT_TRUE(above.tau_ok);
+  EXPECT_TRUE(above.sigma_c_check.ok);
+  EXPECT_TRUE(above.sigma_s_check.ok);
+  EXPECT_TRUE(above.tau_check.ok);
   // Seismic allowables are 1.5 times the normal ones.
   const SectionCheck seismic = check(800, 18000, 39, true);
   EXPECT_EQ(seismic.sigma_ca, 1200.0f);
@@ -759,21 +761,21 @@ TEST(CantileverLimits, StabilityAtItsLimits) {
   // xG 1.5: d = (15 − 5) / 10 = 1 = B/2 − B/6, so e = B/6 exactly, q2 = 0, Fs = 1.2.
   const CantileverStability at = RoundStability(1.5f, 1.2f, 20.0f / 3);
   EXPECT_EQ(at.e, 0.5f);
-  EXPECT_FALSE(at.e_within);  // B/6 > e is false: "≦"
-  EXPECT_TRUE(at.e_e_within);
+  EXPECT_FALSE(at.overturning.ok);  // B/6 > e is false: "≦"
+  EXPECT_TRUE(at.overturning_e.ok);
   EXPECT_EQ(at.fs, 1.2f);
-  EXPECT_FALSE(at.sliding_ok);
+  EXPECT_FALSE(at.sliding.ok);
   EXPECT_EQ(at.q2, 0.0f);
   EXPECT_EQ(at.q1, 20.0f / 3);
-  EXPECT_FALSE(at.bearing_ok);
+  EXPECT_FALSE((at.bearing_q1.ok && at.bearing_q2.ok));
   const CantileverStability below =
       RoundStability(1.5f, std::nextafter(1.2f, 0.0f), std::nextafter(20.0f / 3, 100.0f));
-  EXPECT_TRUE(below.sliding_ok);
-  EXPECT_TRUE(below.bearing_ok);
+  EXPECT_TRUE(below.sliding.ok);
+  EXPECT_TRUE((below.bearing_q1.ok && below.bearing_q2.ok));
   // A resultant behind the middle: e < 0, "＞", and the heel pressure is the larger one.
   const CantileverStability behind = RoundStability(2.5f, 1.2f, 100);
   EXPECT_LT(behind.e, 0);
-  EXPECT_TRUE(behind.e_within);
+  EXPECT_TRUE(behind.overturning.ok);
   EXPECT_GT(behind.q2, behind.q1);
   // Beyond the middle third the trapezoid stays: q2 turns negative.
   EXPECT_LT(RoundStability(1.0f, 1.2f, 100).q2, 0);
@@ -870,9 +872,9 @@ void ExpectSectionAgrees(const SectionCheck& c, bool seismic, float ca, float sa
   EXPECT_EQ(c.sigma_ca, static_cast<float>(ca * (seismic ? 1.5 : 1.0)));
   EXPECT_EQ(c.sigma_sa, static_cast<float>(sa * (seismic ? 1.5 : 1.0)));
   EXPECT_EQ(c.tau_a, static_cast<float>(ta * (seismic ? 1.5 : 1.0)));
-  EXPECT_EQ(c.sigma_c_ok, c.sigma_c < c.sigma_ca);
-  EXPECT_EQ(c.sigma_s_ok, c.sigma_s < c.sigma_sa);
-  EXPECT_EQ(c.tau_ok, c.tau < c.tau_a);
+  EXPECT_EQ(c.sigma_c_check.ok, c.sigma_c < c.sigma_ca);
+  EXPECT_EQ(c.sigma_s_check.ok, c.sigma_s < c.sigma_sa);
+  EXPECT_EQ(c.tau_check.ok, c.tau < c.tau_a);
   EXPECT_EQ(c.bar2.present, c.bar2.as > 0);
   EXPECT_EQ(P(c.as, 2), P(static_cast<float>(static_cast<double>(c.bar1.as) + c.bar2.as), 2));
 }
@@ -962,12 +964,12 @@ TEST(CantileverRandomWalls, FiniteWithPrintedTotalsAndConsistentVerdicts) {
     }
     // Verdicts agree with the values they judge.
     const CantileverStability& s = r.stability;
-    ASSERT_EQ(s.e_within, s.b6 > s.e);
-    ASSERT_EQ(s.e_e_within, s.b3 > s.e_e);
-    ASSERT_EQ(s.sliding_ok, s.fs > in.fsa);
-    ASSERT_EQ(s.sliding_ok_e, s.fs_e > in.fsa_e);
-    ASSERT_EQ(s.bearing_ok, s.q1 < in.qa && s.q2 < in.qa);
-    ASSERT_EQ(s.bearing_ok_e, s.q1_e < in.qa_e && s.q2_e < in.qa_e);
+    ASSERT_EQ(s.overturning.ok, s.b6 > s.e);
+    ASSERT_EQ(s.overturning_e.ok, s.b3 > s.e_e);
+    ASSERT_EQ(s.sliding.ok, s.fs > in.fsa);
+    ASSERT_EQ(s.sliding_e.ok, s.fs_e > in.fsa_e);
+    ASSERT_EQ(s.bearing_q1.ok && s.bearing_q2.ok, s.q1 < in.qa && s.q2 < in.qa);
+    ASSERT_EQ(s.bearing_q1_e.ok && s.bearing_q2_e.ok, s.q1_e < in.qa_e && s.q2_e < in.qa_e);
     ASSERT_EQ(r.stem_case_count, in.design_section_aa ? 4 : 2);
     for (int k = 0; k < r.stem_case_count; ++k) {
       const StemCase& c = r.stem_cases[k];

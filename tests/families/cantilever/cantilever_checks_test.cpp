@@ -13,6 +13,8 @@
 #include "app/catalogue.h"
 #include "app/errors.h"
 #include "cantilever_fixture.h"
+#include "check_sources.h"
+#include "families/cantilever/cantilever_json.h"
 #include "families/cantilever/cantilever_reader.h"
 #include "families/cantilever/cantilever_report.h"
 #include "families/family_table.h"
@@ -32,9 +34,11 @@ std::string CopyOf(const char* fixture) {
   return path;
 }
 
-WallChecks BuildWithChecks(ReportWriter& w, const char* fixture, bool design_section_aa) {
+WallChecks BuildWithChecks(ReportWriter& w, const char* fixture, bool design_section_aa,
+                           std::string* json = nullptr) {
   WallChecks checks;
   ReportContext ctx;
+  ctx.results_json = json;
   ctx.working_database_path = CopyOf(fixture);
   ctx.design_section_aa = design_section_aa;
   ctx.checks = &checks;
@@ -46,6 +50,30 @@ WallChecks BuildWithChecks(ReportWriter& w, const char* fixture, bool design_sec
 
 constexpr CheckCase kN = CheckCase::Normal;
 constexpr CheckCase kE = CheckCase::Seismic;
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+// The stability verdicts stand in stability.normal and .seismic, a section's in the "check"
+// object of its stem case or slab case.
+QJsonValue JsonVerdict(const QJsonObject& all, const CantileverCheckEntry& e) {
+  const QString load_case = e.load_case == kE ? "seismic" : "normal";
+  QJsonObject holder;
+  if (e.section.empty()) {
+    holder = all["stability"].toObject()[load_case].toObject();
+  } else if (e.section == "C-C′" || e.section == "D-D′") {
+    holder = all[e.section == "C-C′" ? "toe_CC" : "heel_DD"]
+                 .toObject()[load_case]
+                 .toObject()["check"]
+                 .toObject();
+  } else {
+    const QString section = e.section == "A-A′" ? "A-A" : "B-B";
+    for (const QJsonValue& stem : all["stem"].toArray()) {
+      const QJsonObject o = stem.toObject();
+      if (o["section"] == section && o["case"] == load_case) holder = o["check"].toObject();
+    }
+  }
+  return holder[Q(e.key)];
+}
 
 TEST(CantileverChecks, TheReportEntryStoresTheRowsOfItsOwnVerdictLines) {
   // The standard wall passes every check: both cases of the stability, then the stem, the toe
@@ -84,8 +112,15 @@ TEST(CantileverChecks, TheReportEntryStoresTheRowsOfItsOwnVerdictLines) {
         std::tuple{kSectionAaCantileverSI, true, 32}}) {
     SCOPED_TRACE(fixture);
     ReportWriter w;
-    const WallChecks checks = BuildWithChecks(w, fixture, aa);
+    std::string json;
+    const WallChecks checks = BuildWithChecks(w, fixture, aa, &json);
     EXPECT_EQ(CompareWithReport(checks, ReportLines(w)), "");
+    // The panel, the summary and the JSON show the checks the calculation holds.
+    const CantileverResults results =
+        ComputeCantilever(ReadCantileverInputs(ProjectDatabase::Open(CopyOf(fixture)), aa));
+    EXPECT_EQ(
+        CompareWithChecks<CantileverResults>(kCantileverChecks, results, checks, json, JsonVerdict),
+        "");
     EXPECT_EQ(checks.rows.size(), static_cast<size_t>(count));
     if (fixture != kStandardCantileverSI) continue;
     ExpectRows(checks, si);
@@ -167,11 +202,56 @@ TEST(CantileverChecks, RowsAgreeWithTheReportForRandomWalls) {
     w.EndDocument();
     const WallChecks checks = CantileverChecks(in, r);
     EXPECT_EQ(CompareWithReport(checks, ReportLines(w)), "") << "wall " << i;
+    EXPECT_EQ(CompareWithChecks<CantileverResults>(kCantileverChecks, r, checks,
+                                                   CantileverJson(in, r), JsonVerdict),
+              "")
+        << "wall " << i;
     tally.Add(checks);
   }
   EXPECT_GT(walls, 30);
   // The walls pass and fail every kind of check.
   tally.ExpectEveryKindPassedAndFailed();
+}
+
+// An L-shaped wall (no toe) with a short heel: the resultant lies beyond the middle third, and
+// the report's overturning line says so in words, as the row and the summary do.
+TEST(CantileverChecks, AnLWallBeyondTheMiddleThirdPrintsNgInItsOverturningLine) {
+  CantileverInputs in =
+      ReadCantileverInputs(ProjectDatabase::Open(CopyOf(kStandardCantileverSI)), false);
+  in.shape.l00 = 0;
+  CantileverResults r;
+  bool found = false;
+  for (float heel = 2.0f; heel > 0.3f && !found; heel -= 0.1f) {
+    in.shape.l01 = in.shape.l02 = heel;
+    try {
+      r = ComputeCantilever(in);
+    } catch (const CalculationError&) {
+      continue;
+    }
+    found = r.stability.e > r.stability.b6;
+  }
+  ASSERT_TRUE(found) << "no heel puts e beyond B/6";
+  ASSERT_FALSE(r.has_toe);
+  EXPECT_FALSE(r.stability.overturning.ok);
+  ReportWriter w;
+  w.PageSetup();
+  w.BeginDocument();
+  WriteCantileverChapters(w, in, r);
+  w.EndDocument();
+  const std::vector<std::string> lines = ReportLines(w);
+  const std::string b6 = Fixed(r.stability.b6, 3);
+  const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+    return l.find(b6 + " m ≦ e = ") != std::string::npos;
+  });
+  ASSERT_NE(line, lines.end());
+  EXPECT_TRUE(line->ends_with(" m       ＮＧ")) << *line;
+  const WallChecks checks = CantileverChecks(in, r);
+  EXPECT_EQ(CompareWithReport(checks, lines), "");
+  ASSERT_FALSE(checks.rows.empty());
+  EXPECT_EQ(PanelTexts(checks.rows.front())[7], "ＮＧ");
+  SummaryProject project;
+  project.checks = checks.rows;
+  EXPECT_FALSE(AllChecksPass(project));
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app/errors.h"
+#include "check_sources.h"
 #include "families/family_table.h"
+#include "families/gravity/gravity_json.h"
 #include "families/gravity/gravity_reader.h"
 #include "families/gravity/gravity_report.h"
 #include "gravity_fixture.h"
@@ -32,6 +34,10 @@ std::string CopyOf(const char* fixture) {
 
 constexpr CheckCase kN = CheckCase::Normal;
 
+QJsonValue JsonVerdict(const QJsonObject& all, const GravityCheckEntry& e) {
+  return all["verdicts"].toObject()[QString::fromUtf8(e.key.data(), e.key.size())];
+}
+
 TEST(GravityChecks, TheReportEntryStoresTheRowsOfItsOwnVerdictLines) {
   // The standard wall slides.
   const ExpectedRow si[] = {
@@ -46,13 +52,20 @@ TEST(GravityChecks, TheReportEntryStoresTheRowsOfItsOwnVerdictLines) {
     SCOPED_TRACE(fixture);
     ReportWriter w;
     WallChecks checks;
+    std::string json;
     ReportContext ctx;
     ctx.working_database_path = CopyOf(fixture);
     ctx.checks = &checks;
+    ctx.results_json = &json;
     const ReportBuildResult r =
         BuildReport(w, WallFamily::Gravity, ctx, ProgramFamilies().ReportEntries());
     ASSERT_TRUE(r.complete) << r.error;
     EXPECT_EQ(CompareWithReport(checks, ReportLines(w)), "");
+    // The panel, the summary and the JSON show the checks the calculation holds.
+    const GravityResults results =
+        ComputeGravity(ReadGravityInputs(ProjectDatabase::Open(CopyOf(fixture)))).results;
+    EXPECT_EQ(CompareWithChecks<GravityResults>(kGravityChecks, results, checks, json, JsonVerdict),
+              "");
     if (fixture != kStandardGravitySI) continue;
     ExpectRows(checks, si);
   }
@@ -92,6 +105,10 @@ TEST(GravityChecks, RowsAgreeWithTheReportForRandomWalls) {
     w.EndDocument();
     const WallChecks checks = GravityChecks(in, calc.results);
     EXPECT_EQ(CompareWithReport(checks, ReportLines(w)), "") << "wall " << i;
+    EXPECT_EQ(CompareWithChecks<GravityResults>(kGravityChecks, calc.results, checks,
+                                                GravityJson(in, calc), JsonVerdict),
+              "")
+        << "wall " << i;
     tally.Add(checks);
   }
   EXPECT_GT(walls, 40);

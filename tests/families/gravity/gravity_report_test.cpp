@@ -471,22 +471,26 @@ TEST(GravityVerdictLines, SignsAndVerdictsFollowEachCheck) {
   const Case cases[] = {
       {"overturning",
        true,
-       [](GravityCalculation& c, bool ok) { c.results.checks.overturning_ok = ok; },
+       [](GravityCalculation& c, bool ok) { c.results.checks.overturning.ok = ok; },
        {" ＜ ", "0.270 m　　ＯＫ"},
        {" ≧ ", "0.270 m　　ＮＧ"}},
       {"sliding",
        true,
-       [](GravityCalculation& c, bool ok) { c.results.checks.sliding_ok = ok; },
+       [](GravityCalculation& c, bool ok) { c.results.checks.sliding.ok = ok; },
        {" ＞ 1.5　　ＯＫ"},
        {" ≦ 1.5　　ＮＧ"}},
       {"bearing",
        true,
-       [](GravityCalculation& c, bool ok) { c.results.checks.bearing_ok = ok; },
+       [](GravityCalculation& c, bool ok) {
+         c.results.checks.bearing_q1.ok = c.results.checks.bearing_q2.ok = ok;
+       },
        {" ＜ qa = 200 kN/m2           ＯＫ"},
        {" ≧ qa = 200 kN/m2           ＮＧ"}},
       {"body stress",
        true,
-       [](GravityCalculation& c, bool ok) { c.results.body.ok = ok; },
+       [](GravityCalculation& c, bool ok) {
+         c.results.body.sigma_c1_check.ok = c.results.body.sigma_c2_check.ok = ok;
+       },
        {" ＜ σcac = 4.5 N/mm2            ＯＫ"},
        {" ≧ σcac = 4.5 N/mm2            ＮＧ"}},
       {"middle third",

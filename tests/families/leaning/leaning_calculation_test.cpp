@@ -99,9 +99,9 @@ std::string Describe(const LeaningCalculation& c) {
                {"Fs", F3(s.fs)},
                {"q1", F3(s.q1)},
                {"q2", F3(s.q2)},
-               {"overturning", Ok(s.overturning_ok)},
-               {"sliding", Ok(s.sliding_ok)},
-               {"bearing", Ok(s.bearing_ok)}}) +
+               {"overturning", Ok(s.overturning.ok)},
+               {"sliding", Ok(s.sliding.ok)},
+               {"bearing", Ok(s.bearing_q1.ok && s.bearing_q2.ok)}}) +
          Line({{"PHA'", F3(w.pha)},
                {"PVA'", F3(w.pva)},
                {"PHq'", F3(w.phq)},
@@ -128,10 +128,10 @@ std::string Describe(const LeaningCalculation& c) {
                {"s2", F3(w.sigma2)},
                {"s1p", F3(w.sigma1_printed)},
                {"s2p", F3(w.sigma2_printed)},
-               {"s", Ok(w.sigma_ok)},
+               {"s", Ok(w.sigma_check.ok)},
                {"tau", F3(w.tau)},
                {"taup", F3(w.tau_printed)},
-               {"t", Ok(w.tau_ok)}}) +
+               {"t", Ok(w.tau_check.ok)}}) +
          Line({{"qt", F3(k.qt)},
                {"qh", F3(k.qh)},
                {"qB", F3(k.q_b)},
@@ -139,10 +139,10 @@ std::string Describe(const LeaningCalculation& c) {
                {"MB", F3(k.m)},
                {"sigma", F3(k.sigma)},
                {"sigmap", FormatValue(k.sigma_printed, kFmt2)},
-               {"s", Ok(k.sigma_ok)},
+               {"s", Ok(k.sigma_check.ok)},
                {"tau", F3(k.tau)},
                {"taup", F3(k.tau_printed)},
-               {"t", Ok(k.tau_ok)}});
+               {"t", Ok(k.tau_check.ok)}});
 }
 
 struct SectionCase {
@@ -355,9 +355,9 @@ TEST(LeaningLimits, EqualityIsNgInEveryStabilityCheck) {
     SCOPED_TRACE(c.name);
     const LeaningStability s = Stability(c.x1, c.tan_phi_b, c.fsa, c.qa);
     EXPECT_EQ(s.b6, 0.5f);
-    EXPECT_EQ(s.overturning_ok, c.overturning);
-    EXPECT_EQ(s.sliding_ok, c.sliding);
-    EXPECT_EQ(s.bearing_ok, c.bearing);
+    EXPECT_EQ(s.overturning.ok, c.overturning);
+    EXPECT_EQ(s.sliding.ok, c.sliding);
+    EXPECT_EQ(s.bearing_q1.ok && s.bearing_q2.ok, c.bearing);
   }
   const LeaningStability s = Stability(1.5f, 0.5f, 1, 100);
   EXPECT_EQ(s.d, 1.0f);
@@ -384,8 +384,8 @@ TEST(LeaningLimits, EqualityIsNgInSectionAA) {
   EXPECT_EQ(centred.x_a, 0.0f);
   EXPECT_EQ(centred.sigma1, 20.0f);
   EXPECT_EQ(centred.sigma2, 20.0f);
-  EXPECT_FALSE(centred.sigma_ok);
-  EXPECT_TRUE(Body(0, std::nextafter(2.0f, 3.0f), 1).sigma_ok);
+  EXPECT_FALSE(centred.sigma_check.ok);
+  EXPECT_TRUE(Body(0, std::nextafter(2.0f, 3.0f), 1).sigma_check.ok);
   EXPECT_TRUE(centred.within_middle_third);
 
   // q 3.75: d_A = 0.5, |x_A| = 0.25 = B_A/6 — the sentence that tension arises.
@@ -397,8 +397,8 @@ TEST(LeaningLimits, EqualityIsNgInSectionAA) {
 
   // S_A = 7.5 over 1.5 m: τ = 5, compared as 0.5.
   EXPECT_EQ(at_limit.tau, 5.0f);
-  EXPECT_FALSE(Body(3.75f, 100, 0.5f).tau_ok);
-  EXPECT_TRUE(Body(3.75f, 100, std::nextafter(0.5f, 1.0f)).tau_ok);
+  EXPECT_FALSE(Body(3.75f, 100, 0.5f).tau_check.ok);
+  EXPECT_TRUE(Body(3.75f, 100, std::nextafter(0.5f, 1.0f)).tau_check.ok);
 }
 
 // A toe of 1 m and a slab 1 m thick on a 2 m base, resultant at the centre: qt = qh = q_B = 10,
@@ -436,8 +436,8 @@ TEST(LeaningLimits, EqualityIsNgInSectionBBAgainstTheSmallerAllowableStress) {
     SCOPED_TRACE(testing::Message() << c.sigma_cac << " " << c.sigma_cat << " " << c.tau_a);
     const BaseSlabCheck r = Slab(c.sigma_cac, c.sigma_cat, c.tau_a);
     EXPECT_EQ(r.sigma_limit, c.limit);
-    EXPECT_EQ(r.sigma_ok, c.sigma_ok);
-    EXPECT_EQ(r.tau_ok, c.tau_ok);
+    EXPECT_EQ(r.sigma_check.ok, c.sigma_ok);
+    EXPECT_EQ(r.tau_check.ok, c.tau_ok);
   }
   // Printed in N/mm2 (SI) or kg/cm2 (CGS).
   EXPECT_EQ(FormatValue(k.sigma_printed, kFmt2), "0.03");
@@ -468,8 +468,8 @@ TEST(LeaningBaseSlab, TheToeCarriesTheReactionAtItsOwnEdge) {
   EXPECT_LT(k.m, 0);
   EXPECT_LT(k.s, 0);
   EXPECT_LT(k.sigma, 0);
-  EXPECT_TRUE(k.sigma_ok);
-  EXPECT_TRUE(k.tau_ok);
+  EXPECT_TRUE(k.sigma_check.ok);
+  EXPECT_TRUE(k.tau_check.ok);
 }
 
 // ---- any valid wall ---------------------------------------------------------------------------
@@ -561,13 +561,14 @@ TEST(LeaningProperties, RandomWallsGiveFiniteValuesTheirPrintedTotalsAndConsiste
     EXPECT_EQ(k.qh, s.e >= 0 ? s.q1 : s.q2);
     EXPECT_LE(s.q1, s.q2);
 
-    EXPECT_EQ(s.overturning_ok, s.b6 > std::fabs(s.e));
-    EXPECT_EQ(s.sliding_ok, s.fs > in.fsa);
-    EXPECT_EQ(s.bearing_ok, s.q2 < in.qa);
+    EXPECT_EQ(s.overturning.ok, s.b6 > std::fabs(s.e));
+    EXPECT_EQ(s.sliding.ok, s.fs > in.fsa);
+    EXPECT_EQ(s.bearing_q1.ok && s.bearing_q2.ok, s.q2 < in.qa);
     EXPECT_EQ(w.within_middle_third, w.b_a6 > std::fabs(w.x_a));
     EXPECT_EQ(w.within_middle_third, w.sigma1 > 0);
-    EXPECT_EQ(w.sigma_ok, static_cast<float>(w.sigma2 * 0.1) < in.sigma_cac);
-    EXPECT_EQ(k.sigma_ok, static_cast<float>(k.sigma * 0.1) < std::min(in.sigma_cac, in.sigma_cat));
+    EXPECT_EQ(w.sigma_check.ok, static_cast<float>(w.sigma2 * 0.1) < in.sigma_cac);
+    EXPECT_EQ(k.sigma_check.ok,
+              static_cast<float>(k.sigma * 0.1) < std::min(in.sigma_cac, in.sigma_cat));
     EXPECT_NEAR(w.sigma2_printed * factor, w.sigma2 * 0.1, 1e-6 * std::fabs(w.sigma2));
   }
   EXPECT_GT(computed, 4900);

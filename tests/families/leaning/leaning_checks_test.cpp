@@ -9,7 +9,9 @@
 #include <string>
 
 #include "app/errors.h"
+#include "check_sources.h"
 #include "families/family_table.h"
+#include "families/leaning/leaning_json.h"
 #include "families/leaning/leaning_reader.h"
 #include "families/leaning/leaning_report.h"
 #include "leaning_fixture.h"
@@ -31,6 +33,10 @@ std::string CopyOf(const char* fixture) {
 
 constexpr CheckCase kN = CheckCase::Normal;
 
+QJsonValue JsonVerdict(const QJsonObject& all, const LeaningCheckEntry& e) {
+  return all["verdicts"].toObject()[QString::fromUtf8(e.key.data(), e.key.size())];
+}
+
 TEST(LeaningChecks, TheReportEntryStoresTheRowsOfItsOwnVerdictLines) {
   // The standard wall slides, and its toe slab is bent beyond σcat.
   const ExpectedRow si[] = {
@@ -47,13 +53,20 @@ TEST(LeaningChecks, TheReportEntryStoresTheRowsOfItsOwnVerdictLines) {
     SCOPED_TRACE(fixture);
     ReportWriter w;
     WallChecks checks;
+    std::string json;
     ReportContext ctx;
     ctx.working_database_path = CopyOf(fixture);
     ctx.checks = &checks;
+    ctx.results_json = &json;
     const ReportBuildResult r =
         BuildReport(w, WallFamily::Leaning, ctx, ProgramFamilies().ReportEntries());
     ASSERT_TRUE(r.complete) << r.error;
     EXPECT_EQ(CompareWithReport(checks, ReportLines(w)), "");
+    // The panel, the summary and the JSON show the checks the calculation holds.
+    const LeaningCalculation calc =
+        ComputeLeaning(ReadLeaningInputs(ProjectDatabase::Open(CopyOf(fixture))));
+    EXPECT_EQ(
+        CompareWithChecks<LeaningCalculation>(kLeaningChecks, calc, checks, json, JsonVerdict), "");
     if (fixture != kStandardLeaningSI) continue;
     ExpectRows(checks, si);
   }
@@ -102,6 +115,10 @@ TEST(LeaningChecks, RowsAgreeWithTheReportForRandomWalls) {
     w.EndDocument();
     const WallChecks checks = LeaningChecks(in, calc);
     EXPECT_EQ(CompareWithReport(checks, ReportLines(w)), "") << "wall " << i;
+    EXPECT_EQ(CompareWithChecks<LeaningCalculation>(kLeaningChecks, calc, checks,
+                                                    LeaningJson(in, calc), JsonVerdict),
+              "")
+        << "wall " << i;
     tally.Add(checks);
   }
   EXPECT_GT(walls, 30);

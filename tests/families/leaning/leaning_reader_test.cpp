@@ -86,7 +86,7 @@ TEST(LeaningReader, ReadsTheFourTablesAndScalesTheStresses) {
     // The standard wall's toe slab exceeds σcat 0.23 N/mm2 (2.3 kg/cm2).
     const LeaningCalculation calc = ComputeLeaning(in);
     EXPECT_EQ(FormatValue(calc.slab.sigma_printed, kFmt2), c.si ? "0.25" : "2.62");
-    EXPECT_FALSE(calc.slab.sigma_ok);
+    EXPECT_FALSE(calc.slab.sigma_check.ok);
   }
 }
 
