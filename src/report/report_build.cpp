@@ -45,6 +45,7 @@ CoverData ReadCoverData(const std::string& working_database_path) {
   }
   auto settings = OpenUserSettings();
   data.office_name = settings->value(kKeyOfficeName, QString()).toString().toStdString();
+  data.print_project_name = settings->value(kKeyPrintProjectName, 1).toBool();
   data.print_office_name = settings->value(kKeyPrintOfficeName, 1).toBool();
   data.print_date = settings->value(kKeyPrintDate, 1).toBool();
   return data;

@@ -19,11 +19,12 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest/QTest>
 #include <algorithm>
-#include <cstring>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -548,7 +549,8 @@ TEST_F(Preview, PrinterFailuresEndWithAClearMessage) {
   const Case cases[] = {
       {true,
        "プリンタが見つからないため、印刷できません。\r\n"
-       "プリンタを設定してから、もう一度印刷してください。"},
+       "プリンタを設定してから、もう一度印刷してください。\r\n"
+       "PDFファイルにするには、「計算・表示」で計算書を表示し、「PDF保存」を押してください。"},
       {false,
        "印刷できませんでした。\r\nプリンタの状態を確かめてください。\r\n\r\n詳細：プリンタ「LBP」"
        "がエラーを返しました。"},
@@ -908,9 +910,16 @@ TEST_F(Preview, LayoutKeepsThePanelBottomRightAboveTheStatusBar) {
     EXPECT_EQ(status->geometry().bottom(), s.height() - 1);
     EXPECT_EQ(panel->x(), s.width() - panel->width() - twips(200));
     EXPECT_EQ(panel->y(), s.height() - (status->height() + panel->height()) - twips(250));
-    EXPECT_EQ(w->View()->pos(), QPoint(0, 0));
-    EXPECT_EQ(w->View()->width(), s.width() - twips(100));
+    // The chapter list stands left of the pages, as high as they are.
+    auto* chapters = w->Chapters();
+    const int list = chapters->isHidden() ? 0 : chapters->width();
+    EXPECT_EQ(chapters->pos(), QPoint(0, 0));
+    EXPECT_EQ(w->View()->pos(), QPoint(list, 0));
+    EXPECT_EQ(w->View()->width(), s.width() - twips(100) - list);
     EXPECT_EQ(w->View()->height(), panel->y() - twips(100));
+    if (!chapters->isHidden()) {
+      EXPECT_EQ(chapters->height(), w->View()->height());
+    }
     EXPECT_LE(panel->geometry().bottom(), status->y());
   }
 }
