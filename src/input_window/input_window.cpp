@@ -1080,8 +1080,28 @@ std::array<FamilyDimensions, 3> InputWindow::FamilyMemory() const {
 
 void InputWindow::RunCalculation(bool print_directly) {
   CopyD1ToD3();
+  if (!AcceptTypedInputs()) return;
   WindowInputs in = CollectInputs();
-  if (!ktv::ValidateInputs(in, messages_)) return;
+  // A refused input takes the engineer to the page and box its message names.
+  class RememberingSink : public MessageSink {
+   public:
+    explicit RememberingSink(MessageSink& target) : target_(target) {}
+    void Beep() override { target_.Beep(); }
+    MessageAnswer Show(MessageIcon icon, MessageButtons buttons, const std::string& title,
+                       const std::string& text) override {
+      last = text;
+      return target_.Show(icon, buttons, title, text);
+    }
+    std::string last;
+
+   private:
+    MessageSink& target_;
+  } remembering(messages_);
+  if (!ktv::ValidateInputs(in, remembering)) {
+    const QString box = BoxOfMessage(remembering.last);
+    if (!box.isEmpty()) GoToBox(box);
+    return;
+  }
   // The report reads the memory of a family for its figures: the shown family's entry is what
   // the boxes hold now.
   SaveShownDimensions(in);

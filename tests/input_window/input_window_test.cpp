@@ -337,6 +337,9 @@ TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
   EXPECT_EQ(messages_.boxes[0].icon, MessageIcon::Information);
   EXPECT_EQ(messages_.beeps, 1);
   EXPECT_FALSE(StoredName().has_value());
+  // The refusal takes the engineer to the page and box it names.
+  EXPECT_EQ(W().CurrentPage(), 2);
+  EXPECT_EQ(QApplication::focusWidget(), Control("txtkh"));
 
   // A kh left from the cantilever project does not refuse a valid gravity wall.
   Type("txtkh", "0.2");
@@ -366,6 +369,7 @@ TEST_F(WindowTest, AFailedCheckShowsItsMessageAndWritesNothing) {
     EXPECT_EQ(messages_.Texts(),
               std::vector<std::string>{std::string(name) + "の入力値が不正です"});
     EXPECT_FALSE(StoredName().has_value());
+    EXPECT_EQ(QApplication::focusWidget(), Control(box));
     EXPECT_TRUE(reports.empty());
     Type(box, "20");
   }

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <QtTest/QTest>
 #include <algorithm>
 #include <cctype>
@@ -334,6 +335,53 @@ TEST_F(Preview, NavigationKeepsWithinThePagesAndBeepsAtTheLimits) {
     EXPECT_EQ(Text(*w, "lblCP"), s.shown);
     EXPECT_EQ(sink_.beeps - beeps, s.beep ? 1 : 0);
   }
+  EXPECT_TRUE(sink_.shown.empty());
+}
+
+// The preview pages like a document viewer: PageUp / PageDown and the wheel turn pages, the zoom
+// is shown in percent, and the chapter list (the report's bookmarks) jumps to a chapter.
+TEST_F(Preview, PageKeysAndTheWheelTurnPagesAndTheChapterListJumps) {
+  WriteStandardGravityProject(db_path_, true);
+  auto w = Built(GravityEntries());
+  ASSERT_EQ(load_, Load::Ready);
+  w->resize(1280, 900);
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  PreviewView* view = w->View();
+  EXPECT_EQ(Text(*w, "lblZoom"), "95%");
+  w->FitWholePage();  // a whole page in the view: the wheel has nothing to scroll
+  EXPECT_EQ(Text(*w, "lblZoom"), QStringLiteral("%1%").arg(std::lround(view->Zoom())));
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_PageDown);
+  EXPECT_EQ(Text(*w, "lblCP"), "1");
+  QTest::keyClick(view, Qt::Key_PageDown);
+  EXPECT_EQ(Text(*w, "lblCP"), "2");
+  QTest::keyClick(view, Qt::Key_PageUp);
+  EXPECT_EQ(Text(*w, "lblCP"), "1");
+  auto wheel = [&](int delta) {
+    const QPointF at(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
+    QWheelEvent event(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &event);
+  };
+  wheel(-120);
+  EXPECT_EQ(Text(*w, "lblCP"), "2");
+  wheel(120);
+  EXPECT_EQ(Text(*w, "lblCP"), "1");
+  QTest::keyClick(view, Qt::Key_Home);
+  EXPECT_EQ(Text(*w, "lblCP"), "0");
+
+  const auto& outline = w->Document().Outline();
+  ASSERT_GE(outline.size(), 3u);
+  QTreeWidget* chapters = w->Chapters();
+  int items = 0;
+  for (int i = 0; i < chapters->topLevelItemCount(); ++i) {
+    items += 1 + chapters->topLevelItem(i)->childCount();
+  }
+  EXPECT_EQ(items, static_cast<int>(outline.size()));
+  EXPECT_EQ(chapters->topLevelItem(0)->text(0), QStringLiteral("表紙"));
+  w->GoToChapter(static_cast<int>(outline.size()) - 1);
+  EXPECT_EQ(Text(*w, "lblCP"), QString::number(outline.back().page));
   EXPECT_TRUE(sink_.shown.empty());
 }
 
