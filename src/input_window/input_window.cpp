@@ -225,8 +225,10 @@ void InputWindow::BuildWindow() {
     // last session did not save.
     auto settings = Settings();
     const QStringList recent = settings->value(QString::fromLatin1(kKeyRecentFiles)).toStringList();
-    if (!recent.isEmpty()) project_file_ = recent.front();
+    // A file removed since then is not named: the next save asks for a name.
+    if (!recent.isEmpty() && QFileInfo::exists(recent.front())) project_file_ = recent.front();
     last_file_modified_ =
+        !project_file_.isEmpty() &&
         settings->value(QString::fromLatin1(kKeyLastFileModified), false).toBool();
   }
   SetProjectFile(project_file_);
