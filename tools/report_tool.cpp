@@ -77,7 +77,7 @@ bool ManyProjectsForm(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     if (a == "-d" || a == "--dir" || a == "--summary") return true;
     if (a == "-o" || a == "--output" || a == "--author" || a == "--date" || a == "--office" ||
-        a == "--cover-name" || a == "--cover-date" || a == "--") {
+        a == "--cover-name" || a == "--cover-office" || a == "--cover-date" || a == "--") {
       ++i;
     }
   }
@@ -144,14 +144,17 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
       o.author = author;
     } else if (a == "--office") {
       if (!value(o.cover.office_name, "a name")) return std::nullopt;
-    } else if (a == "--cover-name" || a == "--cover-date") {
+    } else if (a == "--cover-name" || a == "--cover-office" || a == "--cover-date") {
       std::string answer;
       if (!value(answer, "yes or no")) return std::nullopt;
       if (answer != "yes" && answer != "no") {
         error = a + " " + answer + ": give yes or no";
         return std::nullopt;
       }
-      (a == "--cover-name" ? o.cover.print_office_name : o.cover.print_date) = answer == "yes";
+      bool& print = a == "--cover-name"     ? o.cover.print_project_name
+                    : a == "--cover-office" ? o.cover.print_office_name
+                                            : o.cover.print_date;
+      print = answer == "yes";
     } else if (a == "--date") {
       std::string date;
       if (!value(date, "a date")) return std::nullopt;
@@ -244,8 +247,9 @@ from a private copy and never changed.
 
   -o, --output FILE  the report as PDF (A4, PDF/A-1b, bookmarks at the chapters and sections)
   --office NAME      the office name (事務所名) of the cover (default: none)
-  --cover-name yes|no  print the office-name line on the cover (default: yes)
-  --cover-date yes|no  print the date line on the cover (default: yes)
+  --cover-name yes|no    print the project name (工事名) on the cover (default: yes)
+  --cover-office yes|no  print the office-name line on the cover (default: yes)
+  --cover-date yes|no    print the date line on the cover (default: yes)
   --author NAME      the author of the PDF (default: the office name when the cover prints it)
   --date DATE        the creation date of the PDF, YYYY-MM-DDTHH:MM:SS (UTC unless an offset
                      +HH:MM follows; default: now); the same project and date give the same bytes

@@ -6,7 +6,8 @@
 namespace ktv {
 
 enum class MessageIcon { Information, Warning, Question, Critical };
-enum class MessageButtons { Ok, YesNo, YesNoCancel };
+// SaveDiscardCancel: "保存" answers Yes, "保存しない" No, "キャンセル" Cancel.
+enum class MessageButtons { Ok, YesNo, YesNoCancel, SaveDiscardCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 class MessageSink {

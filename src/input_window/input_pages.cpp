@@ -113,11 +113,15 @@ QWidget* InputWindow::BuildProjectPage() {
   print_name_->setObjectName(QStringLiteral("chkPrnCNamOk"));
   print_date_ = new QCheckBox(QStringLiteral("表紙に印刷する"));
   print_date_->setObjectName(QStringLiteral("chkPrnDateOk"));
+  // The office line of the cover has its own choice, as the name and the date have.
+  print_office_ = new QCheckBox(QStringLiteral("表紙に印刷する"));
+  print_office_->setObjectName(QStringLiteral("chkPrnOfficeOk"));
   g->addWidget(Caption(QStringLiteral("工事名")), 0, 0);
   g->addWidget(project_name_, 0, 1, 1, 2);
   g->addWidget(print_name_, 0, 3);
   g->addWidget(Caption(QStringLiteral("事務所名")), 1, 0);
   g->addWidget(office_name_, 1, 1, 1, 2);
+  g->addWidget(print_office_, 1, 3);
   g->addWidget(Caption(QStringLiteral("日 付")), 2, 0);
   g->addWidget(date_, 2, 1);
   g->addWidget(print_date_, 2, 3);
@@ -192,9 +196,10 @@ QWidget* InputWindow::BuildShapePage() {
     s.beta = in.beta;
     s.w0 = in.w0;
     s.shear_key = in.shear_key;
-    s.fk_t5 = in.t5;
-    s.fk_d5 = in.d5;
-    s.fk_l5 = in.l5;
+    // The shear key is drawn only when 滑り止め有り is ticked; zero sizes leave it out.
+    s.fk_t5 = in.shear_key ? in.t5 : "0";
+    s.fk_d5 = in.shear_key ? in.d5 : "0";
+    s.fk_l5 = in.shear_key ? in.l5 : "0";
     s.counterfort = in.counterfort;
     s.sw_t6 = in.t6;
     s.sw_l6 = in.l6;
@@ -236,21 +241,21 @@ QWidget* InputWindow::BuildShapePage() {
   for (int i = 0; i < 3; ++i) {
     t_[i] = NumberBox(Indexed("txtT", i), InputFormat::F0, true);
     l_[i] = NumberBox(Indexed("txtL", i), InputFormat::F0, true);
-    put(i, 0, QStringLiteral("T%1=").arg(i + 1), t_[i]);
-    put(i, 1, QStringLiteral("L%1=").arg(i + 1), l_[i]);
+    put(i, 0, QStringLiteral("T%1=").arg(i + 1), t_[i], QStringLiteral("mm"));
+    put(i, 1, QStringLiteral("L%1=").arg(i + 1), l_[i], QStringLiteral("mm"));
   }
   h_[0] = NumberBox(Indexed("txtH", 0), InputFormat::F0, true);
   h_[1] = NumberBox(Indexed("txtH", 1), InputFormat::F0, false);
-  put(3, 0, QStringLiteral("H0="), h_[0]);
-  put(4, 0, QStringLiteral("H1="), h_[1]);
+  put(3, 0, QStringLiteral("H0="), h_[0], QStringLiteral("mm"));
+  put(4, 0, QStringLiteral("H1="), h_[1], QStringLiteral("mm"));
   b_ = NumberBox(QStringLiteral("txtB"), InputFormat::F0, true);
   // β keeps its two decimals (29.05 is the slope 1:1.8); whole degrees would change the wall.
   beta_ = NumberBox(QStringLiteral("txtβ"), InputFormat::F2, true);
-  put(3, 1, QStringLiteral("B="), b_);
+  put(3, 1, QStringLiteral("B="), b_, QStringLiteral("mm"));
   put(4, 1, QStringLiteral("β="), beta_, QStringLiteral("度"));
   for (int i = 0; i < 5; ++i) {
     d_[i] = NumberBox(Indexed("txtD", i), InputFormat::F0, true);
-    put(i, 2, QStringLiteral("D%1=").arg(i), d_[i]);
+    put(i, 2, QStringLiteral("D%1=").arg(i), d_[i], QStringLiteral("mm"));
   }
   g->setColumnMinimumWidth(2, 30);
   g->setColumnMinimumWidth(5, 30);
@@ -300,7 +305,10 @@ QWidget* InputWindow::BuildShapePage() {
     kg->addWidget(label, 1, col++, Qt::AlignRight);
     kg->addWidget(box, 1, col++);
   }
-  kg->setColumnStretch(6, 1);
+  auto* key_unit = Caption(QStringLiteral("mm"));
+  shear_key_labels_.push_back(key_unit);
+  kg->addWidget(key_unit, 1, col);
+  kg->setColumnStretch(7, 1);
   right->addWidget(key);
 
   auto* wall = Group(QStringLiteral("控え壁"));
@@ -321,6 +329,9 @@ QWidget* InputWindow::BuildShapePage() {
     wg->addWidget(label, 1, col++, Qt::AlignRight);
     wg->addWidget(box, 1, col++);
   }
+  auto* wall_unit = Caption(QStringLiteral("mm"));
+  counterfort_labels_.push_back(wall_unit);
+  wg->addWidget(wall_unit, 1, col);
   auto* top = new QHBoxLayout;
   auto* top_caption = Caption(QStringLiteral("控え壁の上端位置"));
   counterfort_labels_.push_back(top_caption);
@@ -360,6 +371,7 @@ QWidget* InputWindow::BuildConditionsPage() {
   seismic->addWidget(Caption(QStringLiteral("設計水平震度 kh =")));
   kh_ = NumberBox(QStringLiteral("txtkh"), InputFormat::F2);
   seismic->addWidget(kh_);
+  seismic->addWidget(Caption(QStringLiteral("（単位なし）")));
   seismic->addStretch();
   v->addLayout(seismic);
 
@@ -403,7 +415,7 @@ QWidget* InputWindow::BuildConditionsPage() {
                    static_cast<QWidget*>(Caption(QStringLiteral("度")))},
         std::tuple{QStringLiteral("粘着力 C="), c_, static_cast<QWidget*>(c_unit)},
         std::tuple{QStringLiteral("滑り摩擦係数 tanφB ="), phi_b_,
-                   static_cast<QWidget*>(nullptr)}}) {
+                   static_cast<QWidget*>(Caption(QStringLiteral("（単位なし）")))}}) {
     sg->addWidget(Caption(caption), row, 0, Qt::AlignRight);
     sg->addWidget(box, row, 1);
     if (unit) sg->addWidget(unit, row, 2);
@@ -443,7 +455,8 @@ QWidget* InputWindow::BuildConditionsPage() {
   tg->addWidget(qa_r1_, 2, 1);
   tg->addWidget(qa_e1_, 2, 2);
   tg->addWidget(Caption(QStringLiteral("（以上）")), 2, 3);
-  tg->setColumnStretch(4, 1);
+  tg->addWidget(Caption(QStringLiteral("（単位なし）")), 2, 4);
+  tg->setColumnStretch(5, 1);
   v->addWidget(stability);
   v->addStretch();
 
@@ -745,6 +758,7 @@ WindowInputs InputWindow::CollectInputs() const {
   in.date = date_->date().isValid() ? S(date_->date().toString(QString::fromLatin1(kDateFormat)))
                                     : std::string();
   in.print_project_name = print_name_->isChecked();
+  in.print_office_name = print_office_->isChecked();
   in.print_date = print_date_->isChecked();
   in.si = unit_label_->text() == Q(kUnitTextSI);
 
@@ -817,6 +831,7 @@ void InputWindow::ShowInputs(const WindowInputs& in) {
   QDate date = QDate::fromString(Q(in.date), QStringLiteral("yyyy/M/d"));
   date_->setDate(date.isValid() ? date : QDate::currentDate());
   print_name_->setChecked(in.print_project_name);
+  print_office_->setChecked(in.print_office_name);
   print_date_->setChecked(in.print_date);
   (in.si ? unit_si_ : unit_cgs_)->setChecked(true);
   SetUnitCaptions(in.si);
@@ -904,6 +919,7 @@ void InputWindow::SetUnitCaptions(bool si) {
   for (auto& [label, texts] : unit_captions_) label->setText(si ? texts.second : texts.first);
   stress_unit_factor_ = ktv::StressUnitFactor(si);
   unit_state_ = static_cast<int>(si ? UnitState::SI : UnitState::CGS);
+  ApplyTooltips();  // the ranges name the units in force
 }
 
 void InputWindow::OnUnitOptionToggled(bool si, bool checked) {

@@ -8,8 +8,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
+#include "app/checks.h"
 #include "app/startup.h"
 #include "app/wall_family.h"
 #include "input_window/ui_services.h"
@@ -24,6 +26,7 @@ class QDateEdit;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
@@ -69,7 +72,16 @@ class InputWindow : public QMainWindow {
   bool WriteWindowToDatabase();
   void NewProject();
   void OpenProject();
-  bool SaveProject();  // true when the project was saved to a file
+  // "上書き保存": writes the open project file without a dialog ("名前を付けて保存" for a new
+  // project). True when the project was saved to a file.
+  bool SaveProject();
+  // "名前を付けて保存": the dialog proposes the open file's name in its folder.
+  bool SaveProjectAs();
+  // Opens a project file without the dialog (the recent-files list); asks first about changes.
+  void OpenRecentFile(const QString& path);
+  // The recent-files list, newest first (at most kRecentFileCount).
+  QStringList RecentFiles() const;
+  static constexpr int kRecentFileCount = 8;
   void RunCalculation(bool print_directly);
   bool ExitProgram();  // asks and writes the database; true when the program may end
 
@@ -108,8 +120,12 @@ class InputWindow : public QMainWindow {
   const StartupValues& Startup() const { return startup_; }
   // True when the inputs differ from those of the last load, New, Open or Save.
   bool HasUnsavedChanges() const;
-  // The project file last opened or saved; empty after New and at start-up.
+  // The project file last opened or saved; empty after New. Kept across a restart.
   const QString& ProjectFile() const { return project_file_; }
+  // The boxes whose typed text is refused (they keep the text until it is corrected).
+  std::vector<QLineEdit*> RefusedBoxes() const;
+  // Shows the page of a box (by object name) and gives it the focus; false when there is none.
+  bool GoToBox(const QString& object_name);
 
  signals:
   // A project has been loaded: the sketch resets its zoom offsets.
@@ -142,6 +158,8 @@ class InputWindow : public QMainWindow {
   void MarkSaved();
   void SetProjectFile(const QString& path);
   bool AskSaveFirst();  // the "save first?" question; false when the command is to stop
+  // Closing with changes: 保存 / 保存しない / キャンセル; false when the window is to stay.
+  bool AskSaveBeforeClose();
   void CopyD1ToD3();
   void RunReport(bool print_directly, const WindowInputs& inputs);
   // The family chosen in the family list (the gravity wall while the list is empty).
@@ -155,6 +173,30 @@ class InputWindow : public QMainWindow {
   void OnSoilClassChanged(int index);
   void OnUnitOptionToggled(bool si, bool checked);
   void OnBoxLeft(QLineEdit* box);
+  // Checks and formats a box as leaving it does; false when its text is refused (the refusal is
+  // shown once the event that left the box has been handled).
+  bool LeaveBox(QLineEdit* box);
+  void MarkRefused(QLineEdit* box, bool refused);
+  // The box with the focus as if it were left, before a command reads the inputs; then every box
+  // still refused stops the command with its message. False when the command is to stop.
+  bool AcceptTypedInputs();
+  void ShowRefusalOf(QLineEdit* box);
+  bool OpenProjectFile(const QString& path);
+  bool SaveTo(const QString& target);
+  void RememberRecentFile(const QString& path);
+  void RebuildRecentMenu();
+  void UpdateTitle();
+  void ApplyTooltips();
+  void BuildMenu();
+  // Undo and redo across boxes: each step is the whole window's inputs.
+  void RecordUndoStep();
+  void Undo();
+  void Redo();
+  void OnBarGradeChanged(int index);
+  void ShowUndoState();
+  // The box a check or a message of the verdict panel concerns (object name; empty if none).
+  QString BoxOfCheck(const CheckRow& row) const;
+  QString BoxOfMessage(const std::string& text) const;
   void MoveFocus(QWidget* from, bool backwards);
   void ShowFileError(const QString& what, const QString& path, const std::exception& e);
   void RefreshProjectNameBanner();
@@ -194,6 +236,7 @@ class InputWindow : public QMainWindow {
   QDateEdit* date_ = nullptr;
   QCheckBox* print_name_ = nullptr;
   QCheckBox* print_date_ = nullptr;
+  QCheckBox* print_office_ = nullptr;
   QRadioButton* unit_si_ = nullptr;
   QRadioButton* unit_cgs_ = nullptr;
   QLabel* unit_label_ = nullptr;  // lblUnt
@@ -245,6 +288,14 @@ class InputWindow : public QMainWindow {
   std::map<QLabel*, std::pair<QString, QString>> unit_captions_;  // label -> (CGS, SI)
 
   std::map<QLineEdit*, BoxRule> box_rules_;
+  std::set<QLineEdit*> refused_;
+  std::set<QLineEdit*> refusal_pending_;  // refused, message not shown yet
+  QMenu* recent_menu_ = nullptr;
+  bool last_file_modified_ = false;  // the working database held unsaved changes at the last exit
+  // Undo history: whole-window states, the current one last.
+  std::vector<WindowInputs> undo_;
+  std::vector<WindowInputs> redo_;
+  bool restoring_ = false;
   std::vector<std::pair<QWidget*, QString>> focus_list_;  // FocusList
   std::array<std::pair<int, int>, 4> page_groups_{};      // PageGroups
 };

@@ -84,7 +84,8 @@ ReportContext ReportContextOf(const ReportRequest& request, const StartupValues&
   if (request.inputs) {
     // The cover as the window shows it (the settings store holds the same since the write).
     const WindowInputs& inputs = *request.inputs;
-    context.cover = {inputs.office_name, inputs.print_project_name, inputs.print_date};
+    context.cover = {inputs.office_name, inputs.print_project_name, inputs.print_office_name,
+                     inputs.print_date};
     context.design_section_aa = inputs.design_aa;
   }
   return context;

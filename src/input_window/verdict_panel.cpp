@@ -2,6 +2,8 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
@@ -57,6 +59,18 @@ WallChecks LiveChecks(const WindowInputs& inputs, const FamilyChecksEntry& entry
   return ChecksOrMessage([&] { return entry(ProjectDataOf(in), in.design_aa); });
 }
 
+std::string OverallVerdictText(const WallChecks& checks) {
+  if (!checks.error.empty() || checks.rows.empty()) return "総合判定 －";
+  int failed = 0;
+  for (const CheckRow& row : checks.rows) failed += row.verdict.ok ? 0 : 1;
+  if (failed == 0) return "総合判定 ＯＫ";
+  // The count in full-width digits, as the verdict words are.
+  static const char* const kDigits[] = {"０", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
+  std::string count;
+  for (char c : std::to_string(failed)) count += kDigits[c - '0'];
+  return "総合判定 ＮＧ（ＮＧ " + count + " 件）";
+}
+
 VerdictPanel::VerdictPanel(QWidget* parent) : QFrame(parent) {
   setObjectName(QStringLiteral("fraVerdicts"));
   setFrameShape(QFrame::StyledPanel);
@@ -67,7 +81,17 @@ VerdictPanel::VerdictPanel(QWidget* parent) : QFrame(parent) {
   QFont bold = title->font();
   bold.setBold(true);
   title->setFont(bold);
-  layout->addWidget(title);
+  auto* head = new QHBoxLayout;
+  head->addWidget(title);
+  head->addSpacing(12);
+  overall_ = new QLabel(QStringLiteral("総合判定 －"));
+  overall_->setObjectName(QStringLiteral("lblOverallVerdict"));
+  QFont large = bold;
+  large.setPointSizeF(large.pointSizeF() * 1.15);
+  overall_->setFont(large);
+  head->addWidget(overall_);
+  head->addStretch(1);
+  layout->addLayout(head);
 
   table_ = new QTableWidget(0, kColumns);
   table_->setObjectName(QStringLiteral("tblVerdicts"));
@@ -85,14 +109,33 @@ VerdictPanel::VerdictPanel(QWidget* parent) : QFrame(parent) {
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setStretchLastSection(false);
   layout->addWidget(table_, 1);
+  connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+    const int check = CheckOfTableRow(row);
+    if (check >= 0) emit checkActivated(check);
+  });
 
   message_ = new QLabel;
   message_->setObjectName(QStringLiteral("lblVerdictMessage"));
   message_->setWordWrap(true);
   message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   message_->setStyleSheet(QStringLiteral("color: #c00000;"));
+  message_->setToolTip(QStringLiteral("ダブルクリックで該当する入力欄へ移動します"));
+  message_->installEventFilter(this);
   message_->hide();
   layout->addWidget(message_, 1);
+}
+
+bool VerdictPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == message_ && event->type() == QEvent::MouseButtonDblClick) {
+    emit messageActivated();
+    return true;
+  }
+  return QFrame::eventFilter(watched, event);
+}
+
+int VerdictPanel::CheckOfTableRow(int table_row) const {
+  if (table_row < 0 || table_row >= static_cast<int>(order_.size())) return -1;
+  return order_[table_row];
 }
 
 void VerdictPanel::SetFamily(int family_code, FamilyChecksEntry entry, const FamilyWindow& window) {
@@ -114,9 +157,23 @@ void VerdictPanel::Show(const WallChecks& checks) {
   message_->setVisible(failed);
   table_->setVisible(!failed);
   table_->setUpdatesEnabled(false);
-  table_->setRowCount(failed ? 0 : static_cast<int>(checks.rows.size()));
+  const std::string overall = OverallVerdictText(checks);
+  overall_->setText(Q(overall));
+  const bool any_failed = overall.find("ＮＧ") != std::string::npos;
+  overall_->setStyleSheet(any_failed ? QStringLiteral("color: #c00000;") : QString());
+  // The failed checks first, so that they are seen without scrolling; otherwise the report's
+  // order.
+  order_.clear();
+  if (!failed) {
+    for (int pass = 0; pass < 2; ++pass) {
+      for (int i = 0; i < static_cast<int>(checks.rows.size()); ++i) {
+        if (checks.rows[i].verdict.ok == (pass == 1)) order_.push_back(i);
+      }
+    }
+  }
+  table_->setRowCount(static_cast<int>(order_.size()));
   for (int r = 0; r < table_->rowCount(); ++r) {
-    const CheckRow& row = checks.rows[r];
+    const CheckRow& row = checks.rows[order_[r]];
     const std::array<std::string, 8> texts = PanelTexts(row);
     for (int c = 0; c < kColumns; ++c) {
       QTableWidgetItem* item = table_->item(r, c);

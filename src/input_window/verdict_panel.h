@@ -7,6 +7,8 @@
 // the report would refuse is shown in the panel instead of the rows.
 #include <QFrame>
 #include <array>
+#include <optional>
+#include <vector>
 
 #include "app/checks.h"
 #include "app/wall_family.h"
@@ -40,14 +42,31 @@ class VerdictPanel : public QFrame {
   const WallChecks& Shown() const { return shown_; }
   QTableWidget* Table() const { return table_; }
   QLabel* Message() const { return message_; }
+  // "総合判定 ＯＫ", "総合判定 ＮＧ（ＮＧ n 件）", or "総合判定 －" when the wall is not computed.
+  QLabel* Overall() const { return overall_; }
+  // The check (index into Shown().rows) a table row shows: the failed checks stand first.
+  int CheckOfTableRow(int table_row) const;
+
+ signals:
+  // A double-click on the row of a check (index into Shown().rows) or on the message.
+  void checkActivated(int check_index);
+  void messageActivated();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   std::array<FamilyChecksEntry, kWallFamilyCount> entries_;
   std::array<FamilyWindow, kWallFamilyCount> windows_{};
   WallChecks shown_;
+  std::vector<int> order_;  // check index of each table row
   QTableWidget* table_ = nullptr;
   QLabel* message_ = nullptr;
+  QLabel* overall_ = nullptr;
 };
+
+// The text of the overall line for the checks shown.
+std::string OverallVerdictText(const WallChecks& checks);
 
 // The texts of one row as the panel shows them: section, case, item, value, sign, limit, unit,
 // verdict.

@@ -11,6 +11,7 @@
 #include "app/units.h"
 #include "earth_pressure/earth_pressure.h"
 #include "project/project_data.h"
+#include "input_window/number_boxes.h"
 #include "project/project_database.h"
 
 namespace ktv {
@@ -25,6 +26,8 @@ float ToFloat(double v) {
 float Num(const std::string& text) { return BoxNumber(text); }
 
 std::string F(float v, std::string_view pattern) { return FormatValue(v, pattern); }
+// A stored or remembered value as its box shows it: the format, unless that would round it.
+std::string Kept(float v, std::string_view pattern) { return KeepingFormat(v, pattern); }
 
 int16_t ToInt16(long long v) {
   return static_cast<int16_t>(std::clamp<long long>(v, std::numeric_limits<int16_t>::min(),
@@ -95,6 +98,7 @@ WindowInputs LoadWindowInputs(const ProjectData& data, const CoverSettings& cove
   }
   in.office_name = cover.office_name;
   in.print_project_name = cover.print_project_name;
+  in.print_office_name = cover.print_office_name;
   in.print_date = cover.print_date;
 
   // Unit system and family.
@@ -114,25 +118,25 @@ WindowInputs LoadWindowInputs(const ProjectData& data, const CoverSettings& cove
       in.bar_size[i] = row->size[i];
       in.ctc[i] = std::to_string(row->ctc[i]);
     }
-    in.sigma_sa = F(row->sigma_sa, kFmt0);
-    in.sigma_saT = F(row->sigma_saT, kFmt0);
-    in.es = F(row->es, kFmt0);
-    in.h_aa = F(ToMm(row->hAA), kFmt0);
+    in.sigma_sa = Kept(row->sigma_sa, kFmt0);
+    in.sigma_saT = Kept(row->sigma_saT, kFmt0);
+    in.es = Kept(row->es, kFmt0);
+    in.h_aa = Kept(ToMm(row->hAA), kFmt0);
     in.design_aa = row->design_section_aa;
-    in.dt = {F(row->dt0, kFmt1), F(row->dt1, kFmt1)};
+    in.dt = {Kept(row->dt0, kFmt1), Kept(row->dt1, kFmt1)};
   }
   ClampBarLists(in);
 
   // Concrete. The allowable stresses keep the two decimals they are entered with, so that
   // reloading a project never changes them.
   if (const auto& row = data.concrete) {
-    in.fc = F(row->fc, kFmt2);
-    in.ec = F(row->ec, kFmt0);
-    in.sigma_ck = F(row->sigma_ck, kFmt2);
-    in.sigma_cac = F(row->sigma_cac, kFmt2);
-    in.sigma_cat = F(row->sigma_cat, kFmt2);
-    in.gamma_c = F(row->gamma_c, kFmt2);
-    in.tau_a = F(row->tau_a, kFmt2);
+    in.fc = Kept(row->fc, kFmt2);
+    in.ec = Kept(row->ec, kFmt0);
+    in.sigma_ck = Kept(row->sigma_ck, kFmt2);
+    in.sigma_cac = Kept(row->sigma_cac, kFmt2);
+    in.sigma_cat = Kept(row->sigma_cat, kFmt2);
+    in.gamma_c = Kept(row->gamma_c, kFmt2);
+    in.tau_a = Kept(row->tau_a, kFmt2);
   }
 
   // Soil constants and surcharges.
@@ -141,15 +145,15 @@ WindowInputs LoadWindowInputs(const ProjectData& data, const CoverSettings& cove
     int k = static_cast<int>(std::clamp(code, 0.0, 1e6));
     in.soil_class = ClampIndex(SoilClassIndexFromUtKind(k), static_cast<int>(kSoilClasses.size()));
     // γ is entered with two decimals; read back with one, a reload would change the project.
-    in.gamma = F(row->gamma, kFmt2);
-    in.phi = F(row->phi, kFmt1);
-    in.c = F(row->c, kFmt1);
-    in.phi_b = F(row->phi_b, kFmt1);
-    in.q1 = F(row->q1, kFmt1);
-    in.q2 = F(row->q2, kFmt1);
-    in.nu = {F(row->nu1, kFmt1), F(row->nu2, kFmt1), F(row->nu3, kFmt1)};
-    in.ko = F(row->ko, kFmt2);
-    in.kh = F(row->kh, kFmt2);
+    in.gamma = Kept(row->gamma, kFmt2);
+    in.phi = Kept(row->phi, kFmt1);
+    in.c = Kept(row->c, kFmt1);
+    in.phi_b = Kept(row->phi_b, kFmt1);
+    in.q1 = Kept(row->q1, kFmt1);
+    in.q2 = Kept(row->q2, kFmt1);
+    in.nu = {Kept(row->nu1, kFmt1), Kept(row->nu2, kFmt1), Kept(row->nu3, kFmt1)};
+    in.ko = Kept(row->ko, kFmt2);
+    in.kh = Kept(row->kh, kFmt2);
   } else {
     in.soil_class = 0;
     ApplySoilClassDefaults(in);  // now with the unit system of the project
@@ -157,10 +161,10 @@ WindowInputs LoadWindowInputs(const ProjectData& data, const CoverSettings& cove
 
   // Stability limits.
   if (const auto& row = data.foundation) {
-    in.qa_normal = F(row->r00, kFmt1);
-    in.slide_normal = F(row->r01, kFmt1);
-    in.qa_seismic = F(row->e00, kFmt1);
-    in.slide_seismic = F(row->e01, kFmt1);
+    in.qa_normal = Kept(row->r00, kFmt1);
+    in.slide_normal = Kept(row->r01, kFmt1);
+    in.qa_seismic = Kept(row->e00, kFmt1);
+    in.slide_seismic = Kept(row->e01, kFmt1);
   }
 
   // Family memory: the standard sizes, overwritten by every stored shape.
@@ -270,22 +274,22 @@ void WriteWindowInputs(const WindowInputs& in, ProjectDatabase& db) {
 }
 
 CoverSettings CoverSettingsOf(const WindowInputs& in) {
-  return {in.office_name, in.print_project_name, in.print_date};
+  return {in.office_name, in.print_project_name, in.print_office_name, in.print_date};
 }
 
 void ShowFamilyMemory(WindowInputs& in, WallFamily family) {
   const FamilyDimensions& m = in.memory[CodeOf(family)];
   for (int i = 0; i < 3; ++i) {
-    in.t[i] = F(m.t[i], kFmt0);
-    in.l[i] = F(m.l[i], kFmt0);
+    in.t[i] = Kept(m.t[i], kFmt0);
+    in.l[i] = Kept(m.l[i], kFmt0);
   }
-  in.h[0] = F(m.h, kFmt0);
-  for (int i = 0; i < 5; ++i) in.d[i] = F(m.d[i], kFmt0);
-  in.b = F(m.b, kFmt0);
-  in.beta = F(m.beta, kFmt2);
-  in.t5 = F(m.t[3], kFmt0);
-  in.d5 = F(m.d[5], kFmt0);
-  in.l5 = F(m.l[3], kFmt0);
+  in.h[0] = Kept(m.h, kFmt0);
+  for (int i = 0; i < 5; ++i) in.d[i] = Kept(m.d[i], kFmt0);
+  in.b = Kept(m.b, kFmt0);
+  in.beta = Kept(m.beta, kFmt2);
+  in.t5 = Kept(m.t[3], kFmt0);
+  in.d5 = Kept(m.d[5], kFmt0);
+  in.l5 = Kept(m.l[3], kFmt0);
   in.shown_family = family;
 }
 

@@ -23,7 +23,8 @@ struct WindowInputs {
   std::string project_name;        // txt工事名
   std::string office_name;         // txt事務所名 (settings, not the database)
   std::string date;                // cmbData as "yyyy/MM/dd"; empty: the picker's own default
-  bool print_project_name = true;  // chkPrnCNamOk
+  bool print_project_name = true;  // chkPrnCNamOk (beside 工事名)
+  bool print_office_name = true;   // chkPrnOfficeOk (beside 事務所名)
   bool print_date = true;          // chkPrnDateOk
   bool si = true;                  // opnUntSI selected (lblUnt "SI 単位"), else CGS
 
@@ -85,6 +86,7 @@ WindowInputs EmptyWindowInputs();
 struct CoverSettings {
   std::string office_name;
   bool print_project_name = true;
+  bool print_office_name = true;
   bool print_date = true;
 };
 

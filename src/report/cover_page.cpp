@@ -33,7 +33,8 @@ void WriteCoverPage(ReportWriter& w, const CoverData& data, WallFamily wall_fami
   w.MarkOutline("表紙", 1, OutlineAnchor::PageTop);
   w.SetFontSize(FontSlot::Cover);
   w.SetY(6000);
-  if (!BlankAfterTrim(data.project_name)) Centred(w, "工事名：" + data.project_name);
+  if (data.print_project_name && !BlankAfterTrim(data.project_name))
+    Centred(w, "工事名：" + data.project_name);
   w.Paragraph("");
   std::string title(NamesOf(wall_family).cover_title);
   if (!title.empty()) Centred(w, title);

@@ -9,12 +9,13 @@ namespace ktv {
 class ReportWriter;
 
 struct CoverData {
-  std::string title;              // program title (passed along, not printed)
-  std::string project_name;       // tbl工事名.CName
-  std::string office_name;        // settings Settings/OfficeName
-  std::string date_text;          // tbl工事名.Data, printed as stored
-  bool print_office_name = true;  // settings Settings/PrnCNamOk
-  bool print_date = true;         // settings Settings/PrnDateOk
+  std::string title;               // program title (passed along, not printed)
+  std::string project_name;        // tbl工事名.CName
+  std::string office_name;         // settings Settings/OfficeName
+  std::string date_text;           // tbl工事名.Data, printed as stored
+  bool print_office_name = true;   // settings Settings/PrnOfficeOk
+  bool print_date = true;          // settings Settings/PrnDateOk
+  bool print_project_name = true;  // settings Settings/PrnCNamOk
 };
 
 // Writes the cover onto the current page of the writer (header and footer are the caller's).

@@ -4,6 +4,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
 
 #include "report/report_render.h"
 
@@ -26,12 +27,19 @@ void PrintReport(const ReportWriter& doc, QPrinter& printer) {
   if (resolution <= 0) throw ReportError("プリンタ「" + name + "」の解像度がわかりません。");
   const double scale = resolution / 1440.0;
 
+  // The page range of the print dialog counts the cover as page 1.
+  size_t first = 0, last = pages.size() - 1;
+  if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+    first = std::min(static_cast<size_t>(printer.fromPage() - 1), last);
+    last = std::clamp(static_cast<size_t>(std::max(printer.toPage(), printer.fromPage()) - 1),
+                      first, last);
+  }
   QPainter painter;
   if (!painter.begin(&printer)) {
     throw ReportError("プリンタ「" + name + "」を開けません。");
   }
-  for (size_t i = 0; i < pages.size(); ++i) {
-    if (i > 0 && !printer.newPage()) {
+  for (size_t i = first; i <= last; ++i) {
+    if (i > first && !printer.newPage()) {
       painter.end();
       throw ReportError("プリンタ「" + name + "」が " + std::to_string(i + 1) +
                         " ページ目を受け付けません。");

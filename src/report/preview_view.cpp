@@ -1,10 +1,12 @@
 #include "report/preview_view.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -203,6 +205,59 @@ void PreviewView::mousePressEvent(QMouseEvent* event) {
     }
   }
   QAbstractScrollArea::mousePressEvent(event);
+}
+
+void PreviewView::wheelEvent(QWheelEvent* event) {
+  const int delta = event->angleDelta().y();
+  if (delta == 0 || doc_ == nullptr) {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  if (event->modifiers() & Qt::ControlModifier) {
+    if (delta > 0) {
+      emit zoomInRequested();
+    } else {
+      emit zoomOutRequested();
+    }
+    event->accept();
+    return;
+  }
+  QScrollBar* bar = verticalScrollBar();
+  const int page = page_;
+  if (delta < 0 && bar->value() >= bar->maximum()) {
+    SetPreviewPage(page_ + 1);
+    if (page_ != page) bar->setValue(bar->minimum());
+  } else if (delta > 0 && bar->value() <= bar->minimum()) {
+    SetPreviewPage(page_ - 1);
+    if (page_ != page) bar->setValue(bar->maximum());
+  } else {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  event->accept();
+}
+
+void PreviewView::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_PageDown:
+      SetPreviewPage(page_ + 1);
+      verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+      break;
+    case Qt::Key_PageUp:
+      SetPreviewPage(page_ - 1);
+      verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+      break;
+    case Qt::Key_Home:
+      SetPreviewPage(1);
+      break;
+    case Qt::Key_End:
+      SetPreviewPage(PageCount());
+      break;
+    default:
+      QAbstractScrollArea::keyPressEvent(event);
+      return;
+  }
+  event->accept();
 }
 
 void PreviewView::mouseDoubleClickEvent(QMouseEvent* event) {

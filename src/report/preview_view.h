@@ -58,6 +58,10 @@ class PreviewView : public QAbstractScrollArea {
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // The wheel scrolls a page taller than the view and turns to the next or previous page at its
+  // end (Ctrl + wheel zooms); PageUp / PageDown turn pages, Home / End go to the first and last.
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 
  private:

@@ -10,6 +10,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
@@ -19,6 +22,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTemporaryFile>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cmath>
 #include <exception>
@@ -38,7 +42,8 @@ namespace {
 
 constexpr const char* kNoPrinter =
     "プリンタが見つからないため、印刷できません。\r\n"
-    "プリンタを設定してから、もう一度印刷してください。";
+    "プリンタを設定してから、もう一度印刷してください。\r\n"
+    "PDFファイルにするには、「計算・表示」で計算書を表示し、「PDF保存」を押してください。";
 constexpr const char* kPrintFailed = "印刷できませんでした。\r\nプリンタの状態を確かめてください。";
 constexpr const char* kCannotRead = "データを読み込めません。";
 constexpr const char* kCannotBuild = "計算書を作成できません。";
@@ -62,6 +67,17 @@ class Hourglass {
   Hourglass(const Hourglass&) = delete;
   Hourglass& operator=(const Hourglass&) = delete;
 };
+
+// The system's print dialog: printer, copies and page range (the cover is page 1).
+bool ChoosePrinter(QWidget* parent, QPrinter& printer, int page_count) {
+  QPrintDialog dialog(&printer, parent);
+  dialog.setWindowTitle(QStringLiteral("印刷"));
+  dialog.setMinMax(1, std::max(1, page_count));
+  dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile |
+                    QAbstractPrintDialog::PrintShowPageSize);
+  dialog.setEnabled(true);
+  return dialog.exec() == QDialog::Accepted;
+}
 
 // Beep, then a box with the program title.
 void Report(MessageSink& sink, MessageIcon icon, const std::string& text) {
@@ -160,6 +176,7 @@ ReportContext ReportContextFor(const StartupValues& startup, MessageSink* sink) 
   // The cover switches as the window last stored them.
   auto settings = OpenUserSettings();
   context.cover.office_name = settings->value(kKeyOfficeName, QString()).toString().toStdString();
+  context.cover.print_project_name = settings->value(kKeyPrintProjectName, 1).toBool();
   context.cover.print_office_name = settings->value(kKeyPrintOfficeName, 1).toBool();
   context.cover.print_date = settings->value(kKeyPrintDate, 1).toBool();
   return context;
@@ -275,16 +292,32 @@ void PreviewWindow::BuildControls() {
   current_page_ = ValueLabel(panel_, "lblCP");
   pages->addWidget(current_page_, 2, 1);
   pages->addWidget(Caption(panel_, "Label1", "表紙は0頁とする"), 3, 0, 1, 2);
+  pages->addWidget(Caption(panel_, "lblZoomCaption", "表示倍率"), 4, 0);
+  zoom_label_ = ValueLabel(panel_, "lblZoom");
+  pages->addWidget(zoom_label_, 4, 1);
   row->addLayout(pages);
 
   auto* commands = new QVBoxLayout;
   pdf_ = Button(panel_, "cmdPDF", QStringLiteral("PDF保存"),
                 "表示している計算書をPDFファイルに保存します");
   close_ = Button(panel_, "cmdClose", QStringLiteral("閉じる（&C）"), "");
+  print_ = Button(panel_, "cmdPrint", QStringLiteral("印刷"),
+                  "表示している計算書を、プリンタを選んで印刷します");
   commands->addStretch();
+  commands->addWidget(print_);
   commands->addWidget(pdf_);
   commands->addWidget(close_);
   row->addLayout(commands);
+
+  chapters_ = new QTreeWidget(this);
+  chapters_->setObjectName(QStringLiteral("lstChapters"));
+  chapters_->setHeaderLabel(QStringLiteral("目次"));
+  chapters_->setRootIsDecorated(true);
+  chapters_->setToolTip(QStringLiteral("クリックした章のページを表示します"));
+  connect(chapters_, &QTreeWidget::itemClicked, this,
+          [this](QTreeWidgetItem* item) { GoToChapter(item->data(0, Qt::UserRole).toInt()); });
+  connect(chapters_, &QTreeWidget::itemActivated, this,
+          [this](QTreeWidgetItem* item) { GoToChapter(item->data(0, Qt::UserRole).toInt()); });
 
   status_ = new QStatusBar(this);
   status_->setObjectName(QStringLiteral("StatusBar1"));
@@ -308,6 +341,7 @@ void PreviewWindow::BuildControls() {
   connect(fit_width_, &QPushButton::clicked, this, &PreviewWindow::FitPageWidth);
   connect(fit_page_, &QPushButton::clicked, this, &PreviewWindow::FitWholePage);
   connect(pdf_, &QPushButton::clicked, this, &PreviewWindow::SavePdf);
+  connect(print_, &QPushButton::clicked, this, &PreviewWindow::PrintShown);
   connect(close_, &QPushButton::clicked, this, &PreviewWindow::CloseWindow);
   connect(view_, &PreviewView::previewPageChanged, this, &PreviewWindow::OnUserPageChange);
   connect(view_, &PreviewView::nextPageRequested, this, &PreviewWindow::GoNextPage);
@@ -354,23 +388,12 @@ PreviewWindow::LoadResult PreviewWindow::BuildReport() {
   project_name_ = built.project_name;
 
   if (print_directly_) {
-    try {
-      Hourglass hourglass;
-      DefaultReportPrinter default_printer;
-      (options_.printer ? *options_.printer : static_cast<ReportPrinter&>(default_printer))
-          .Print(*writer_);
-    } catch (const NoPrinterError& e) {
-      ShowPrintError(e, true);
-      return *loaded_;
-    } catch (const std::exception& e) {
-      ShowPrintError(e, false);
-      return *loaded_;
-    }
-    return *(loaded_ = LoadResult::Printed);
+    return *(loaded_ = PrintDocument() ? LoadResult::Printed : LoadResult::Failed);
   }
 
   view_->SetDocument(writer_.get());
   all_pages_->setText(QString::number(built.report_pages));
+  FillChapters();
   ShowCurrentPage();
   SelectPageMode(0);
   panel_->setFrameShape(QFrame::NoFrame);
@@ -404,6 +427,77 @@ void PreviewWindow::ShowPrintError(const std::exception& e, bool no_printer) {
   } else {
     Report(sink_, MessageIcon::Warning, std::string(kPrintFailed) + kDetail + e.what());
   }
+}
+
+bool PreviewWindow::PrintDocument() {
+  try {
+    if (options_.printer) {
+      Hourglass hourglass;
+      options_.printer->Print(*writer_);
+      return true;
+    }
+    QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull() && !QPrinterInfo::availablePrinters().isEmpty()) {
+      info = QPrinterInfo::availablePrinters().front();
+    }
+    if (info.isNull()) throw NoPrinterError("プリンタがありません。");
+    QPrinter printer(info, QPrinter::HighResolution);
+    const int pages = static_cast<int>(writer_->Pages().size());
+    {
+      NormalPointer pointer;
+      const bool chosen = options_.choose_printer ? options_.choose_printer(this, printer, pages)
+                                                  : ChoosePrinter(this, printer, pages);
+      if (!chosen) return false;
+    }
+    Hourglass hourglass;
+    PrintReport(*writer_, printer);
+    return true;
+  } catch (const NoPrinterError& e) {
+    ShowPrintError(e, true);
+  } catch (const std::exception& e) {
+    ShowPrintError(e, false);
+  }
+  return false;
+}
+
+void PreviewWindow::PrintShown() {
+  if (writer_->Pages().empty()) {
+    sink_.Beep();
+    return;
+  }
+  if (PrintDocument()) status_->showMessage(QStringLiteral("印刷しました。"), 8000);
+}
+
+void PreviewWindow::FillChapters() {
+  chapters_->clear();
+  QTreeWidgetItem* chapter = nullptr;
+  const auto& outline = writer_->Outline();
+  for (int i = 0; i < static_cast<int>(outline.size()); ++i) {
+    const OutlineEntry& e = outline[i];
+    auto* item = new QTreeWidgetItem({QString::fromStdString(e.title)});
+    item->setData(0, Qt::UserRole, i);
+    if (e.level > 1 && chapter) {
+      chapter->addChild(item);
+    } else {
+      chapters_->addTopLevelItem(item);
+      chapter = item;
+    }
+  }
+  chapters_->expandAll();
+  chapters_->setVisible(!outline.empty());
+  LayoutPreviewWindow();
+}
+
+void PreviewWindow::GoToChapter(int outline_index) {
+  const auto& outline = writer_->Outline();
+  if (outline_index < 0 || outline_index >= static_cast<int>(outline.size())) return;
+  view_->SetPreviewPage(outline[outline_index].page + 1);
+  ShowCurrentPage();
+  view_->setFocus(Qt::OtherFocusReason);
+}
+
+void PreviewWindow::ShowZoom() {
+  if (zoom_label_) zoom_label_->setText(QStringLiteral("%1%").arg(std::lround(view_->Zoom())));
 }
 
 void PreviewWindow::ShowCurrentPage() {
@@ -454,6 +548,7 @@ void PreviewWindow::SelectPageMode(int option) {
   view_->SetZoomMode(option == 0 ? PreviewView::ZoomMode::Percentage
                                  : PreviewView::ZoomMode::TwoPages);
   for (QPushButton* b : {zoom_in_, zoom_out_, fit_width_, fit_page_}) b->setEnabled(option == 0);
+  ShowZoom();
 }
 
 void PreviewWindow::Zoom(double step) {
@@ -463,6 +558,7 @@ void PreviewWindow::Zoom(double step) {
   view_->SetZoomMode(PreviewView::ZoomMode::Percentage);
   view_->SetZoom(old + step);
   if (std::lround(view_->Zoom()) == std::lround(old)) sink_.Beep();
+  ShowZoom();
 }
 
 void PreviewWindow::ZoomIn() { Zoom(kZoomStep); }
@@ -474,6 +570,7 @@ void PreviewWindow::Fit(int mode) {
   if (remembered == PreviewView::ZoomMode::TwoPages) return;
   view_->SetZoomMode(static_cast<PreviewView::ZoomMode>(mode));
   view_->SetZoomMode(remembered);
+  ShowZoom();
 }
 
 void PreviewWindow::FitPageWidth() { Fit(static_cast<int>(PreviewView::ZoomMode::PageWidth)); }
@@ -523,7 +620,15 @@ void PreviewWindow::LayoutPreviewWindow() {
   const int left = std::max(0, width - panel.width() - Twips(200));
   const int top = std::max(0, height - (bar + panel.height()) - Twips(250));
   panel_->move(left, top);
-  view_->resize(std::max(0, width - Twips(100)), std::max(0, top - Twips(100)));
+  // The chapter list stands left of the pages.
+  int list = 0;
+  if (chapters_ && !chapters_->isHidden()) {
+    list = std::min(Twips(3600), width / 4);
+    chapters_->setGeometry(0, 0, list, std::max(0, top - Twips(100)));
+  }
+  view_->setGeometry(list, 0, std::max(0, width - Twips(100) - list),
+                     std::max(0, top - Twips(100)));
+  ShowZoom();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -18,7 +18,9 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QPrinter;
 class QStatusBar;
+class QTreeWidget;
 
 namespace ktv {
 
@@ -45,6 +47,9 @@ struct PreviewOptions {
   std::function<std::optional<QString>(QWidget* parent, const QString& proposed)> choose_pdf_path;
   // First folder of the PDF save dialog; empty: the home folder.
   QString pdf_folder;
+  // Shows the print dialog (printer, copies, page range) for a document of page_count pages;
+  // false when cancelled. Empty: the system's print dialog.
+  std::function<bool(QWidget* parent, QPrinter& printer, int page_count)> choose_printer;
   // Report font sizes (Title, Heading, Body, Cover), from the start-up values.
   std::array<int, 4> font_sizes = kDefaultReportFontSizes;
 };
@@ -94,6 +99,11 @@ class PreviewWindow : public QDialog {
   void FitWholePage();
   // "PDF保存": asks for a file and writes the shown document to it.
   void SavePdf();
+  // "印刷": the print dialog, then the shown document to the printer chosen.
+  void PrintShown();
+  // Jumps to a chapter of the list (index in Document().Outline()).
+  void GoToChapter(int outline_index);
+  QTreeWidget* Chapters() const { return chapters_; }
   void CloseWindow();
   // Places the control panel at the bottom right above the status bar and gives the view the
   // rest; steps that cannot be done (a minimised window) are left out.
@@ -114,6 +124,11 @@ class PreviewWindow : public QDialog {
   void ShowBuildError(const std::string& message, const std::exception_ptr& failure);
   void ShowPrintError(const std::exception& e, bool no_printer);
   void Zoom(double step);
+  void ShowZoom();
+  void FillChapters();
+  // Prints on the printer of options.printer, or through the print dialog on a system printer.
+  // False when nothing was printed (cancelled, or the error has been shown).
+  bool PrintDocument();
   void Fit(int mode);
   double StoredZoom() const;
   int Twips(int twips) const;
@@ -134,7 +149,9 @@ class PreviewWindow : public QDialog {
   std::array<QRadioButton*, 2> page_mode_{};  // OpnZoomMode(0), (1)
   QPushButton *zoom_in_ = nullptr, *zoom_out_ = nullptr, *fit_width_ = nullptr,
               *fit_page_ = nullptr;
-  QPushButton *pdf_ = nullptr, *close_ = nullptr;
+  QPushButton *pdf_ = nullptr, *close_ = nullptr, *print_ = nullptr;
+  QLabel* zoom_label_ = nullptr;                           // lblZoom
+  QTreeWidget* chapters_ = nullptr;                        // the report's bookmarks
   QLabel *all_pages_ = nullptr, *current_page_ = nullptr;  // lblAP, lblCP
 };
 

@@ -38,6 +38,7 @@ CoverData CoverDataOf(const ProjectData& project, const CoverOptions& options) {
     data.date_text = project.name->data;
   }
   data.office_name = options.office_name;
+  data.print_project_name = options.print_project_name;
   data.print_office_name = options.print_office_name;
   data.print_date = options.print_date;
   return data;

@@ -20,8 +20,9 @@ class ReportWriter;
 // settings, or the batch command's options), never read from the settings store by the build.
 struct CoverOptions {
   std::string office_name;
-  bool print_office_name = true;  // the 事務所名 line
-  bool print_date = true;         // the 日付 line
+  bool print_project_name = true;  // the 工事名 line
+  bool print_office_name = true;   // the 事務所名 line
+  bool print_date = true;          // the 日付 line
 };
 
 // Facts of a computed wall for the summary table, from the family's results.

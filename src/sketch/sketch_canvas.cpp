@@ -9,6 +9,13 @@ void SketchCanvas::Clear() {
   if (on_change_) on_change_();
 }
 
+void SketchCanvas::Restore(Snapshot snapshot) {
+  state_ = snapshot.state;
+  text_position_ = snapshot.text_position;
+  primitives_ = std::move(snapshot.primitives);
+  if (on_change_) on_change_();
+}
+
 SavedDrawState SketchCanvas::SaveState() const {
   return {state_.fill_color, state_.fill_style, state_.pen_width, state_.pen_style};
 }

@@ -101,6 +101,15 @@ class SketchCanvas {
 
   const std::vector<SketchPrimitive>& Primitives() const { return primitives_; }
 
+  // Everything drawn and the drawing state, to be put back when a drawing fails half-way.
+  struct Snapshot {
+    DrawState state;
+    SketchPoint text_position;
+    std::vector<SketchPrimitive> primitives;
+  };
+  Snapshot TakeSnapshot() const { return {state_, text_position_, primitives_}; }
+  void Restore(Snapshot snapshot);
+
   // Called after every change of the recorded list (the view repaints).
   void SetChangeHandler(std::function<void()> handler) { on_change_ = std::move(handler); }
 

@@ -3,8 +3,10 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,39 +15,23 @@
 namespace ktv {
 namespace {
 
-// Holds the drawing's messages until the drawing is finished, so that the message box opens over
-// the whole sketch as far as it was drawn.
-class DeferredSink : public MessageSink {
+// Keeps the drawing's messages for the sketch area; questions still go to the user.
+class CollectingSink : public MessageSink {
  public:
-  explicit DeferredSink(MessageSink& target) : target_(target) {}
-  void Beep() override { events_.push_back({true, {}, {}, {}, {}}); }
+  explicit CollectingSink(MessageSink& target) : target_(target) {}
+  void Beep() override {}
   MessageAnswer Show(MessageIcon icon, MessageButtons buttons, const std::string& title,
                      const std::string& text) override {
     if (buttons != MessageButtons::Ok) return target_.Show(icon, buttons, title, text);
-    events_.push_back({false, icon, buttons, title, text});
+    if (!texts_.empty()) texts_ += "\n";
+    texts_ += text;
     return MessageAnswer::Ok;
   }
-  void Replay() {
-    for (const Event& e : events_) {
-      if (e.beep) {
-        target_.Beep();
-      } else {
-        target_.Show(e.icon, e.buttons, e.title, e.text);
-      }
-    }
-    events_.clear();
-  }
+  const std::string& Texts() const { return texts_; }
 
  private:
-  struct Event {
-    bool beep;
-    MessageIcon icon;
-    MessageButtons buttons;
-    std::string title;
-    std::string text;
-  };
   MessageSink& target_;
-  std::vector<Event> events_;
+  std::string texts_;
 };
 
 QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
@@ -74,6 +60,14 @@ SketchPanel::SketchPanel(MessageSink& sink, QWidget* parent) : QWidget(parent), 
   setObjectName(QStringLiteral("SketchPanel"));
 
   view_ = new SketchView(this);
+  message_ = new QLabel(view_);
+  message_->setObjectName(QStringLiteral("lblSketchMessage"));
+  message_->setWordWrap(true);
+  message_->setMargin(6);
+  message_->setStyleSheet(
+      QStringLiteral("QLabel { color: #c00000; background: rgba(255, 240, 240, 235); border: 1px "
+                     "solid #c00000; }"));
+  message_->hide();
   zoom_up_ = Button("cmdZoomUp", "拡大", this);
   zoom_down_ = Button("cmdZoomDown", "縮小", this);
   standard_zoom_ = Button("cmdSZoom", "標準", this);
@@ -152,19 +146,42 @@ void SketchPanel::DrawSketch() {
   // window; disabling it would take the focus and close an open list (the family list the user
   // has just clicked after leaving a dimension).
   drawing_ = true;
-  DeferredSink deferred(sink_);
+  CollectingSink collected(sink_);
   const SketchInputs inputs = CurrentInputs();
   const int family = inputs.family;
+  SketchCanvas& canvas = view_->Canvas();
+  SketchCanvas::Snapshot before = canvas.TakeSnapshot();
   if (family >= 0 && family < kWallFamilyCount && drawers_[family]) {
-    drawers_[family](view_->Canvas(), inputs, scale_offsets_[family], deferred);
+    drawers_[family](canvas, inputs, scale_offsets_[family], collected);
   } else {
     // No sketch for this family: show nothing rather than another family's section.
-    view_->Canvas().Clear();
+    canvas.Clear();
   }
-
   drawing_ = false;
-  deferred.Replay();
+  if (collected.Texts().empty()) {
+    message_->hide();
+  } else {
+    // Never half a sketch: the last whole one stays, with the message over it.
+    canvas.Restore(std::move(before));
+    message_->setText(QString::fromStdString(collected.Texts())
+                          .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    PlaceMessage();
+    message_->show();
+    message_->raise();
+  }
   emit sketchDrawn();
+}
+
+void SketchPanel::PlaceMessage() {
+  const int width = std::max(80, view_->width() - 16);
+  message_->setFixedWidth(width);
+  message_->adjustSize();
+  message_->move(8, 8);
+}
+
+void SketchPanel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (message_->isVisible()) PlaceMessage();
 }
 
 void SketchPanel::ToggleSyncDraw() { draw_->setEnabled(!sync_draw_->isChecked()); }

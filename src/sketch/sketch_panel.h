@@ -13,6 +13,7 @@
 #include "sketch/sketch_kit.h"
 
 class QCheckBox;
+class QLabel;
 class QPushButton;
 
 namespace ktv {
@@ -42,7 +43,7 @@ class SketchPanel : public QWidget {
   void SetInputs(const SketchInputs& inputs);
 
   // The drawing operation of a family (0..2); the panel has none until it is given them (the
-  // family table's InstallSketches).
+  // input window gives them from the family table).
   void SetDrawer(int family, SketchDrawer drawer);
 
   // SketchScaleOffset of a family (0 for a family outside 0..2).
@@ -55,10 +56,13 @@ class SketchPanel : public QWidget {
   void SetSyncDraw(bool on);
 
   SketchView* View() const { return view_; }
+  // The message of the last drawing that failed, shown over the sketch (hidden when it drew).
+  QLabel* Message() const { return message_; }
 
  public slots:
-  // Draws the current family's sketch. The focus and any open list stay as they are; a message of
-  // the drawing is shown once it has finished.
+  // Draws the current family's sketch. The focus and any open list stay as they are. A drawing
+  // that fails leaves the previous sketch whole and shows its message in the sketch area, not in
+  // a message box: the engineer is in the middle of correcting the section.
   void DrawSketch();
   // "再描画" is enabled exactly while "入力値をすぐに図に反映する" is unchecked.
   void ToggleSyncDraw();
@@ -81,7 +85,11 @@ class SketchPanel : public QWidget {
   // A sketch has been drawn (or attempted).
   void sketchDrawn();
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  void PlaceMessage();
   SketchInputs CurrentInputs() const;
   float* CurrentOffset();
   void ChangeScale(float step);
@@ -94,6 +102,7 @@ class SketchPanel : public QWidget {
   bool drawing_ = false;
 
   SketchView* view_;
+  QLabel* message_;
   QPushButton* zoom_up_;
   QPushButton* zoom_down_;
   QPushButton* standard_zoom_;

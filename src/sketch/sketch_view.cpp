@@ -53,6 +53,14 @@ QFont SymbolFont() {
   return font;
 }
 
+// Width of a text in drawing units at its text size.
+double TextWidth(const SketchPrimitive& p) {
+  static const QFont font = SymbolFont();
+  const QFontMetricsF metrics(font);
+  return metrics.horizontalAdvance(QString::fromStdString(p.text)) * p.state.text_size /
+         metrics.height();
+}
+
 void PaintText(QPainter& painter, const SketchPrimitive& p, const PageMap& map,
                const QPalette& palette) {
   static const QFont font = SymbolFont();
@@ -112,14 +120,57 @@ QColor SketchColor(uint32_t color, const QPalette& palette) {
                 static_cast<int>((color >> 16) & 0xFF));
 }
 
+SketchBounds DrawingBounds(const SketchCanvas& canvas) {
+  SketchBounds b;
+  auto take = [&b](double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return;
+    b.left = std::min(b.left, x);
+    b.right = std::max(b.right, x);
+    b.bottom = std::min(b.bottom, y);
+    b.top = std::max(b.top, y);
+  };
+  for (const SketchPrimitive& p : canvas.Primitives()) {
+    if (p.points.empty()) continue;
+    switch (p.kind) {
+      case PrimitiveKind::Text: {
+        const SketchPoint c = p.points.front();
+        take(c.x, c.y);
+        take(c.x + TextWidth(p), c.y - p.state.text_size);
+        break;
+      }
+      case PrimitiveKind::Arc: {
+        const SketchPoint c = p.points.front();
+        take(c.x - p.radius, c.y - p.radius);
+        take(c.x + p.radius, c.y + p.radius);
+        break;
+      }
+      default:
+        for (const SketchPoint& q : p.points) take(q.x, q.y);
+    }
+  }
+  // A drawing far off its page (a huge input) is not worth shrinking the sketch to a dot.
+  constexpr double kMostBeyond = 2000;
+  b.left = std::max(b.left, -1000 - kMostBeyond);
+  b.right = std::min(b.right, 1000 + kMostBeyond);
+  b.bottom = std::max(b.bottom, -1000 - kMostBeyond);
+  b.top = std::min(b.top, 1000 + kMostBeyond);
+  // A little paper around the outermost label.
+  constexpr double kPad = 20;
+  if (b.left < -1000) b.left -= kPad;
+  if (b.right > 1000) b.right += kPad;
+  if (b.bottom < -1000) b.bottom -= kPad;
+  if (b.top > 1000) b.top += kPad;
+  return b;
+}
+
 void PaintSketch(QPainter& painter, const SketchCanvas& canvas, const QRectF& page,
-                 const QPalette& palette) {
+                 const QPalette& palette, const QRectF& clip) {
   const PageMap map{page, page.width() / SketchView::kLogicalWidth,
                     page.height() / SketchView::kLogicalHeight};
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
-  painter.setClipRect(page);
+  painter.setClipRect(clip.isEmpty() ? page : clip);
   for (const SketchPrimitive& p : canvas.Primitives()) {
     if (p.points.empty()) continue;
     painter.setPen(PenOf(p.state, map, palette));
@@ -180,13 +231,34 @@ double SketchView::PixelsPerPageAtFullSize() const {
 double SketchView::PageSidePixels() const {
   if (zoom_mode_ == kZoomModeWholePage) {
     const QSize area = viewport()->size();
-    return std::max(1, std::min(area.width(), area.height()) - 2 * kMargin);
+    const SketchBounds b = DrawingBounds(canvas_);
+    const double w = std::max(1, area.width() - 2 * kMargin);
+    const double h = std::max(1, area.height() - 2 * kMargin);
+    return std::max(1.0, std::min(w * kLogicalWidth / (b.right - b.left),
+                                  h * kLogicalWidth / (b.top - b.bottom)));
   }
   return PixelsPerPageAtFullSize() * zoom_ / 100.0;
 }
 
+QRectF SketchView::PaperRect() const {
+  const QRectF page = PageRect();
+  const double unit = page.width() / kLogicalWidth;
+  const SketchBounds b = DrawingBounds(canvas_);
+  return {page.left() + (b.left - kLogicalLeft) * unit, page.top() + (kLogicalTop - b.top) * unit,
+          (b.right - b.left) * unit, (b.top - b.bottom) * unit};
+}
+
 QRectF SketchView::PageRect() const {
   const double side = PageSidePixels();
+  if (zoom_mode_ == kZoomModeWholePage) {
+    // The drawing's bounds centred in the view, the page where it lies within them.
+    const QSize area = viewport()->size();
+    const double unit = side / kLogicalWidth;
+    const SketchBounds b = DrawingBounds(canvas_);
+    const double left = (area.width() - (b.right - b.left) * unit) / 2;
+    const double top = (area.height() - (b.top - b.bottom) * unit) / 2;
+    return {left + (kLogicalLeft - b.left) * unit, top + (b.top - kLogicalTop) * unit, side, side};
+  }
   const QSize area = viewport()->size();
   auto origin = [&](int extent, const QScrollBar* bar) {
     const double total = side + 2 * kMargin;
@@ -231,12 +303,13 @@ void SketchView::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(viewport());
   painter.fillRect(viewport()->rect(), kBackground);
   const QRectF page = PageRect();
-  painter.fillRect(page.translated(3, 3), QColor(0x60, 0x60, 0x60));
-  painter.fillRect(page, Qt::white);
-  PaintSketch(painter, canvas_, page, palette());
+  const QRectF paper = zoom_mode_ == kZoomModeWholePage ? PaperRect() : page;
+  painter.fillRect(paper.translated(3, 3), QColor(0x60, 0x60, 0x60));
+  painter.fillRect(paper, Qt::white);
+  PaintSketch(painter, canvas_, page, palette(), paper);
   painter.setPen(QPen(Qt::black, 0));
   painter.setBrush(Qt::NoBrush);
-  painter.drawRect(page);
+  painter.drawRect(paper);
 }
 
 void SketchView::resizeEvent(QResizeEvent* event) {

@@ -14,8 +14,16 @@ namespace ktv {
 
 // Paints the recorded primitives, antialiased, with the logical page mapped onto `page` (device
 // co-ordinates of the painter). System colours come from `palette`.
+// `clip` (device co-ordinates) bounds what is painted; an empty one is the page.
 void PaintSketch(QPainter& painter, const SketchCanvas& canvas, const QRectF& page,
-                 const QPalette& palette);
+                 const QPalette& palette, const QRectF& clip = {});
+
+// The logical rectangle that holds the page and everything drawn, labels included (left, top
+// as the page's corner: x grows to the right, y upwards).
+struct SketchBounds {
+  double left = -1000, right = 1000, bottom = -1000, top = 1000;
+};
+SketchBounds DrawingBounds(const SketchCanvas& canvas);
 
 // A colour of the drawing state as shown on screen.
 QColor SketchColor(uint32_t color, const QPalette& palette);
@@ -50,8 +58,11 @@ class SketchView : public QAbstractScrollArea {
   // Shows the page at `percent` (zoom mode 0).
   void SetZoom(int percent);
 
-  // Where the page lies in the viewport.
+  // Where the page lies in the viewport. While the whole page is shown, the page and every
+  // label drawn beyond it fit the view, so that nothing is cut at its edge.
   QRectF PageRect() const;
+  // The white paper: the page and the drawing's bounds around it.
+  QRectF PaperRect() const;
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;

@@ -118,11 +118,22 @@ class VerdictPanelTest : public ::testing::Test {
       EXPECT_EQ(a.limit, b.limit);
     }
     EXPECT_EQ(CompareWithReport(panel, ReportLines(w)), "");
-    // What the table shows is the rows.
+    // What the table shows is the rows, the failed ones first and otherwise in the report's
+    // order.
     QTableWidget* table = W().Verdicts()->Table();
     ASSERT_EQ(table->rowCount(), static_cast<int>(panel.rows.size()));
+    bool passed_seen = false;
+    int last = -1;
     for (int r = 0; r < table->rowCount(); ++r) {
-      const auto texts = PanelTexts(panel.rows[r]);
+      const int check = W().Verdicts()->CheckOfTableRow(r);
+      ASSERT_GE(check, 0);
+      const bool ok = panel.rows[check].verdict.ok;
+      EXPECT_FALSE(passed_seen && !ok) << "a failed check below a passed one";
+      if (ok && !passed_seen) last = -1;
+      EXPECT_GT(check, last);
+      last = check;
+      passed_seen = passed_seen || ok;
+      const auto texts = PanelTexts(panel.rows[check]);
       for (int c = 0; c < table->columnCount(); ++c) {
         EXPECT_EQ(table->item(r, c)->text().toStdString(), texts[c]);
       }
@@ -172,8 +183,10 @@ TEST_F(VerdictPanelTest, TypingIntoABoxChangesItsRows) {
     EXPECT_EQ(after->limit_text, c.limit_after);
     EXPECT_EQ(after->verdict.ok, c.ok_after);
     // The failed row is marked in colour.
-    const int r = static_cast<int>(after - Panel().rows.data());
+    const int check = static_cast<int>(after - Panel().rows.data());
     QTableWidget* table = W().Verdicts()->Table();
+    int r = 0;
+    while (r < table->rowCount() && W().Verdicts()->CheckOfTableRow(r) != check) ++r;
     EXPECT_EQ(table->item(r, 7)->text(), after->verdict.ok ? N("ＯＫ") : N("ＮＧ"));
     EXPECT_EQ(table->item(r, 0)->background().style() != Qt::NoBrush, !after->verdict.ok);
     // Nothing is written and no box is shown while typing.
@@ -313,6 +326,26 @@ TEST_F(VerdictPanelTest, TheCheckBoxOfSectionAaAddsItsRows) {
   EXPECT_EQ(Panel().rows.size(), 32u) << Panel().error;
   EXPECT_NE(Row("A-A′", "σc", CheckCase::Seismic), nullptr);
   ExpectPanelIsTheReport();
+}
+
+// The overall line: ＯＫ when every check passes, ＮＧ with the count of failed checks, "－"
+// when the wall is not computed.
+TEST(OverallVerdict, CountsTheFailedChecks) {
+  auto row = [](bool ok) {
+    CheckRow r;
+    r.verdict.ok = ok;
+    return r;
+  };
+  WallChecks checks;
+  EXPECT_EQ(OverallVerdictText(checks), "総合判定 －");
+  checks.rows = {row(true), row(true)};
+  EXPECT_EQ(OverallVerdictText(checks), "総合判定 ＯＫ");
+  checks.rows = {row(true), row(false), row(true), row(false)};
+  EXPECT_EQ(OverallVerdictText(checks), "総合判定 ＮＧ（ＮＧ ２ 件）");
+  checks.rows.assign(12, row(false));
+  EXPECT_EQ(OverallVerdictText(checks), "総合判定 ＮＧ（ＮＧ １２ 件）");
+  checks.error = "寸法の入力値が不正です。";
+  EXPECT_EQ(OverallVerdictText(checks), "総合判定 －");
 }
 
 }  // namespace

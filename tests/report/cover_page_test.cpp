@@ -48,6 +48,18 @@ TEST(CoverPage, ProjectNameAndFamilyTitleAreCentredFromY6000) {
   EXPECT_NEAR(title.x + title.width / 2, kA4Width / 2, 1e-6);
 }
 
+// The box beside 工事名 decides the project-name line; the family title keeps its place.
+TEST(CoverPage, TheProjectNameLineFollowsItsOwnSwitch) {
+  CoverData data{"T", "県道改良工事", "設計室", "R6", true, true};
+  data.print_project_name = false;
+  Cover c = Write(data, WallFamily::Gravity);
+  ASSERT_EQ(c.runs.size(), 3u);
+  EXPECT_EQ(c.runs[0].text, "重力式擁壁");
+  EXPECT_NEAR(c.runs[0].y, 6000 + c.cover_line, 1e-9) << "as with a blank project name";
+  EXPECT_EQ(c.runs[1].text, "事務所名：設計室　");
+  EXPECT_EQ(c.runs[2].text, "日付　　　：R6　");
+}
+
 TEST(CoverPage, FamilyTitles) {
   struct Case {
     WallFamily family;

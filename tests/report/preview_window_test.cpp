@@ -19,11 +19,13 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QWheelEvent>
 #include <QtTest/QTest>
 #include <algorithm>
-#include <cstring>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -336,6 +338,53 @@ TEST_F(Preview, NavigationKeepsWithinThePagesAndBeepsAtTheLimits) {
   EXPECT_TRUE(sink_.shown.empty());
 }
 
+// The preview pages like a document viewer: PageUp / PageDown and the wheel turn pages, the zoom
+// is shown in percent, and the chapter list (the report's bookmarks) jumps to a chapter.
+TEST_F(Preview, PageKeysAndTheWheelTurnPagesAndTheChapterListJumps) {
+  WriteStandardGravityProject(db_path_, true);
+  auto w = Built(GravityEntries());
+  ASSERT_EQ(load_, Load::Ready);
+  w->resize(1280, 900);
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  PreviewView* view = w->View();
+  EXPECT_EQ(Text(*w, "lblZoom"), "95%");
+  w->FitWholePage();  // a whole page in the view: the wheel has nothing to scroll
+  EXPECT_EQ(Text(*w, "lblZoom"), QStringLiteral("%1%").arg(std::lround(view->Zoom())));
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_PageDown);
+  EXPECT_EQ(Text(*w, "lblCP"), "1");
+  QTest::keyClick(view, Qt::Key_PageDown);
+  EXPECT_EQ(Text(*w, "lblCP"), "2");
+  QTest::keyClick(view, Qt::Key_PageUp);
+  EXPECT_EQ(Text(*w, "lblCP"), "1");
+  auto wheel = [&](int delta) {
+    const QPointF at(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
+    QWheelEvent event(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &event);
+  };
+  wheel(-120);
+  EXPECT_EQ(Text(*w, "lblCP"), "2");
+  wheel(120);
+  EXPECT_EQ(Text(*w, "lblCP"), "1");
+  QTest::keyClick(view, Qt::Key_Home);
+  EXPECT_EQ(Text(*w, "lblCP"), "0");
+
+  const auto& outline = w->Document().Outline();
+  ASSERT_GE(outline.size(), 3u);
+  QTreeWidget* chapters = w->Chapters();
+  int items = 0;
+  for (int i = 0; i < chapters->topLevelItemCount(); ++i) {
+    items += 1 + chapters->topLevelItem(i)->childCount();
+  }
+  EXPECT_EQ(items, static_cast<int>(outline.size()));
+  EXPECT_EQ(chapters->topLevelItem(0)->text(0), QStringLiteral("表紙"));
+  w->GoToChapter(static_cast<int>(outline.size()) - 1);
+  EXPECT_EQ(Text(*w, "lblCP"), QString::number(outline.back().page));
+  EXPECT_TRUE(sink_.shown.empty());
+}
+
 TEST_F(Preview, MouseOnThePageTurnsAndZoomsAsTheTooltipsPromise) {
   auto w = Built(Table(PagesEntry(2)));
   ASSERT_EQ(load_, Load::Ready);
@@ -548,7 +597,8 @@ TEST_F(Preview, PrinterFailuresEndWithAClearMessage) {
   const Case cases[] = {
       {true,
        "プリンタが見つからないため、印刷できません。\r\n"
-       "プリンタを設定してから、もう一度印刷してください。"},
+       "プリンタを設定してから、もう一度印刷してください。\r\n"
+       "PDFファイルにするには、「計算・表示」で計算書を表示し、「PDF保存」を押してください。"},
       {false,
        "印刷できませんでした。\r\nプリンタの状態を確かめてください。\r\n\r\n詳細：プリンタ「LBP」"
        "がエラーを返しました。"},
@@ -908,9 +958,16 @@ TEST_F(Preview, LayoutKeepsThePanelBottomRightAboveTheStatusBar) {
     EXPECT_EQ(status->geometry().bottom(), s.height() - 1);
     EXPECT_EQ(panel->x(), s.width() - panel->width() - twips(200));
     EXPECT_EQ(panel->y(), s.height() - (status->height() + panel->height()) - twips(250));
-    EXPECT_EQ(w->View()->pos(), QPoint(0, 0));
-    EXPECT_EQ(w->View()->width(), s.width() - twips(100));
+    // The chapter list stands left of the pages, as high as they are.
+    auto* chapters = w->Chapters();
+    const int list = chapters->isHidden() ? 0 : chapters->width();
+    EXPECT_EQ(chapters->pos(), QPoint(0, 0));
+    EXPECT_EQ(w->View()->pos(), QPoint(list, 0));
+    EXPECT_EQ(w->View()->width(), s.width() - twips(100) - list);
     EXPECT_EQ(w->View()->height(), panel->y() - twips(100));
+    if (!chapters->isHidden()) {
+      EXPECT_EQ(chapters->height(), w->View()->height());
+    }
     EXPECT_LE(panel->geometry().bottom(), status->y());
   }
 }

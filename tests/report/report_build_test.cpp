@@ -99,13 +99,13 @@ TEST_F(ReportBuild, CoverSwitchesComeFromTheCallerNotTheSettings) {
   Store(kKeyOfficeName, QString::fromUtf8("設定の事務所"));
   Store(kKeyPrintDate, "1");
   const ProjectData project = ReadProjectData(ProjectDatabase::Open(db_path_));
-  CoverData d = CoverDataOf(project, {"設計室", false, false});
+  CoverData d = CoverDataOf(project, {"設計室", true, false, false});
   EXPECT_FALSE(d.print_office_name);
   EXPECT_FALSE(d.print_date);
   EXPECT_EQ(d.office_name, "設計室");
   EXPECT_EQ(d.title, kFullTitle);
   ReportWriter w;
-  context_.cover = {"設計室", false, false};
+  context_.cover = {"設計室", true, false, false};
   ASSERT_TRUE(BuildReport(w, WallFamily::Gravity, context_, OneEntry(0)).complete);
   for (const TextRun& r : BodyRuns(w.Pages()[0])) EXPECT_LT(r.y, 14500) << r.text;
   context_.cover = {};

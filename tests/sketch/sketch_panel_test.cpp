@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "app/messages.h"
 #include "families/family_table.h"
 #include "families/gravity/gravity_sketch.h"
+#include "sketch/sketch_kit.h"
 #include "sketch/sketch_view.h"
 #include "sketch_test_support.h"
 
@@ -230,33 +232,60 @@ TEST_F(SketchPanelTest, StandardShapeAsksAndOnlyYesResets) {
   EXPECT_TRUE(HasText(Canvas(), "T3")) << "drawn from the standard sizes set by the window";
 }
 
-// Drawing leaves the window as it is (enabled, focus and open lists untouched); its message comes
-// once the drawing has finished.
-TEST_F(SketchPanelTest, DrawingLeavesTheWindowAloneAndMessagesFollowIt) {
+// Drawing leaves the window as it is (enabled, focus and open lists untouched). A drawing that
+// fails shows its message over the sketch, never in a message box, and leaves the last whole
+// sketch: a half-drawn one would show a wall that is not the one entered.
+TEST_F(SketchPanelTest, AFailedDrawingKeepsTheLastSketchAndShowsItsMessageInTheSketchArea) {
   WindowAwareSink aware;
   SketchPanel own(aware);
   aware.window = own.window();
-  SketchInputs bad = StandardGravityInputs();
-  bad.h[0] = "abc";
-  own.SetInputs(bad);
+  own.SetInputs(StandardGravityInputs());
+  bool fail_half_way = false;
   bool enabled_while_drawing = false;
-  size_t messages_while_drawing = 1;
   own.SetDrawer(kGravity, [&](SketchCanvas& vd, const SketchInputs& in, float z, MessageSink& s) {
     DrawGravitySketch(vd, in, z, s);
     enabled_while_drawing = own.window()->isEnabled();
-    messages_while_drawing = aware.shown.size();
+    if (fail_half_way) {
+      RunSketch(
+          vd, s, [] { return 0; },
+          [](SketchCanvas& c, int) {
+            c.DrawLine(0, 0, 10, 10);
+            throw SketchError("half way");
+          });
+    }
   });
   own.DrawSketch();
   EXPECT_TRUE(enabled_while_drawing);
-  EXPECT_EQ(messages_while_drawing, 0u);
-  EXPECT_TRUE(own.window()->isEnabled());
-  ASSERT_EQ(aware.shown.size(), 1u);
-  EXPECT_EQ(aware.beeps, 1);
-  EXPECT_TRUE(aware.window_enabled[0]) << "the error box opens over a usable window";
+  EXPECT_FALSE(own.Message()->isVisibleTo(&own));
+  const size_t whole = own.View()->Canvas().Primitives().size();
+  ASSERT_GT(whole, 0u);
+
+  for (bool half_way : {false, true}) {
+    SCOPED_TRACE(half_way);
+    SketchInputs bad = StandardGravityInputs();
+    if (!half_way) bad.h[0] = "abc";
+    fail_half_way = half_way;
+    own.SetInputs(half_way ? StandardGravityInputs() : bad);
+    own.DrawSketch();
+    EXPECT_TRUE(aware.shown.empty()) << "no message box";
+    EXPECT_EQ(aware.beeps, 0);
+    EXPECT_TRUE(own.Message()->isVisibleTo(&own));
+    EXPECT_EQ(
+        own.Message()->text().toStdString(),
+        QString::fromUtf8(kSketchErrorMessage.data(), static_cast<int>(kSketchErrorMessage.size()))
+            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+            .toStdString());
+    EXPECT_EQ(own.View()->Canvas().Primitives().size(), whole) << "the last whole sketch stays";
+    EXPECT_TRUE(own.window()->isEnabled());
+  }
+  // Corrected, the sketch is drawn again and the message goes.
+  fail_half_way = false;
+  own.SetInputs(StandardGravityInputs());
+  own.DrawSketch();
+  EXPECT_FALSE(own.Message()->isVisibleTo(&own));
 
   // A window disabled by a running command stays disabled.
   own.window()->setEnabled(false);
-  own.SetInputs(StandardGravityInputs());
   own.DrawSketch();
   EXPECT_FALSE(own.window()->isEnabled());
 }

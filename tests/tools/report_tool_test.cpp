@@ -448,9 +448,13 @@ TEST(ReportTool, TheCoverComesFromTheOptionsNeverFromTheSettings) {
   const std::string office = cover({"--office", "設計室", "--cover-date", "no"});
   EXPECT_NE(office.find("事務所名：設計室　"), std::string::npos) << office;
   EXPECT_EQ(office.find("日付"), std::string::npos) << office;
-  const std::string no_office = cover({"--office", "設計室", "--cover-name", "no"});
+  const std::string no_office = cover({"--office", "設計室", "--cover-office", "no"});
   EXPECT_EQ(no_office.find("事務所名"), std::string::npos) << no_office;
   EXPECT_NE(no_office.find("日付　　　："), std::string::npos) << no_office;
+  EXPECT_NE(no_office.find("工事名："), std::string::npos) << no_office;
+  const std::string no_name = cover({"--cover-name", "no"});
+  EXPECT_EQ(no_name.find("工事名："), std::string::npos) << no_name;
+  EXPECT_NE(no_name.find("事務所名：　"), std::string::npos) << no_name;
 
   const ToolRun bad = Tool({Fixture(true), "--text", "-", "--cover-date", "maybe"});
   EXPECT_EQ(bad.status, kExitUsage);
