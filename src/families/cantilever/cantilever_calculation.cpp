@@ -264,12 +264,12 @@ CantileverStability ComputeCantileverStability(const CantileverPartTable& parts,
   r.q_load = F((static_cast<double>(s.t02) + s.l01) * in.q);
   r.x_q =
       F((static_cast<double>(s.t00) + s.l00 + s.t01) + (static_cast<double>(s.t02) + s.l01) * 0.5);
-  r.mr_w = F(static_cast<double>(r.w) * parts.xg);
-  r.mr_q = F(static_cast<double>(r.q_load) * r.x_q);
+  r.mr_w = static_cast<double>(r.w) * parts.xg;
+  r.mr_q = static_cast<double>(r.q_load) * r.x_q;
   r.y_pa = static_cast<double>(s.h) / 3.0;
   r.y_pq = static_cast<double>(s.h) / 2.0;
-  r.m_pa = F(earth.pa * r.y_pa);
-  r.m_pq = F(earth.pq * r.y_pq);
+  r.m_pa = earth.pa * r.y_pa;
+  r.m_pq = earth.pq * r.y_pq;
   r.v = F(static_cast<double>(r.q_load) + r.w);
   r.h = F(static_cast<double>(earth.pq) + earth.pa);
   r.mr = F(static_cast<double>(r.w) * parts.xg + static_cast<double>(r.q_load) * r.x_q);
@@ -280,10 +280,10 @@ CantileverStability ComputeCantileverStability(const CantileverPartTable& parts,
   // Seismic case: no surcharge; PVE acts at the heel end.
   r.sum_h = parts.sum_h;
   const float xg = parts.xg;  // ΣV·x / ΣV once more
-  r.mr_w_e = F(static_cast<double>(r.w) * xg);
-  r.m_w_e = F(static_cast<double>(r.sum_h) * parts.yg);
-  r.mr_pve = F(earth.pve * bd);
-  r.m_phe = F(earth.phe * r.y_pa);
+  r.mr_w_e = static_cast<double>(r.w) * xg;
+  r.m_w_e = static_cast<double>(r.sum_h) * parts.yg;
+  r.mr_pve = earth.pve * bd;
+  r.m_phe = earth.phe * r.y_pa;
   r.v_e = F(static_cast<double>(earth.pve) + r.w);
   r.h_e = F(static_cast<double>(r.sum_h) + earth.phe);
   r.mr_e = F(static_cast<double>(r.w) * xg + earth.pve * bd);
@@ -291,31 +291,36 @@ CantileverStability ComputeCantileverStability(const CantileverPartTable& parts,
   if (r.v_e == 0) Fail("地震時の鉛直力VEが0です。");
   if (r.h_e == 0) Fail("地震時の水平力HEが0です。");
   r.d_e = F((static_cast<double>(r.mr_e) - r.m_e) / r.v_e);
-  // Overturning: signed eccentricities against the middle third / half.
+  // Overturning: the eccentricities (signed, printed so) against the middle third / half on both
+  // sides of the centre: a resultant far behind the centre fails as well.
   r.e = F(bd / 2.0 - r.d);
   r.e_e = F(bd / 2.0 - r.d_e);
-  r.b6 = bd / 6.0;
-  r.b3 = bd / 3.0;
-  r.overturning = MakeCheck(r.e, r.b6, SafeSide::Below);
-  r.overturning_e = MakeCheck(r.e_e, r.b3, SafeSide::Below);
+  r.b6 = F(bd / 6.0);
+  r.b3 = F(bd / 3.0);
+  r.overturning = MakeCheck(std::fabs(r.e), r.b6, SafeSide::Below);
+  r.overturning_e = MakeCheck(std::fabs(r.e_e), r.b3, SafeSide::Below);
   // Sliding.
   r.fs = F(static_cast<double>(in.tan_phi_b) * r.v / r.h);
   r.fs_e = F(static_cast<double>(in.tan_phi_b) * r.v_e / r.h_e);
   r.sliding = MakeCheck(r.fs, in.fsa, SafeSide::Above);
   r.sliding_e = MakeCheck(r.fs_e, in.fsa_e, SafeSide::Above);
-  // Bearing: the trapezoid for every eccentricity.
-  auto pressures = [bd](float e, float v, float& q1, float& q2) {
+  // Bearing: the trapezoid within the middle third; beyond it, in either case, the triangle from
+  // the pressed edge (the trapezoid would pull at the other edge and understate this one).
+  auto pressures = [&r, bd](float e, float d, float v, float& q1, float& q2) {
     const double ratio = 6.0 * e / bd;
     const double mean = static_cast<double>(v) / bd;
-    q1 = F((ratio + 1.0) * mean);
-    q2 = F((1.0 - ratio) * mean);
+    const GroundReaction reaction = MakeGroundReaction(
+        std::fabs(e) > r.b6, v, r.b, d, e, F((ratio + 1.0) * mean), F((1.0 - ratio) * mean));
+    q1 = reaction.q_toe;
+    q2 = reaction.q_heel;
+    return reaction;
   };
-  pressures(r.e, r.v, r.q1, r.q2);
-  pressures(r.e_e, r.v_e, r.q1_e, r.q2_e);
-  r.bearing_q1 = MakeCheck(r.q1, in.qa, SafeSide::Below);
-  r.bearing_q2 = MakeCheck(r.q2, in.qa, SafeSide::Below);
-  r.bearing_q1_e = MakeCheck(r.q1_e, in.qa_e, SafeSide::Below);
-  r.bearing_q2_e = MakeCheck(r.q2_e, in.qa_e, SafeSide::Below);
+  r.reaction = pressures(r.e, r.d, r.v, r.q1, r.q2);
+  r.reaction_e = pressures(r.e_e, r.d_e, r.v_e, r.q1_e, r.q2_e);
+  r.bearing_q1 = BearingCheck(r.reaction, r.q1, in.qa);
+  r.bearing_q2 = BearingCheck(r.reaction, r.q2, in.qa);
+  r.bearing_q1_e = BearingCheck(r.reaction_e, r.q1_e, in.qa_e);
+  r.bearing_q2_e = BearingCheck(r.reaction_e, r.q2_e, in.qa_e);
   const std::pair<float, const char*> results[] = {{r.q_load, "過載荷重Q"},
                                                    {r.mr, "抵抗モーメントMr"},
                                                    {r.m, "転倒モーメントM"},

@@ -28,6 +28,7 @@
 #include <string_view>
 
 #include "app/verdict.h"
+#include "families/ground_reaction.h"
 
 namespace ktv {
 
@@ -140,26 +141,29 @@ struct CantileverPartTable {
 struct CantileverStability {
   float b = 0;  // base width L00 + L01 + T00 + T01 + T02
   // Normal case: rows 自重, 過載荷重, 土圧, 過載荷重土圧 and 合計.
-  float w = 0;                // ΣV of the part table
-  float q_load = 0;           // Q = (T02 + L01) · q
-  float x_q = 0;              // arm of Q
-  float mr_w = 0, mr_q = 0;   // W · xG, Q · xQ
+  float w = 0;       // ΣV of the part table
+  float q_load = 0;  // Q = (T02 + L01) · q
+  float x_q = 0;     // arm of Q
+  // The moments of the load tables are formed for printing only: kept in double.
+  double mr_w = 0, mr_q = 0;  // W · xG, Q · xQ
   double y_pa = 0, y_pq = 0;  // H/3, H/2
-  float m_pa = 0, m_pq = 0;   // PA · H/3, Pq · H/2
+  double m_pa = 0, m_pq = 0;  // PA · H/3, Pq · H/2
   float v = 0, h = 0, mr = 0, m = 0, d = 0;
   // Seismic case: rows 自重 (W, ΣH at xG, yG) and 土圧 (PVE, PHE at B, H/3).
-  float sum_h = 0;              // ΣH of the part table
-  float mr_w_e = 0, m_w_e = 0;  // W · xG, ΣH · yG
-  float mr_pve = 0, m_phe = 0;  // PVE · B, PHE · H/3
+  float sum_h = 0;               // ΣH of the part table
+  double mr_w_e = 0, m_w_e = 0;  // W · xG, ΣH · yG (printed only)
+  double mr_pve = 0, m_phe = 0;  // PVE · B, PHE · H/3 (printed only)
   float v_e = 0, h_e = 0, mr_e = 0, m_e = 0, d_e = 0;
   // Overturning: the report states B/6 > e (or B/3 > eE) with "＞", otherwise "≦".
   float e = 0, e_e = 0;
-  double b6 = 0, b3 = 0;
-  CheckValue overturning, overturning_e;  // e < B/6, eE < B/3 (signed e)
+  float b6 = 0, b3 = 0;                   // stored like every result, then compared and printed
+  CheckValue overturning, overturning_e;  // |e| < B/6, |eE| < B/3
   // Sliding and bearing.
   float fs = 0, fs_e = 0;
-  CheckValue sliding, sliding_e;  // Fs > Fsa, FsE > FsaE
-  float q1 = 0, q2 = 0, q1_e = 0, q2_e = 0;
+  CheckValue sliding, sliding_e;             // Fs > Fsa, FsE > FsaE
+  float q1 = 0, q2 = 0, q1_e = 0, q2_e = 0;  // at the toe and the heel
+  // The trapezoid within the middle third, the triangle from the pressed edge beyond it.
+  GroundReaction reaction, reaction_e;
   CheckValue bearing_q1, bearing_q2, bearing_q1_e, bearing_q2_e;  // against qa, qaE
 };
 

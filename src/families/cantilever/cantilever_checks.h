@@ -105,7 +105,8 @@ inline constexpr std::array<CantileverCheckEntry, 8> kStability{{
      LimitForm::Fixed,
      CheckUnitKind::Metre,
      [](const CantileverResults& r) { return &r.stability.overturning; },
-     nullptr,
+     // The check compares |e|; a resultant behind the centre is named so.
+     [](const CantileverResults& r) { return std::string_view(r.stability.e < 0 ? "|e|" : "e"); },
      {},
      true,
      JsonForm::Flag},
@@ -119,7 +120,9 @@ inline constexpr std::array<CantileverCheckEntry, 8> kStability{{
      LimitForm::Fixed,
      CheckUnitKind::Metre,
      [](const CantileverResults& r) { return &r.stability.overturning_e; },
-     nullptr,
+     [](const CantileverResults& r) {
+       return std::string_view(r.stability.e_e < 0 ? "|eE|" : "eE");
+     },
      {},
      true,
      JsonForm::Flag},

@@ -204,12 +204,12 @@ std::string CantileverJson(const CantileverInputs& in, const CantileverResults& 
   normal.Add("W", st.w)
       .Add("Q", st.q_load)
       .Add("xQ", st.x_q)
-      .Add("Mr_W", st.mr_w)
-      .Add("Mr_Q", st.mr_q)
+      .Add("Mr_W", F(st.mr_w))
+      .Add("Mr_Q", F(st.mr_q))
       .Add("y_PA", F(st.y_pa))
       .Add("y_Pq", F(st.y_pq))
-      .Add("M_PA", st.m_pa)
-      .Add("M_Pq", st.m_pq)
+      .Add("M_PA", F(st.m_pa))
+      .Add("M_Pq", F(st.m_pq))
       .Add("V", st.v)
       .Add("H", st.h)
       .Add("Mr", st.mr)
@@ -219,14 +219,15 @@ std::string CantileverJson(const CantileverInputs& in, const CantileverResults& 
       .Add("B6", F(st.b6));
   Verdicts(normal, "B6_greater_than_e", CheckCase::Normal).Add("Fs", st.fs);
   Verdicts(normal, "sliding", CheckCase::Normal).Add("q1", st.q1).Add("q2", st.q2);
+  AddReaction(normal, st.reaction);
   Verdicts(normal, "bearing", CheckCase::Normal);
   JsonObject seismic;
   seismic.Add("W", st.w)
       .Add("sum_H", st.sum_h)
-      .Add("Mr_W", st.mr_w_e)
-      .Add("M_W", st.m_w_e)
-      .Add("Mr_PVE", st.mr_pve)
-      .Add("M_PHE", st.m_phe)
+      .Add("Mr_W", F(st.mr_w_e))
+      .Add("M_W", F(st.m_w_e))
+      .Add("Mr_PVE", F(st.mr_pve))
+      .Add("M_PHE", F(st.m_phe))
       .Add("VE", st.v_e)
       .Add("HE", st.h_e)
       .Add("MrE", st.mr_e)
@@ -236,6 +237,7 @@ std::string CantileverJson(const CantileverInputs& in, const CantileverResults& 
       .Add("B3", F(st.b3));
   Verdicts(seismic, "B3_greater_than_eE", CheckCase::Seismic).Add("FsE", st.fs_e);
   Verdicts(seismic, "sliding", CheckCase::Seismic).Add("q1E", st.q1_e).Add("q2E", st.q2_e);
+  AddReaction(seismic, st.reaction_e, "E");
   Verdicts(seismic, "bearing", CheckCase::Seismic);
   JsonObject stability;
   stability.Add("B", st.b).Raw("normal", normal.Str()).Raw("seismic", seismic.Str());

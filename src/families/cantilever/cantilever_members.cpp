@@ -187,7 +187,7 @@ SlabTable ComputeHeelTable(const CantileverShape& s, float gamma_c, float gamma,
 }
 
 SlabCase DesignToeSlab(const CantileverInputs& in, const CantileverResults& r, bool seismic,
-                       float q1, float q2) {
+                       float q1, float q2, const GroundReaction& reaction) {
   const CantileverShape& s = in.shape;
   SlabCase c;
   c.seismic = seismic;
@@ -196,15 +196,23 @@ SlabCase DesignToeSlab(const CantileverInputs& in, const CantileverResults& r, b
   c.numerator = static_cast<double>(s.t00) + s.t01 + s.t02 + s.l01;
   c.denominator = r.stability.b;
   const double l = s.l00;
-  c.q_section = F(q2 + (static_cast<double>(q1) - q2) * c.numerator / c.denominator);
-  c.mq = F(l * l * (2.0 * q1 + c.q_section) / 6.0);
-  c.sq = F((static_cast<double>(q1) + c.q_section) / 2.0 * l);
+  if (!reaction.triangular) {
+    c.q_section = F(q2 + (static_cast<double>(q1) - q2) * c.numerator / c.denominator);
+    c.mq = F(l * l * (2.0 * q1 + c.q_section) / 6.0);
+    c.sq = F((static_cast<double>(q1) + c.q_section) / 2.0 * l);
+  } else {
+    // The triangle may press on part of the toe only: its integrals over the toe, about C-C′.
+    c.q_section = F(reaction.At(l));
+    const GroundReaction::Load load = reaction.Over(0, l, l);
+    c.mq = F(load.moment);
+    c.sq = F(load.force);
+  }
   FinishSlabCase(in, r, "Ｃ－Ｃ´", 4, c);
   return c;
 }
 
 SlabCase DesignHeelSlab(const CantileverInputs& in, const CantileverResults& r, bool seismic,
-                        float q1, float q2) {
+                        float q1, float q2, const GroundReaction& reaction) {
   const CantileverShape& s = in.shape;
   const SlabTable& t = r.heel_table;
   SlabCase c;
@@ -223,9 +231,18 @@ SlabCase DesignHeelSlab(const CantileverInputs& in, const CantileverResults& r, 
   }
   c.numerator = l;
   c.denominator = r.stability.b;
-  c.q_section = F(q2 + (static_cast<double>(q1) - q2) * l / c.denominator);
-  c.mq = F(l * l * (2.0 * q2 + c.q_section) / 6.0);
-  c.sq = F((static_cast<double>(q2) + c.q_section) / 2.0 * l);
+  if (!reaction.triangular) {
+    c.q_section = F(q2 + (static_cast<double>(q1) - q2) * l / c.denominator);
+    c.mq = F(l * l * (2.0 * q2 + c.q_section) / 6.0);
+    c.sq = F((static_cast<double>(q2) + c.q_section) / 2.0 * l);
+  } else {
+    // The heel's stretch B − l ≤ x ≤ B from the toe, about D-D′.
+    const double b = reaction.b, x0 = b - l;
+    c.q_section = F(reaction.At(x0));
+    const GroundReaction::Load load = reaction.Over(x0, b, x0);
+    c.mq = F(load.moment);
+    c.sq = F(load.force);
+  }
   FinishSlabCase(in, r, "Ｄ－Ｄ´", 6, c);
   return c;
 }
@@ -258,8 +275,9 @@ void DesignCantileverMembers(const CantileverInputs& in, CantileverResults& r) {
   for (int k = 0; k < 2; ++k) {
     const bool seismic = k == 1;
     const float q1 = seismic ? st.q1_e : st.q1, q2 = seismic ? st.q2_e : st.q2;
-    if (r.has_toe) r.toe[k] = DesignToeSlab(in, r, seismic, q1, q2);
-    if (r.has_heel) r.heel[k] = DesignHeelSlab(in, r, seismic, q1, q2);
+    const GroundReaction& reaction = seismic ? st.reaction_e : st.reaction;
+    if (r.has_toe) r.toe[k] = DesignToeSlab(in, r, seismic, q1, q2, reaction);
+    if (r.has_heel) r.heel[k] = DesignHeelSlab(in, r, seismic, q1, q2, reaction);
   }
 }
 

@@ -14,11 +14,12 @@ SlabTable ComputeToeTable(const CantileverShape& shape, float gamma_c, float gam
 // Self weight, soil, the wedge W12 (β > 0) and the surcharge Q over the heel, arms from D-D′.
 SlabTable ComputeHeelTable(const CantileverShape& shape, float gamma_c, float gamma, float q_load);
 
-// q1, q2: the ground pressures of the case (normal or seismic).
+// q1, q2: the ground pressures of the case (normal or seismic) at the toe and the heel; the
+// reaction they belong to (a triangle beyond the middle third).
 SlabCase DesignToeSlab(const CantileverInputs& in, const CantileverResults& r, bool seismic,
-                       float q1, float q2);
+                       float q1, float q2, const GroundReaction& reaction);
 SlabCase DesignHeelSlab(const CantileverInputs& in, const CantileverResults& r, bool seismic,
-                        float q1, float q2);
+                        float q1, float q2, const GroundReaction& reaction);
 
 // Fills stem_cases, the slab tables and the slab cases of r (stability already in r).
 void DesignCantileverMembers(const CantileverInputs& in, CantileverResults& r);

@@ -630,13 +630,24 @@ double DrawSlabFigure(ReportWriter& w, const CantileverInputs& in, const Cantile
       {std::fabs(static_cast<double>(st.q1)), std::fabs(static_cast<double>(st.q2)), 1e-6});
   const double depth = 0.8 * s;
   const double base_y = f.P(0, 0).y();
+  // The reaction as the calculation holds it: beyond the middle third a triangle that ends 3·d′
+  // from the pressed edge, never above the base.
+  const GroundReaction& reaction = st.reaction;
   const auto at = [&](double x) {
-    const double q = st.q1 + (st.q2 - st.q1) * (g.b > 0 ? x / g.b : 0);
+    const double q = reaction.b > 0 ? reaction.At(x * reaction.b / g.b) : 0;
     return QPointF(f.P(x, 0).x(), base_y + depth * q / qmax);
   };
   const QPointF q1 = at(0), q2 = at(g.b);
   w.DrawLine(f.P(0, 0).x(), base_y, q1.x(), q1.y());
-  w.DrawLine(q1.x(), q1.y(), q2.x(), q2.y());
+  if (reaction.triangular && !reaction.outside) {
+    const double end =
+        reaction.toe_pressed ? reaction.LoadedLength() : reaction.b - reaction.LoadedLength();
+    const QPointF knot = at(end * g.b / reaction.b);
+    w.DrawLine(q1.x(), q1.y(), knot.x(), knot.y());
+    w.DrawLine(knot.x(), knot.y(), q2.x(), q2.y());
+  } else {
+    w.DrawLine(q1.x(), q1.y(), q2.x(), q2.y());
+  }
   w.DrawLine(f.P(g.b, 0).x(), base_y, q2.x(), q2.y());
   const double text_h = w.TextHeight("q1");
   w.DrawLabel(q1.x() - w.TextWidth("q1") - 60, q1.y() - text_h / 2, "q1");
@@ -933,6 +944,11 @@ class Chapters {
     WriteSideBySide(w_, weights, moments);
   }
 
+  // The eccentricity as it is compared: a resultant behind the centre is checked with |e|.
+  static std::string Compared(const std::string& name, float e) {
+    return e < 0 ? "|" + name + "| = " + Fixed(std::fabs(e), 3) : name + " = " + Fixed(e, 3);
+  }
+
   void Overturning() {
     const CantileverStability& st = r_.stability;
     ch_.Headings({"", "（２）　転倒に対する安定"});
@@ -942,15 +958,17 @@ class Chapters {
     // The overturning lines end with their word as the sliding lines do: a failing check says so.
     const Verdict normal = CantileverVerdict(r_, "B6_greater_than_e", CheckCase::Normal);
     ch_.FormulaLine(Picture("1_6_27"), Fixed(st.b6, 3) + " m" + std::string(MirroredSign(normal)) +
-                                           "e = " + Fixed(st.e, 3) + " m" + kWordGap +
+                                           Compared("e", st.e) + " m" + kWordGap +
                                            std::string(VerdictWord(normal)));
     w_.Paragraph("（ｂ）地震時");
     w_.Paragraph("de = " + Fixed(st.d_e, 3) + " m");
     ch_.FormulaLine(Picture("1_6_28"), Fixed(st.e_e, 3) + " m");
     const Verdict seismic = CantileverVerdict(r_, "B3_greater_than_eE", CheckCase::Seismic);
-    ch_.FormulaLine(Picture("1_6_29"), Fixed(st.b3, 3) + (seismic.ok ? " m " : "m ") +
-                                           std::string(MirroredMark(seismic)) + Fixed(st.e_e, 3) +
-                                           " m" + kWordGap + std::string(VerdictWord(seismic)));
+    ch_.FormulaLine(Picture("1_6_29"),
+                    Fixed(st.b3, 3) + (seismic.ok ? " m " : "m ") +
+                        std::string(MirroredMark(seismic)) +
+                        (st.e_e < 0 ? Compared("eE", st.e_e) : Fixed(st.e_e, 3)) + " m" + kWordGap +
+                        std::string(VerdictWord(seismic)));
   }
 
   void Sliding() {
@@ -988,6 +1006,23 @@ class Chapters {
                  LimitText(in_.qa_e, 0) + U("t/m2"));
     const auto verdict = [&](std::string_view key, float q1, float q2, float qa,
                              CheckCase load_case) {
+      const GroundReaction& reaction =
+          load_case == CheckCase::Seismic ? st.reaction_e : st.reaction;
+      if (reaction.outside) {
+        w_.Paragraph(kResultantOutsideBase);
+      } else if (reaction.triangular) {
+        // Beyond the middle third the trapezoid would pull at one edge: the triangle from the
+        // pressed edge, its formula with the numbers.
+        const bool toe = reaction.toe_pressed;
+        const bool e = load_case == CheckCase::Seismic;
+        const std::string v = e ? "VE" : "V", d = e ? "dE" : "d";
+        w_.Paragraph(
+            "合力の作用位置が底版幅の中央1/3以内にないので、地盤反力度は三角形分布とする。");
+        w_.Paragraph((toe ? "q1 = 2・" + v + " / (3・" + d + ") = 2 × "
+                          : "q2 = 2・" + v + " / (3・(B − " + d + ")) = 2 × ") +
+                     Fixed(e ? st.v_e : st.v, 3) + " / (3 × " + Fixed(reaction.d_edge, 3) + ")、" +
+                     (toe ? "q2 = 0" : "q1 = 0"));
+      }
       ch_.FormulaLine(Picture(key), Fixed(q1, 3) + ",　" + Fixed(q2, 3) +
                                         VerdictText(CantileverVerdict(r_, "bearing", load_case),
                                                     LimitText(qa, 0), kWordGap));

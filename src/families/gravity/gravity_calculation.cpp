@@ -140,9 +140,9 @@ ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
   // The middle third is a limit on both sides of the centre: a resultant far behind the centre
   // must fail as well as one far in front of it.
   r.overturning = MakeCheck(std::fabs(r.e), r.b6, SafeSide::Below);
-  // The bearing chapter states where the resultant lies: "以内" includes the limit itself, where
-  // the overturning verdict (equality is NG) is stricter.
-  r.within_middle_third = std::fabs(r.e) <= r.b6;
+  // The bearing chapter states where the resultant lies with the overturning check's limit: at
+  // |e| = B/6 it is no longer inside.
+  r.within_middle_third = std::fabs(r.e) < r.b6;
   if (r.sum_h == 0) {
     Fail(earth.ka == 0 ? "水平力の合計ΣHが0です（主働土圧係数Ka=0）。" : "水平力の合計ΣHが0です。");
   }
@@ -150,10 +150,16 @@ ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
   r.sliding = MakeCheck(r.fs, fsa, SafeSide::Above);
   const double ratio = 6.0 * r.e / r.b;
   const double mean = static_cast<double>(r.sum_v) / r.b;
-  r.q1 = F((ratio + 1.0) * mean);
-  r.q2 = F((1.0 - ratio) * mean);
-  r.bearing_q1 = MakeCheck(r.q1, qa, SafeSide::Below);
-  r.bearing_q2 = MakeCheck(r.q2, qa, SafeSide::Below);
+  r.q1_linear = F((ratio + 1.0) * mean);
+  r.q2_linear = F((1.0 - ratio) * mean);
+  // Beyond the middle third soil cannot pull: the reaction is a triangle, whose edge value is
+  // larger than the trapezoid's.
+  r.reaction =
+      MakeGroundReaction(std::fabs(r.e) > r.b6, r.sum_v, r.b, r.d, r.e, r.q1_linear, r.q2_linear);
+  r.q1 = r.reaction.q_toe;
+  r.q2 = r.reaction.q_heel;
+  r.bearing_q1 = BearingCheck(r.reaction, r.q1, qa);
+  r.bearing_q2 = BearingCheck(r.reaction, r.q2, qa);
   const std::pair<float, const char*> results[] = {{r.sum_v, "ΣV"}, {r.sum_h, "ΣH"}, {r.mr, "Mr"},
                                                    {r.m, "M"},      {r.d, "d"},      {r.e, "e"},
                                                    {r.fs, "Fs"},    {r.q1, "q1"},    {r.q2, "q2"}};
@@ -161,7 +167,7 @@ ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
   return r;
 }
 
-BodyStress CheckBodyStress(float q1, float q2, float sigma_cac) {
+BodyStress CheckBodyStress(float q1, float q2, float sigma_cac, float sigma_cat) {
   BodyStress s;
   s.sigma_c1 = F(q1 * 0.1);
   s.sigma_c2 = F(q2 * 0.1);
@@ -170,6 +176,8 @@ BodyStress CheckBodyStress(float q1, float q2, float sigma_cac) {
   s.sigma_c1_check = MakeCheck(s.sigma_c1, sigma_cac, SafeSide::Below);
   s.sigma_c2_check = MakeCheck(s.sigma_c2, sigma_cac, SafeSide::Below);
   s.tension = std::min(s.sigma_c1, s.sigma_c2) < 0;
+  s.tension_check =
+      MakeCheck(std::fabs(std::min(s.sigma_c1, s.sigma_c2)), sigma_cat, SafeSide::Below);
   return s;
 }
 
@@ -192,7 +200,7 @@ GravityCalculation ComputeGravity(const GravityInputs& in) {
   }
   r.checks = ComputeResultantAndChecks(r.self_weight.sum_v, r.self_weight.sum_m, c.earth, in.t00,
                                        in.t01, in.t02, in.h, in.qa, in.fsa, in.tan_phi_b);
-  r.body = CheckBodyStress(r.checks.q1, r.checks.q2, in.sigma_cac);
+  r.body = CheckBodyStress(r.checks.q1_linear, r.checks.q2_linear, in.sigma_cac, in.sigma_cat);
   // Every value the report prints: a step that overflowed ends the calculation here instead of
   // printing "Inf".
   const SelfWeightTable& w = r.self_weight;

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "app/verdict.h"
+#include "families/ground_reaction.h"
 
 namespace ktv {
 
@@ -63,29 +64,35 @@ struct SelfWeightTable {
 };
 
 struct ResultantAndChecks {
-  float b = 0;                        // base width T00 + T01 + T02
-  float sum_v = 0;                    // ΣV = ΣV_w + PV
-  float sum_h = 0;                    // ΣH = PH
-  float xp = 0, yp = 0;               // arms of the thrust
-  float m_pv = 0;                     // xP · PV
-  float m_ph = 0;                     // yP · PH
-  float mr = 0;                       // resisting moment
-  float m = 0;                        // overturning moment
-  float d = 0;                        // resultant from the toe
-  float e = 0;                        // eccentricity, signed (negative behind the centre)
-  float b6 = 0;                       // B / 6
-  float fs = 0;                       // sliding safety factor
-  float q1 = 0, q2 = 0;               // bearing pressures at the toe and the heel
+  float b = 0;           // base width T00 + T01 + T02
+  float sum_v = 0;       // ΣV = ΣV_w + PV
+  float sum_h = 0;       // ΣH = PH
+  float xp = 0, yp = 0;  // arms of the thrust
+  float m_pv = 0;        // xP · PV
+  float m_ph = 0;        // yP · PH
+  float mr = 0;          // resisting moment
+  float m = 0;           // overturning moment
+  float d = 0;           // resultant from the toe
+  float e = 0;           // eccentricity, signed (negative behind the centre)
+  float b6 = 0;          // B / 6
+  float fs = 0;          // sliding safety factor
+  float q1 = 0, q2 = 0;  // bearing pressures at the toe and the heel
+  // The linear stresses of the base section, ΣV/B·(1 ± 6e/B): the body stress is read from them
+  // (they may pull), the ground from the reaction below.
+  float q1_linear = 0, q2_linear = 0;
+  GroundReaction reaction;            // a triangle from the pressed edge beyond the middle third
   CheckValue overturning;             // |e| < B/6
   CheckValue sliding;                 // Fs > Fsa
   CheckValue bearing_q1, bearing_q2;  // q1 < qa, q2 < qa
-  bool within_middle_third = false;   // |e| <= B/6, the limit included
+  bool within_middle_third = false;   // |e| < B/6
 };
 
 struct BodyStress {
   float sigma_c1 = 0, sigma_c2 = 0;           // multiplied by StressUnitFactor like σcac
   CheckValue sigma_c1_check, sigma_c2_check;  // each < σcac
   bool tension = false;                       // the smaller of the two < 0
+  // Plain concrete cannot take much tension: with tension, its magnitude against σcat.
+  CheckValue tension_check;
 };
 
 struct GravityResults {
@@ -115,7 +122,8 @@ ResultantAndChecks ComputeResultantAndChecks(float sum_v_w, float sum_m_w,
                                              float t01, float t02, float h, float qa, float fsa,
                                              float tan_phi_b);
 
-BodyStress CheckBodyStress(float q1, float q2, float sigma_cac);
+// sigma_cat: the allowable tension, checked against the magnitude of a negative stress.
+BodyStress CheckBodyStress(float q1, float q2, float sigma_cac, float sigma_cat = 0);
 
 // The whole calculation in the order of the report.
 GravityCalculation ComputeGravity(const GravityInputs& in);

@@ -13,8 +13,9 @@ namespace ktv {
 using GravityCheckEntry = CheckEntry<GravityResults>;
 
 // Overturning (|e| against B/6), sliding (Fs against Fsa), bearing (q1 and q2 against qa) and the
-// body stresses σc1, σc2 against σcac. The keys are the JSON verdicts' keys.
-inline constexpr std::array<GravityCheckEntry, 6> kGravityChecks{{
+// body stresses σc1, σc2 against σcac, and a tensile stress against σcat. The keys are the JSON
+// verdicts' keys.
+inline constexpr std::array<GravityCheckEntry, 7> kGravityChecks{{
     {"overturning", CheckKind::Overturning, CheckCase::Normal, "", "e", 3, 3, LimitForm::Fixed,
      CheckUnitKind::Metre, [](const GravityResults& r) { return &r.checks.overturning; },
      // The check compares |e|; a resultant behind the centre is named so.
@@ -29,6 +30,13 @@ inline constexpr std::array<GravityCheckEntry, 6> kGravityChecks{{
      CheckUnitKind::Stress, [](const GravityResults& r) { return &r.body.sigma_c1_check; }},
     {"body_stress", CheckKind::Stress, CheckCase::Normal, "", "σc2", 3, 0, LimitForm::Allowable,
      CheckUnitKind::Stress, [](const GravityResults& r) { return &r.body.sigma_c2_check; }},
+    // Only a body in tension has this check: the tensile stress's magnitude against σcat.
+    {"body_tension", CheckKind::Stress, CheckCase::Normal, "", "|σc2|", 3, 0, LimitForm::Allowable,
+     CheckUnitKind::Stress,
+     [](const GravityResults& r) { return r.body.tension ? &r.body.tension_check : nullptr; },
+     [](const GravityResults& r) {
+       return std::string_view(r.body.sigma_c1 < r.body.sigma_c2 ? "|σc1|" : "|σc2|");
+     }},
 }};
 
 // The verdict of a verdict line of the report (a key of the table).

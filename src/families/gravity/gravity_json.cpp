@@ -78,12 +78,15 @@ std::string GravityJson(const GravityInputs& in, const GravityCalculation& calc)
       .Add("Fs", r.fs)
       .Add("q1", r.q1)
       .Add("q2", r.q2);
+  AddReaction(stability, r.reaction);
   JsonObject body;
   body.Add("sigma_c1", shown(s.sigma_c1)).Add("sigma_c2", shown(s.sigma_c2));
   JsonObject verdicts;
   for (const char* key : {"overturning", "sliding", "bearing", "body_stress"}) {
     AddTableVerdict<GravityResults>(verdicts, kGravityChecks, calc.results, key);
   }
+  if (s.tension)
+    AddTableVerdict<GravityResults>(verdicts, kGravityChecks, calc.results, "body_tension");
   verdicts.Add("within_middle_third", r.within_middle_third).Add("tension", s.tension);
   JsonObject all;
   all.Add("family", NamesOf(WallFamily::Gravity).key.data())

@@ -187,7 +187,21 @@ class Chapters {
     w_.Paragraph(c.within_middle_third
                      ? "合力の作用位置は定番幅の中央1/3以内にあるので、地盤反力度は"
                      : "合力の作用位置は定番幅の中央1/3以内にないので、地盤反力度は");
-    ch_.Picture("1_3_7.bmp");
+    if (c.reaction.outside) {
+      w_.Paragraph(kResultantOutsideBase);
+      w_.Text("q1, q2 = ");
+    } else if (c.reaction.triangular) {
+      // The trapezoid would pull at one edge: the triangle from the pressed edge, its formula
+      // with the numbers.
+      const bool toe = c.reaction.toe_pressed;
+      w_.Paragraph("三角形分布となり、" + std::string(toe ? "q2 = 0" : "q1 = 0") + "、");
+      w_.Paragraph(
+          std::string(toe ? "q1 = 2・ΣV / (3・d) = 2 × " : "q2 = 2・ΣV / (3・(B − d)) = 2 × ") +
+          Fixed(c.sum_v, 3) + " / (3 × " + Fixed(c.reaction.d_edge, 3) + ")");
+      w_.Text("q1, q2 = ");
+    } else {
+      ch_.Picture("1_3_7.bmp");
+    }
     w_.Text(Fixed(c.q1, 3) + "  ， " + Fixed(c.q2, 3));
     w_.Text(VerdictText(GravityVerdict(r_, "bearing"), "qa = " + LimitText(in_.qa, 0) + U("t/m2"),
                         "           "));
@@ -205,6 +219,15 @@ class Chapters {
                         "σcac = " + StressLimit(in_.sigma_cac) + U("kg/cm2"), "            ") +
             std::string(kCrLf));
     ch_.BelowPicture();
+    if (s.tension) {
+      // Plain concrete in tension: the tensile stress by its magnitude against σcat.
+      const bool first = s.sigma_c1 < s.sigma_c2;
+      w_.Text(std::string(first ? "|σc1| = " : "|σc2| = ") +
+              Fixed(ch_.Shown(std::fabs(std::min(s.sigma_c1, s.sigma_c2))), 3) +
+              VerdictText(GravityVerdict(r_, "body_tension"),
+                          "σcat = " + StressLimit(in_.sigma_cat) + U("kg/cm2"), "            ") +
+              std::string(kCrLf));
+    }
     w_.Text(s.tension ? "であり、躯体に引張応力度は生じる" : "であり、躯体に引張応力度は生じない");
   }
 

@@ -1,5 +1,6 @@
 #include "families/leaning/leaning_calculation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <string>
@@ -38,9 +39,11 @@ float InAllowableUnit(float stress) { return F(D(stress) * 0.1); }
 double AsPrintedStress(float stress, bool is_si) { return ShownStress(D(stress) * 0.1, is_si); }
 
 // A stress checked against its allowable, and its printed value.
+// A stress of either sign is checked by its magnitude: a negative moment or shear stresses the
+// section as much as a positive one.
 CheckValue StressCheck(float stress, float allowable, double& printed, bool is_si) {
   printed = AsPrintedStress(stress, is_si);
-  return MakeCheck(InAllowableUnit(stress), allowable, SafeSide::Below);
+  return MakeCheck(std::fabs(InAllowableUnit(stress)), allowable, SafeSide::Below);
 }
 
 double SlopeOf(double theta_deg) { return std::fabs(std::tan((90.0 - theta_deg) / 180.0 * kPiD)); }
@@ -201,10 +204,18 @@ LeaningStability ComputeLeaningStability(const LeaningInputs& in, const LeaningG
   s.sliding = MakeCheck(s.fs, in.fsa, SafeSide::Above);
   const double mean = D(s.sum_v) / b;
   const double ratio = 6 * D(std::fabs(s.e)) / b;
-  s.q1 = F(mean * (1 - ratio));
-  s.q2 = F(mean * (1 + ratio));
-  s.bearing_q1 = MakeCheck(s.q1, in.qa, SafeSide::Below);
-  s.bearing_q2 = MakeCheck(s.q2, in.qa, SafeSide::Below);
+  const double signed_ratio = 6 * D(s.e) / b;
+  s.reaction = MakeGroundReaction(std::fabs(s.e) > s.b6, s.sum_v, in.b, s.d, s.e,
+                                  F(mean * (1 + signed_ratio)), F(mean * (1 - signed_ratio)));
+  if (s.reaction.triangular) {
+    s.q1 = 0;
+    s.q2 = std::max(s.reaction.q_toe, s.reaction.q_heel);
+  } else {
+    s.q1 = F(mean * (1 - ratio));
+    s.q2 = F(mean * (1 + ratio));
+  }
+  s.bearing_q1 = BearingCheck(s.reaction, s.q1, in.qa);
+  s.bearing_q2 = BearingCheck(s.reaction, s.q2, in.qa);
   RequireFinite({{s.d, "d"}, {s.e, "e"}, {s.fs, "Fs"}, {s.q1, "q1"}, {s.q2, "q2"}});
   return s;
 }
@@ -254,6 +265,9 @@ WallSectionCheck ComputeWallSectionCheck(const LeaningInputs& in, const LeaningG
   w.sigma2 = F((1 + 6 * x_a / w.b_a) * mean);
   w.sigma1_printed = AsPrintedStress(w.sigma1, in.is_si);
   w.sigma_check = StressCheck(w.sigma2, in.sigma_cac, w.sigma2_printed, in.is_si);
+  // The plain-concrete body in tension at the toe face: that stress against σcat.
+  double sigma1_shown = 0;
+  w.tension_check = StressCheck(w.sigma1, in.sigma_cat, sigma1_shown, in.is_si);
   w.tau = F(D(w.s) / w.b_a);
   w.tau_check = StressCheck(w.tau, in.tau_a, w.tau_printed, in.is_si);
   RequireFinite({{w.d, "dA"}, {w.x_a, "xA"}, {w.sigma1, "σ1"}, {w.sigma2, "σ2"}, {w.tau, "τ"}});
@@ -265,13 +279,21 @@ BaseSlabCheck ComputeBaseSlabCheck(const LeaningInputs& in, const LeaningStabili
   // The toe carries the reaction at its own edge: qt is the larger one when the resultant lies
   // toward the toe, which q1 (always the smaller) is not.
   const double b = in.b, l1 = in.l1, d1 = in.d1, gamma_c = in.gamma_c;
-  const double mean = D(s.sum_v) / b;
-  const double ratio = 6 * D(s.e) / b;
-  k.qt = F(mean * (1 + ratio));
-  k.qh = F(mean * (1 - ratio));
-  k.q_b = F(D(k.qt) + l1 / b * (D(k.qh) - k.qt));
-  k.s = F((D(k.qt) + k.q_b) / 2 * l1 - gamma_c * l1 * d1);
-  k.m = F((2 * D(k.qt) + k.q_b) / 6 * (l1 * l1) - gamma_c * d1 * (l1 * l1) / 2);
+  const GroundReaction& r = s.reaction;
+  k.qt = r.q_toe;
+  k.qh = r.q_heel;
+  if (!r.triangular) {
+    k.q_b = F(D(k.qt) + l1 / b * (D(k.qh) - k.qt));
+    k.s = F((D(k.qt) + k.q_b) / 2 * l1 - gamma_c * l1 * d1);
+    k.m = F((2 * D(k.qt) + k.q_b) / 6 * (l1 * l1) - gamma_c * d1 * (l1 * l1) / 2);
+  } else {
+    // The triangle reaches over part of the toe slab only: integrate it where it presses, the
+    // shear and the moment about the section at L1.
+    k.q_b = F(r.At(l1));
+    const GroundReaction::Load load = r.Over(0, l1, l1);
+    k.s = F(load.force - gamma_c * l1 * d1);
+    k.m = F(load.moment - gamma_c * d1 * (l1 * l1) / 2);
+  }
   k.sigma = F(6 * D(k.m) / (d1 * d1));
   k.sigma_limit = in.sigma_cac < in.sigma_cat ? in.sigma_cac : in.sigma_cat;
   k.sigma_check = StressCheck(k.sigma, k.sigma_limit, k.sigma_printed, in.is_si);

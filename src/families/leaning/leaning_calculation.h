@@ -16,6 +16,7 @@
 #include <array>
 
 #include "app/verdict.h"
+#include "families/ground_reaction.h"
 
 namespace ktv {
 
@@ -108,13 +109,14 @@ struct LeaningStability {
   float mr = 0;                            // resisting moment about the toe
   float m = 0;                             // overturning moment about the toe
   float d = 0;                             // resultant from the toe
-  float e = 0;             // B/2 − d, signed (negative behind the centre); the checks use |e|
-  float b6 = 0;            // B/6
-  float fs = 0;            // ΣV·tanφB / ΣH
-  float q1 = 0;            // smaller edge reaction, ΣV/B·(1 − 6|e|/B)
-  float q2 = 0;            // larger edge reaction, ΣV/B·(1 + 6|e|/B)
-  CheckValue overturning;  // |e| < B/6
-  CheckValue sliding;      // Fs > Fsa
+  float e = 0;   // B/2 − d, signed (negative behind the centre); the checks use |e|
+  float b6 = 0;  // B/6
+  float fs = 0;  // ΣV·tanφB / ΣH
+  float q1 = 0;  // smaller edge reaction, ΣV/B·(1 − 6|e|/B); 0 beyond the middle third
+  float q2 = 0;  // larger edge reaction, ΣV/B·(1 + 6|e|/B); 2·ΣV/(3·d′) beyond it
+  GroundReaction reaction;            // at the toe and the heel, from the signed e
+  CheckValue overturning;             // |e| < B/6
+  CheckValue sliding;                 // Fs > Fsa
   CheckValue bearing_q1, bearing_q2;  // q1 < qa, q2 < qa
 };
 
@@ -145,21 +147,24 @@ struct WallSectionCheck {
   float sigma1 = 0, sigma2 = 0;      // extreme-fibre stresses, t/m2 or kN/m2
   double sigma1_printed = 0;         // σ1 × 0.1 shown (ShownStress), in kg/cm2 or N/mm2
   double sigma2_printed = 0;
-  CheckValue sigma_check;  // σ2 × 0.1 < σcac, in the allowables' unit
-  float tau = 0;           // S_A / B_A, t/m2 or kN/m2
-  double tau_printed = 0;  // τ × 0.1 shown
-  CheckValue tau_check;    // τ × 0.1 < τa
+  CheckValue sigma_check;    // σ2 × 0.1 < σcac, in the allowables' unit
+  CheckValue tension_check;  // |σ1| × 0.1 < σcat, when σ1 < 0
+  float tau = 0;             // S_A / B_A, t/m2 or kN/m2
+  double tau_printed = 0;    // τ × 0.1 shown
+  CheckValue tau_check;      // τ × 0.1 < τa
 };
 
 // Section B-B, the toe slab as a cantilever from the front face, under the reactions at the toe
 // and the heel from the signed e (qt at the toe, qh at the heel; they are q2, q1 when the
 // resultant lies toward the toe). Chapter 4.5 (2) prints qt as "q1" and qh as "q2".
 struct BaseSlabCheck {
-  float qt = 0;              // ΣV/B·(1 + 6e/B), reaction at the toe
-  float qh = 0;              // ΣV/B·(1 − 6e/B), reaction at the heel
-  float q_b = 0;             // reaction at the section, qt + L1/B·(qh − qt)
-  float s = 0;               // S_B = (qt + q_B)/2·L1 − γc·L1·D1
-  float m = 0;               // M_B = (2qt + q_B)/6·L1² − γc·D1·L1²/2
+  float qt = 0;   // reaction at the toe (the stability's reaction)
+  float qh = 0;   // reaction at the heel
+  float q_b = 0;  // reaction at the section, qt + L1/B·(qh − qt) for the trapezoid
+  // S_B = (qt + q_B)/2·L1 − γc·L1·D1 and M_B = (2qt + q_B)/6·L1² − γc·D1·L1²/2 for the
+  // trapezoid; for the triangle the same integrals over the loaded part of the toe slab.
+  float s = 0;
+  float m = 0;
   float sigma = 0;           // 6·M_B / D1², printed with "±"
   double sigma_printed = 0;  // σ × 0.1 shown (ShownStress)
   float sigma_limit = 0;     // the smaller of σcac and σcat (σcat when equal)

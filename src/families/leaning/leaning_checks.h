@@ -2,6 +2,7 @@
 // The checks of a leaning wall: the check table, and the rows (app/checks.h) made from it in the
 // order of the report's verdict lines.
 #include <array>
+#include <cmath>
 #include <string_view>
 
 #include "app/checks.h"
@@ -15,7 +16,7 @@ using LeaningCheckEntry = CheckEntry<LeaningCalculation>;
 // Overturning (|e| against B/6), sliding (Fs against Fsa), bearing (q1 and q2 against qa), the
 // wall section A-A (σ2 against σcac, τ against τa) and the toe slab B-B (σ against the smaller of
 // σcac and σcat, τ against τa). The keys are the JSON verdicts' keys.
-inline constexpr std::array<LeaningCheckEntry, 8> kLeaningChecks{{
+inline constexpr std::array<LeaningCheckEntry, 9> kLeaningChecks{{
     {"overturning", CheckKind::Overturning, CheckCase::Normal, "", "e", 3, 3, LimitForm::Fixed,
      CheckUnitKind::Metre, [](const LeaningCalculation& c) { return &c.stability.overturning; },
      // The check compares |e|; a resultant behind the centre is named so.
@@ -42,6 +43,24 @@ inline constexpr std::array<LeaningCheckEntry, 8> kLeaningChecks{{
      false,
      JsonForm::Word,
      [](const LeaningCalculation& c) { return c.wall.sigma2_printed; }},
+    // With tension at the toe face (σ1 < 0) its magnitude against σcat.
+    {"section_aa_tension",
+     CheckKind::Stress,
+     CheckCase::Normal,
+     "A-A",
+     "|σ1|",
+     3,
+     3,
+     LimitForm::Fixed,
+     CheckUnitKind::Stress,
+     [](const LeaningCalculation& c) {
+       return c.wall.sigma1 < 0 ? &c.wall.tension_check : nullptr;
+     },
+     nullptr,
+     {},
+     false,
+     JsonForm::Word,
+     [](const LeaningCalculation& c) { return std::fabs(c.wall.sigma1_printed); }},
     {"section_aa_tau",
      CheckKind::Stress,
      CheckCase::Normal,
@@ -56,11 +75,11 @@ inline constexpr std::array<LeaningCheckEntry, 8> kLeaningChecks{{
      {},
      false,
      JsonForm::Word,
-     [](const LeaningCalculation& c) { return c.wall.tau_printed; }},
+     [](const LeaningCalculation& c) { return std::fabs(c.wall.tau_printed); }},
     {"section_bb_sigma", CheckKind::Stress, CheckCase::Normal, "B-B", "σ", 2, 0,
      LimitForm::Allowable, CheckUnitKind::Stress,
      [](const LeaningCalculation& c) { return &c.slab.sigma_check; }, nullptr, "±", false,
-     JsonForm::Word, [](const LeaningCalculation& c) { return c.slab.sigma_printed; }},
+     JsonForm::Word, [](const LeaningCalculation& c) { return std::fabs(c.slab.sigma_printed); }},
     {"section_bb_tau",
      CheckKind::Stress,
      CheckCase::Normal,
@@ -75,7 +94,7 @@ inline constexpr std::array<LeaningCheckEntry, 8> kLeaningChecks{{
      {},
      false,
      JsonForm::Word,
-     [](const LeaningCalculation& c) { return c.slab.tau_printed; }},
+     [](const LeaningCalculation& c) { return std::fabs(c.slab.tau_printed); }},
 }};
 
 // The verdict of a verdict line of the report (a key of the table).

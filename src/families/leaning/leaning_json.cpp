@@ -110,6 +110,7 @@ std::string LeaningJson(const LeaningInputs& in, const LeaningCalculation& calc)
       .Add("Fs", s.fs)
       .Add("q1", s.q1)
       .Add("q2", s.q2);
+  AddReaction(stability, s.reaction);
   JsonObject section_aa;
   section_aa.Add("h_body", a.h_body)
       .Add("PHA", a.pha)
@@ -157,6 +158,9 @@ std::string LeaningJson(const LeaningInputs& in, const LeaningCalculation& calc)
   for (const char* key : {"overturning", "sliding", "bearing", "section_aa_sigma", "section_aa_tau",
                           "section_bb_sigma", "section_bb_tau"}) {
     AddTableVerdict<LeaningCalculation>(verdicts, kLeaningChecks, calc, key);
+  }
+  if (a.sigma1 < 0) {
+    AddTableVerdict<LeaningCalculation>(verdicts, kLeaningChecks, calc, "section_aa_tension");
   }
   verdicts.Add("section_aa_within_middle_third", a.within_middle_third);
   JsonObject all;

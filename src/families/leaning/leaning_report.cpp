@@ -23,6 +23,12 @@
 namespace ktv {
 namespace {
 
+// A negative stress is checked by its magnitude, and the line says so.
+std::string Magnitude(double value, std::string_view name, int decimals, const std::string& unit) {
+  if (!(value < 0)) return {};
+  return "、|" + std::string(name) + "| = " + Fixed(std::fabs(value), decimals) + unit;
+}
+
 constexpr double kPiD = static_cast<double>(kPi);
 constexpr double kThreeHalfPi = 4.712389;  // 3π/2, the downward vertical of the α mark
 
@@ -205,7 +211,21 @@ class Chapters {
 
     w_.Paragraph("");
     w_.Paragraph("（４）支持力に対する安定");
-    ch_.Picture("1_3_7.bmp");
+    if (s.reaction.outside) {
+      w_.Paragraph(kResultantOutsideBase);
+      w_.Text("q1, q2 = ");
+    } else if (s.reaction.triangular) {
+      // Beyond the middle third the trapezoid would pull at one edge: the triangle from the
+      // pressed edge, its formula with the numbers.
+      const bool toe = s.reaction.toe_pressed;
+      w_.Paragraph("合力の作用位置は底版幅の中央1/3以内にないので、地盤反力度は三角形分布となり、");
+      w_.Paragraph(
+          std::string(toe ? "q2 = 2・ΣV / (3・d) = 2 × " : "q2 = 2・ΣV / (3・(B − d)) = 2 × ") +
+          Fixed(s.sum_v, 3) + " / (3 × " + Fixed(s.reaction.d_edge, 3) + ")、q1 = 0");
+      w_.Text("q1, q2 = ");
+    } else {
+      ch_.Picture("1_3_7.bmp");
+    }
     const Verdict bearing = LineVerdict("bearing");
     w_.Text(Fixed(s.q1, 3) + " ,　" + Fixed(s.q2, 3) + std::string(VerdictMark(bearing)) +
             " qa = " + LimitText(in_.qa, 0) + U("t/m2") + "　　" + Word(bearing) + kNl);
@@ -275,6 +295,13 @@ class Chapters {
     w_.Text(std::string(VerdictMark(sigma)) + " σcac = " + Fixed(ch_.Shown(in_.sigma_cac), 3) +
             stress + "     " + Word(sigma) + kNl);
     ch_.BelowPicture();
+    if (a.sigma1 < 0) {
+      // Tension at the toe face of the plain-concrete body: its magnitude against σcat.
+      const Verdict tension = LineVerdict("section_aa_tension");
+      w_.Text("|σ1| = " + Fixed(std::fabs(a.sigma1_printed), 3) + stress +
+              std::string(VerdictMark(tension)) + " σcat = " + Fixed(ch_.Shown(in_.sigma_cat), 3) +
+              stress + "     " + Word(tension) + kNl);
+    }
 
     w_.Paragraph("");
     w_.Text("せん断応力は");
@@ -283,7 +310,7 @@ class Chapters {
     w_.Text(Fixed(a.s, 3) + U("t") + kNl);
     ch_.Picture("1_4_12.bmp");
     w_.Text(Fixed(a.tau, 3) + U("t/m2"));
-    w_.Text(" ＝ " + Fixed(a.tau_printed, 3) + stress);
+    w_.Text(" ＝ " + Fixed(a.tau_printed, 3) + stress + Magnitude(a.tau_printed, "τ", 3, stress));
     const Verdict tau = LineVerdict("section_aa_tau");
     w_.Text(std::string(VerdictSign(tau)) + "τa ＝ " + Allowable(in_.tau_a, 1) + stress + "     " +
             Word(tau) + kNl);
@@ -301,7 +328,15 @@ class Chapters {
     w_.Paragraph("q1 = " + Fixed(b.qt, 3) + U("t/m2") + "　、" + "q2 ＝ " + Fixed(b.qh, 3) +
                  U("t/m2") + "　、" + "B ＝ " + Fixed(in_.b, 3) + "m　、" + "L1 ＝ " +
                  Fixed(in_.l1, 3) + "m");
-    ch_.FormulaLine("1_4_13.bmp", Fixed(b.q_b, 3) + U("t/m2"));
+    const GroundReaction& r = c_.stability.reaction;
+    if (r.triangular) {
+      w_.Paragraph("地盤反力度は三角形分布（" + std::string(r.toe_pressed ? "つま先" : "かかと") +
+                   "からの距離 x で q(x) = q・(1 − x / (3・d′))、x ≧ 3・d′ で 0、d′ = " +
+                   Fixed(r.d_edge, 3) + "m）であり、");
+      w_.Paragraph("qB = " + Fixed(b.q_b, 3) + U("t/m2"));
+    } else {
+      ch_.FormulaLine("1_4_13.bmp", Fixed(b.q_b, 3) + U("t/m2"));
+    }
 
     w_.Paragraph("");
     w_.Text("せん断力");
@@ -310,33 +345,44 @@ class Chapters {
     w_.Text("は" + kNl);
     w_.Paragraph("γc = " + Fixed(in_.gamma_c, 3) + U("t/m3") + "、 " + "L1 ＝ " + Fixed(in_.l1, 3) +
                  "m、 " + "D1 ＝ " + Fixed(in_.d1, 3) + "m");
-    ch_.FormulaLine("1_4_14.bmp", Fixed(b.s, 3) + U("t"));
+    if (r.triangular) {
+      w_.Paragraph("SB = ∫q(x)dx（0～L1） − γc・L1・D1 = " + Fixed(b.s, 3) + U("t"));
+    } else {
+      ch_.FormulaLine("1_4_14.bmp", Fixed(b.s, 3) + U("t"));
+    }
 
     w_.Paragraph("");
     w_.Text("曲げモーメント");
     w_.SetY(w_.GetY() - 50);
     w_.InsertFormulaPicture("1_4_22.bmp");
     w_.Text("は" + kNl);
-    ch_.FormulaLine("1_4_15.bmp", Fixed(b.m, 3) + U("t･m"));
+    if (r.triangular) {
+      w_.Paragraph("MB = ∫q(x)・(L1 − x)dx（0～L1） − γc・D1・L1²/2 = " + Fixed(b.m, 3) + U("t･m"));
+    } else {
+      ch_.FormulaLine("1_4_15.bmp", Fixed(b.m, 3) + U("t･m"));
+    }
 
     const std::string stress = U("kg/cm2");
     w_.Paragraph("");
     w_.Paragraph("したがって応力度は");
     ch_.Picture("1_4_16.bmp");
     w_.Text(Fixed(b.sigma, 3) + U("t/m2") + " = ");
-    const std::string limits = "σcac = " + Allowable(in_.sigma_cac, 0) + stress + " ,　" +
-                               "σcat = " + Allowable(in_.sigma_cat, 0) + stress;
+    // The limit the check uses, the smaller of σcac and σcat; the stress by its magnitude.
+    const bool cat = b.sigma_limit == in_.sigma_cat;
+    const std::string limits = std::string(cat ? "σcat = " : "σcac = ") +
+                               Allowable(cat ? in_.sigma_cat : in_.sigma_cac, 0) + stress;
     const Verdict sigma = LineVerdict("section_bb_sigma");
-    w_.Text("±" + Fixed(b.sigma_printed, 2) + stress + std::string(VerdictSign(sigma)) + limits +
-            "      " + Word(sigma) + kNl);
+    w_.Text("±" + Fixed(std::fabs(b.sigma_printed), 2) + stress + std::string(VerdictSign(sigma)) +
+            limits + "      " + Word(sigma) + kNl);
     ch_.BelowPicture();
 
     w_.SetY(w_.GetY() + 200);
     ch_.Picture("1_4_17.bmp");
     w_.Text(Fixed(b.tau, 3) + U("t/m2") + " = ");
     const Verdict tau = LineVerdict("section_bb_tau");
-    w_.Text(Fixed(b.tau_printed, 3) + stress + std::string(VerdictSign(tau)) +
-            "τa = " + Allowable(in_.tau_a, 1) + stress + "      " + Word(tau) + kNl);
+    w_.Text(Fixed(b.tau_printed, 3) + stress + Magnitude(b.tau_printed, "τ", 3, stress) +
+            std::string(VerdictSign(tau)) + "τa = " + Allowable(in_.tau_a, 1) + stress + "      " +
+            Word(tau) + kNl);
     ch_.BelowPicture();
   }
 
@@ -563,7 +609,7 @@ void DrawLeaningReactionFigure(ReportWriter& w, double x, double y, double heigh
       std::min((height - 200 - rows - th - dots) / (h + 2.7 * d1), (width - left - right) / across);
   const double qmax =
       std::max(std::fabs(static_cast<double>(k.qt)), std::fabs(static_cast<double>(k.qh)));
-  if (!(u > 0) || !std::isfinite(u) || !(qmax > 0)) NoScale();
+  if (!(u > 0) || !std::isfinite(u) || !(qmax > 0 || calc.stability.reaction.outside)) NoScale();
 
   const double x0 = x + left;
   const double yb = y + 200 + th + h * u;
@@ -578,9 +624,23 @@ void DrawLeaningReactionFigure(ReportWriter& w, double x, double y, double heigh
 
   // The ground reaction from the toe (q1) to the heel (q2), the larger one slab-deep.
   const double top = yb + 1.7 * d1 * u;
-  const double dt = k.qt * d1 * u / qmax, dh = k.qh * d1 * u / qmax;
+  const double dt = qmax > 0 ? k.qt * d1 * u / qmax : 0, dh = qmax > 0 ? k.qh * d1 * u / qmax : 0;
   const double xt = p[0].x(), xh = p[6].x();
-  w.DrawPolygon({QPointF(xt, top), QPointF(xh, top), QPointF(xh, top + dh), QPointF(xt, top + dt)});
+  const GroundReaction& r = calc.stability.reaction;
+  if (r.outside) {
+    // No reaction to draw: the resultant lies outside the base.
+  } else if (r.triangular) {
+    // The triangle ends 3·d′ from the pressed edge.
+    const double reach = 3.0 * r.d_edge * u;
+    if (r.toe_pressed) {
+      w.DrawPolygon({QPointF(xt, top), QPointF(xt + reach, top), QPointF(xt, top + dt)});
+    } else {
+      w.DrawPolygon({QPointF(xh - reach, top), QPointF(xh, top), QPointF(xh, top + dh)});
+    }
+  } else {
+    w.DrawPolygon(
+        {QPointF(xt, top), QPointF(xh, top), QPointF(xh, top + dh), QPointF(xt, top + dt)});
+  }
   w.SetBrushStyle(BrushStyle::Solid);
   for (double ax : {xt, xh}) {
     w.DrawLine(ax, top, ax, yb + 120);

@@ -517,8 +517,8 @@ const Digest kLWallVerticalBack = {
     {"FsE", "1.407"},
     {"q1", "153.690"},
     {"q2", "8.955"},
-    {"q1E", "182.964"},
-    {"q2E", "-16.977"},
+    {"q1E", "184.899"},
+    {"q2E", "0.000"},
     {"n", "8"},
     {"B6", "0.400 0.800"},
     {"verdicts", "111111"},
@@ -545,8 +545,8 @@ const Digest kLWallVerticalBack = {
      "160.875 160.630 129.568 98.319 138.523 -62.311 -22.352 | 45.0 38.0 43.152 40.56 0.00 40.56 "
      "0.01067 0.3366 6.693 105.5 0.888 288.804 4553.717 6.625 111"},
     {"heel1",
-     "164.885 172.643 149.641 77.125 132.664 -95.519 -32.221 | 45.0 38.0 66.149 40.56 0.00 40.56 "
-     "0.01067 0.3366 6.693 105.5 0.888 442.719 6980.561 9.551 111"},
+     "164.885 172.643 150.571 77.253 132.091 -95.391 -32.794 | 45.0 38.0 66.060 40.56 0.00 40.56 "
+     "0.01067 0.3366 6.693 105.5 0.888 442.126 6971.208 9.721 111"},
 };
 
 const Digest kInvertedLSlope = {
@@ -585,8 +585,8 @@ const Digest kInvertedLSlope = {
     {"eE", "0.189"},
     {"Fs", "0.913"},
     {"FsE", "0.927"},
-    {"q1", "75.043"},
-    {"q2", "-11.070"},
+    {"q1", "77.360"},
+    {"q2", "0.000"},
     {"q1E", "69.130"},
     {"q2E", "17.447"},
     {"n", "8"},
@@ -612,8 +612,8 @@ const Digest kInvertedLSlope = {
     {"toe.W8", "5.880 0.800 4.704"},
     {"toe.W9", "4.704 0.400 1.882"},
     {"toe0",
-     "20.874 12.466 20.656 40.978 57.419 28.512 36.545 | 40.0 33.0 26.182 31.04 0.00 31.04 0.00941 "
-     "0.3199 6.998 119.0 0.893 183.214 3115.768 12.396 111"},
+     "20.874 12.466 18.277 41.519 57.382 29.053 36.508 | 40.0 33.0 26.679 31.04 0.00 31.04 0.00941 "
+     "0.3199 6.998 119.0 0.893 186.691 3174.891 12.384 111"},
     {"toe1",
      "20.874 12.466 36.488 41.940 63.371 29.474 42.497 | 40.0 33.0 27.065 31.04 0.00 31.04 0.00941 "
      "0.3199 6.998 119.0 0.893 189.394 3220.861 14.415 111"},
@@ -772,13 +772,35 @@ TEST(CantileverLimits, StabilityAtItsLimits) {
       RoundStability(1.5f, std::nextafter(1.2f, 0.0f), std::nextafter(20.0f / 3, 100.0f));
   EXPECT_TRUE(below.sliding.ok);
   EXPECT_TRUE((below.bearing_q1.ok && below.bearing_q2.ok));
-  // A resultant behind the middle: e < 0, "＞", and the heel pressure is the larger one.
+  // A resultant behind the middle at e = −B/6: |e| is compared, so it fails as at +B/6, and the
+  // heel pressure is the larger one.
   const CantileverStability behind = RoundStability(2.5f, 1.2f, 100);
-  EXPECT_LT(behind.e, 0);
-  EXPECT_TRUE(behind.overturning.ok);
-  EXPECT_GT(behind.q2, behind.q1);
-  // Beyond the middle third the trapezoid stays: q2 turns negative.
-  EXPECT_LT(RoundStability(1.0f, 1.2f, 100).q2, 0);
+  EXPECT_EQ(behind.e, -0.5f);
+  EXPECT_FALSE(behind.overturning.ok);
+  EXPECT_FALSE(behind.reaction.triangular);
+  EXPECT_EQ(behind.q1, 0.0f);
+  EXPECT_EQ(behind.q2, 20.0f / 3);
+  // Beyond the middle third, on either side, the triangle from the pressed edge:
+  // xG 1.0: d = 0.5, e = 1 (toe), q1 = 2·10/(3·0.5) = 13.333, q2 = 0 (the trapezoid would give
+  // 10 and −3.333); xG 3.0: d = 2.5, e = −1 (heel), B − d = 0.5, q2 = 13.333, q1 = 0.
+  struct Case {
+    float xg;
+    bool toe;
+  };
+  for (const Case c : {Case{1.0f, true}, Case{3.0f, false}}) {
+    SCOPED_TRACE(c.xg);
+    const CantileverStability st = RoundStability(c.xg, 1.2f, 100);
+    EXPECT_TRUE(st.reaction.triangular);
+    EXPECT_EQ(st.reaction.toe_pressed, c.toe);
+    EXPECT_EQ(st.reaction.d_edge, 0.5f);
+    EXPECT_EQ(c.toe ? st.q1 : st.q2, static_cast<float>(20.0 / 1.5));
+    EXPECT_EQ(c.toe ? st.q2 : st.q1, 0.0f);
+    EXPECT_FALSE(st.overturning.ok);
+    EXPECT_TRUE(st.bearing_q1.ok && st.bearing_q2.ok);
+    // The triangle reaches 3·d′ = 1.5 m: half way its pressure is half the edge value.
+    EXPECT_NEAR(st.reaction.At(c.toe ? 0.75 : 2.25), 20.0 / 3, 1e-5);
+    EXPECT_EQ(st.reaction.At(c.toe ? 2.0 : 1.0), 0.0);
+  }
 }
 
 // ---- undefined calculations -----------------------------------------------------------------
@@ -964,12 +986,30 @@ TEST(CantileverRandomWalls, FiniteWithPrintedTotalsAndConsistentVerdicts) {
     }
     // Verdicts agree with the values they judge.
     const CantileverStability& s = r.stability;
-    ASSERT_EQ(s.overturning.ok, s.b6 > s.e);
-    ASSERT_EQ(s.overturning_e.ok, s.b3 > s.e_e);
+    ASSERT_EQ(s.overturning.ok, s.b6 > std::fabs(s.e));
+    ASSERT_EQ(s.overturning_e.ok, s.b3 > std::fabs(s.e_e));
+    // No ground pressure pulls; each case's reaction carries its V at its d from the toe.
+    const struct {
+      const GroundReaction* reaction;
+      float v, d, e, q1, q2;
+    } reactions[] = {{&s.reaction, s.v, s.d, s.e, s.q1, s.q2},
+                     {&s.reaction_e, s.v_e, s.d_e, s.e_e, s.q1_e, s.q2_e}};
+    for (const auto& c : reactions) {
+      ASSERT_GE(c.q1, 0);
+      ASSERT_GE(c.q2, 0);
+      ASSERT_EQ(c.reaction->triangular, std::fabs(c.e) > s.b6);
+      ASSERT_EQ(c.reaction->outside, c.d <= 0 || c.d >= s.b);
+      if (c.reaction->outside) continue;  // it overturns: no reaction, the bearing fails
+      const GroundReaction::Load all = c.reaction->Over(0, s.b, 0);
+      ASSERT_NEAR(all.force, c.v, 1e-4 * c.v);
+      ASSERT_NEAR(all.moment, double(c.v) * c.d, 1e-4 * c.v * s.b);
+    }
     ASSERT_EQ(s.sliding.ok, s.fs > in.fsa);
     ASSERT_EQ(s.sliding_e.ok, s.fs_e > in.fsa_e);
-    ASSERT_EQ(s.bearing_q1.ok && s.bearing_q2.ok, s.q1 < in.qa && s.q2 < in.qa);
-    ASSERT_EQ(s.bearing_q1_e.ok && s.bearing_q2_e.ok, s.q1_e < in.qa_e && s.q2_e < in.qa_e);
+    ASSERT_EQ(s.bearing_q1.ok && s.bearing_q2.ok,
+              s.q1 < in.qa && s.q2 < in.qa && !s.reaction.outside);
+    ASSERT_EQ(s.bearing_q1_e.ok && s.bearing_q2_e.ok,
+              s.q1_e < in.qa_e && s.q2_e < in.qa_e && !s.reaction_e.outside);
     ASSERT_EQ(r.stem_case_count, in.design_section_aa ? 4 : 2);
     for (int k = 0; k < r.stem_case_count; ++k) {
       const StemCase& c = r.stem_cases[k];

@@ -83,17 +83,17 @@ const std::vector<SectionCase>& Sections() {
        Inputs(22.5f, 18, 30, 10, 300, 1.5f, 0.6f, 800, 3.0f, 0.6f, 0.5f, 0, 10),
        2,
        "W1W2",
-       {"0.00",   "0.3400", "25.881", "9.420",   "9.585",   "3.489",  "35.466",
-        "12.909", "54.000", "36.788", "66.909",  "50.988",  "35.466", "0.232",
-        "0.318",  "0.183",  "1.132",  "166.340", "-44.687", "16.634", "-4.469"},
+       {"0.00",   "0.3400", "25.881", "9.420",   "9.585",  "3.489",  "35.466",
+        "12.909", "54.000", "36.788", "66.909",  "50.988", "35.466", "0.232",
+        "0.318",  "0.183",  "1.132",  "192.286", "0.000",  "16.634", "-4.469"},
        {false, false, true, true, true}},
       {"W2AndW3",
        Inputs(23, 19, 30, 5, 300, 1.5f, 0.6f, 800, 3.0f, 0, 0.5f, 0.9f, 0),
        2,
        "W2W3",
-       {"16.70",  "0.4423", "30.318", "22.598",  "5.319",   "3.965",  "35.637",
-        "26.563", "65.550", "33.465", "92.113",  "62.684",  "35.637", "0.294",
-        "0.406",  "0.233",  "1.551",  "180.383", "-48.794", "18.038", "-4.879"},
+       {"16.70",  "0.4423", "30.318", "22.598",  "5.319",  "3.965",  "35.637",
+        "26.563", "65.550", "33.465", "92.113",  "62.684", "35.637", "0.294",
+        "0.406",  "0.233",  "1.551",  "209.140", "0.000",  "18.038", "-4.879"},
        {false, true, true, true, true}},
       // Heavy surcharge on a wall leaning onto the backfill: e < 0 beyond B/6, q1 < q2, the heel
       // stress exceeds σcac (4 N/cm2) while the toe is in tension.
@@ -103,7 +103,7 @@ const std::vector<SectionCase>& Sections() {
        "W1W2",
        {"0.00",   "0.1998", "3.616",   "1.816",  "13.394",  "6.727",  "17.011",
         "8.543",  "62.100", "136.103", "70.643", "164.295", "8.505",  "2.205",
-        "-0.555", "0.550",  "2.492",   "-0.207", "43.021",  "-0.021", "4.302"},
+        "-0.555", "0.550",  "2.492",   "0.000",  "43.022",  "-0.021", "4.302"},
        {false, true, true, false, true}},
       {"StandardWallCGS",
        Inputs(2.3f, 2.0f, 35, 1.0f, 20, 1.5f, 0.6f, 45, 2.3f, 0.23f, 0.70f, 0.69f, 29.05f),
@@ -264,22 +264,22 @@ TEST(GravityLimits, EqualityIsNgInEveryCheck) {
     float sum_m_w, ph, qa, fsa, tan_phi_b;
     bool overturning, sliding, bearing;
     float e;
-    bool within = true;  // "以内" includes the limit: e = ±B/6 lies within the middle third
+    bool within = false;  // the sentence's "以内": |e| < B/6, as the overturning check
   };
   // yP = 1, so M = PH; d = (ΣM_w − PH) / 10; B/6 = 0.5.
   const float q1_at_e_half = static_cast<float>(2.0 * (10.0 / 3.0));
   const float q_centre = static_cast<float>(10.0 / 3.0);
   const Case cases[] = {
       {"e equals B/6", 15, 5, 100, 0.5f, 0.6f, false, true, true, 0.5f},
-      {"e just below B/6", 15.0001f, 5, 100, 0.5f, 0.6f, true, true, true, 0.49999f},
-      {"e just beyond B/6", 14.999f, 5, 100, 0.5f, 0.6f, false, true, true, 0.5001f, false},
+      {"e just below B/6", 15.0001f, 5, 100, 0.5f, 0.6f, true, true, true, 0.49999f, true},
+      {"e just beyond B/6", 14.999f, 5, 100, 0.5f, 0.6f, false, true, true, 0.5001f},
       {"e equals -B/6 behind the centre", 25, 5, 100, 0.5f, 0.6f, false, true, true, -0.5f},
       {"Fs equals Fsa", 15, 5, 100, 1.0f, 0.5f, false, false, true, 0.5f},
       {"Fs just above Fsa", 15, 5, 100, 0.999f, 0.5f, false, true, true, 0.5f},
       {"q1 equals qa", 15, 5, q1_at_e_half, 0.5f, 0.6f, false, true, false, 0.5f},
       {"q1 just below qa", 15, 5, std::nextafter(q1_at_e_half, 100.0f), 0.5f, 0.6f, false, true,
        true, 0.5f},
-      {"q1 and q2 equal qa", 20, 5, q_centre, 0.5f, 0.6f, true, true, false, 0.0f},
+      {"q1 and q2 equal qa", 20, 5, q_centre, 0.5f, 0.6f, true, true, false, 0.0f, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -325,6 +325,26 @@ TEST(GravityBodyStress, TheLargerStressDecidesAndTheSmallerTellsTension) {
     EXPECT_FLOAT_EQ(s.sigma_c2, c.q2 * 0.1f);
     EXPECT_EQ(s.sigma_c1_check.ok && s.sigma_c2_check.ok, c.ok);
     EXPECT_EQ(s.tension, c.tension);
+  }
+}
+
+TEST(GravityBody, TensionIsCheckedByItsMagnitudeAgainstSigmaCat) {
+  // σc = q·0.1: the tensile edge −0.5 against σcat; equality is ＮＧ.
+  struct Case {
+    float q1, q2, sigma_cat;
+    bool ok;
+  };
+  const Case cases[] = {
+      {40, -5, 0.5f, false},                       // |σc2| = 0.5 at σcat
+      {40, -5, std::nextafter(0.5f, 1.0f), true},  // just above
+      {-5, 40, 0.4f, false},                       // the toe in tension, beyond σcat
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.q1 << " " << c.q2 << " " << c.sigma_cat);
+    const BodyStress s = CheckBodyStress(c.q1, c.q2, 100, c.sigma_cat);
+    ASSERT_TRUE(s.tension);
+    EXPECT_FLOAT_EQ(s.tension_check.value, 0.5f);
+    EXPECT_EQ(s.tension_check.ok, c.ok);
   }
 }
 

@@ -528,9 +528,18 @@ TEST(GravityVerdictLines, ResultantBehindTheCentreIsReportedTruthfully) {
   EXPECT_TRUE(Has(runs, " ≧ "));
   EXPECT_TRUE(Has(runs, "0.550 m　　ＮＧ"));
   EXPECT_TRUE(Has(runs, "合力の作用位置は定番幅の中央1/3以内にないので、地盤反力度は"));
-  EXPECT_TRUE(Has(runs, "-0.207  ， 43.021"));
+  // Beyond the middle third toward the heel: the triangle from the heel, q1 = 0 (the trapezoid
+  // would print -0.207 and 43.021); 2 × 70.643 / (3 × 1.095) = 43.022.
+  EXPECT_TRUE(Has(runs, "三角形分布となり、q1 = 0、"));
+  EXPECT_TRUE(Has(runs, "q2 = 2・ΣV / (3・(B − d)) = 2 × 70.643 / (3 × 1.095)"));
+  EXPECT_TRUE(Has(runs, "0.000  ， 43.022"));
   EXPECT_TRUE(Has(runs, " ≧ σcac = 0.04 N/mm2            ＮＧ"));
   EXPECT_TRUE(Has(runs, "であり、躯体に引張応力度は生じる"));
+  // The body stresses stay the linear ones: the toe in tension, -0.021 N/cm2 against σcat.
+  // The body stresses stay the linear ones (σc1 = −0.0002 N/mm2, tension at the toe face) and
+  // the tension is checked by its magnitude against σcat.
+  EXPECT_TRUE(Has(runs, "0.000  ，0.043"));
+  EXPECT_TRUE(Has(runs, "|σc1| = 0.000 ＜ σcat = 0.23 N/mm2            ＯＫ"));
 }
 
 TEST(GravityMomentTable, ProductsThatAreOnlyPrintedAreRoundedOnce) {

@@ -45,6 +45,8 @@ TEST(LeaningChecks, TheReportEntryStoresTheRowsOfItsOwnVerdictLines) {
       {CheckKind::Bearing, kN, "", "q1", "7.644", "300", "kN/m2", true},
       {CheckKind::Bearing, kN, "", "q2", "158.278", "300", "kN/m2", true},
       {CheckKind::Stress, kN, "A-A", "σ2", "0.189", "4.500", "N/mm2", true},
+      // Tension at the toe face of the body: its magnitude against σcat.
+      {CheckKind::Stress, kN, "A-A", "|σ1|", "0.008", "0.230", "N/mm2", true},
       {CheckKind::Stress, kN, "A-A", "τ", "0.053", "0.23", "N/mm2", true},
       {CheckKind::Stress, kN, "B-B", "σ", "±0.25", "0.23", "N/mm2", false},
       {CheckKind::Stress, kN, "B-B", "τ", "0.092", "0.23", "N/mm2", true},
