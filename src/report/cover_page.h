@@ -15,9 +15,12 @@ struct CoverData {
   std::string date_text;          // tbl工事名.Data, printed as stored
   bool print_office_name = true;  // settings Settings/PrnCNamOk
   bool print_date = true;         // settings Settings/PrnDateOk
+  // The structure named on the cover ("逆Ｔ形擁壁", "Ｌ形擁壁" …); empty: the family's title.
+  std::string structure;
 };
 
-// Writes the cover onto the current page of the writer (header and footer are the caller's).
+// Writes the cover onto the current page of the writer (header and footer are the caller's). An
+// empty structure prints the family's cover title.
 void WriteCoverPage(ReportWriter& writer, const CoverData& data, WallFamily wall_family);
 
 }  // namespace ktv
