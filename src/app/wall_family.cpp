@@ -6,7 +6,7 @@ namespace {
 constexpr std::array<WallFamilyNames, kWallFamilyCount> kNames = {{
     {"重力式", "重力式擁壁", "gravity"},
     {"もたれ式", "もたれ式擁壁", "leaning"},
-    // One report serves the three shapes; its cover names the inverted-T wall.
+    // One report serves the three shapes; its entry names the shape of each wall.
     {"逆T形、L形、逆L形", "逆Ｔ形擁壁", "cantilever"},
 }};
 

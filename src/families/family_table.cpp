@@ -20,8 +20,9 @@ FamilyTable::FamilyTable() {
                                          GravityWindow()};
   parts_[CodeOf(WallFamily::Leaning)] = {BuildLeaningDocument, LeaningChecksOf, DrawLeaningSketch,
                                          LeaningWindow()};
-  parts_[CodeOf(WallFamily::Cantilever)] = {BuildCantileverDocument, CantileverChecksOf,
-                                            DrawCantileverSketch, CantileverWindow()};
+  parts_[CodeOf(WallFamily::Cantilever)] = {
+      FamilyReportEntry(BuildCantileverDocument, CantileverStructureOf), CantileverChecksOf,
+      DrawCantileverSketch, CantileverWindow()};
   for (WallFamily f : kWallFamilies) entries_[CodeOf(f)] = parts_[CodeOf(f)].report;
 }
 

@@ -1,6 +1,8 @@
 #include "report/chapter_kit.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "app/format.h"
 #include "app/units.h"
@@ -108,6 +110,37 @@ void Chapter::AlignedLine(std::string_view label, double x, std::string_view val
   w_.Text(label);
   w_.SetX(x);
   w_.Text(std::string(value) + std::string(kCrLf));
+}
+
+void Chapter::EqualsLines(double x, std::initializer_list<EqualsLine> lines) {
+  struct Split {
+    std::string symbol, rest;
+  };
+  std::vector<Split> parts;
+  double widest = 0;
+  for (const EqualsLine& line : lines) {
+    const std::string& v = line.value;
+    size_t at = std::min(v.find('='), v.find("＝"));
+    if (at == std::string::npos) at = 0;
+    std::string symbol = v.substr(0, at);
+    // The blanks around the symbol were the old alignment; the tab stop replaces them.
+    while (!symbol.empty() && symbol.back() == ' ') symbol.pop_back();
+    while (!symbol.empty() && symbol.front() == ' ') symbol.erase(0, 1);
+    widest = std::max(widest, w_.TextWidth(symbol));
+    parts.push_back({std::move(symbol), v.substr(at)});
+  }
+  const double equals_x = x + widest + w_.TextWidth(" ");
+  size_t i = 0;
+  for (const EqualsLine& line : lines) {
+    const Split& p = parts[i++];
+    w_.Text(line.label);
+    if (!p.symbol.empty()) {
+      w_.SetX(x);
+      w_.Text(p.symbol);
+    }
+    w_.SetX(p.symbol.empty() ? x : equals_x);
+    w_.Text(p.rest + std::string(kCrLf));
+  }
 }
 
 double Chapter::Picture(std::string_view file) {

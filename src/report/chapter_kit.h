@@ -94,6 +94,14 @@ class Chapter {
   void LabelLine(std::string_view label, std::string_view value, std::string_view unit_key = {});
   // Label, then the value at x (so that values line up whatever the label), then the line end.
   void AlignedLine(std::string_view label, double x, std::string_view value);
+  // Label lines whose values read "symbol = value" (or "＝"): each label, its symbol at x, and
+  // the equals signs of all lines at one x after the widest symbol, so that they line up in the
+  // proportional font without blanks.
+  struct EqualsLine {
+    std::string_view label;
+    std::string value;  // "γc = 23.000 kN/m3"
+  };
+  void EqualsLines(double x, std::initializer_list<EqualsLine> lines);
 
   // A formula picture at the current position; returns its top. The value is written next with
   // Text; BelowPicture then moves below the picture when it is taller than the line.

@@ -36,7 +36,8 @@ void WriteCoverPage(ReportWriter& w, const CoverData& data, WallFamily wall_fami
   if (data.print_project_name && !BlankAfterTrim(data.project_name))
     Centred(w, "工事名：" + data.project_name);
   w.Paragraph("");
-  std::string title(NamesOf(wall_family).cover_title);
+  const std::string title =
+      data.structure.empty() ? std::string(NamesOf(wall_family).cover_title) : data.structure;
   if (!title.empty()) Centred(w, title);
 
   w.SetY(14500);

@@ -102,12 +102,13 @@ namespace {
 constexpr double kChainDot = 35;        // as the writer's dimension lines
 constexpr double kChainOvershoot = 40;  // extension lines run past the dimension line
 constexpr double kChainGap = 120;       // between the labels of neighbouring spans
+constexpr double kLevelGap = 40;        // the same where a level label's height is the extent
 
 }  // namespace
 
-void DrawDimensionChainV(ReportWriter& w, double x, const std::vector<ChainLevel>& levels,
-                         bool labels_left) {
-  if (levels.size() < 2) return;
+double DrawDimensionChainV(ReportWriter& w, double x, const std::vector<ChainLevel>& levels,
+                           bool labels_left) {
+  if (levels.size() < 2) return 0;
   for (const ChainLevel& l : levels) {
     const double end = x + (l.from.x() < x ? kChainOvershoot : -kChainOvershoot);
     w.DrawLine(l.from.x(), l.from.y(), end, l.from.y());
@@ -116,23 +117,71 @@ void DrawDimensionChainV(ReportWriter& w, double x, const std::vector<ChainLevel
   w.SetBrushStyle(BrushStyle::Solid);
   for (const ChainLevel& l : levels) w.DrawCircle(x, l.from.y(), kChainDot);
   w.SetBrushStyle(BrushStyle::Transparent);
-  // Upwards is the direction of the row.
-  std::vector<double> centres, lengths;
+  // Upwards is the direction of the row. A label turned along the line needs its span; where one
+  // does not fit, the labels stand level, and where even level labels would be pushed off their
+  // spans, they stand in two columns, every other one in the outer column.
+  std::vector<double> centres, turned_lengths, heights, widths;
+  bool turned = true;
   for (size_t i = 1; i < levels.size(); ++i) {
-    centres.push_back(-(levels[i - 1].from.y() + levels[i].from.y()) / 2);
-    lengths.push_back(w.TextWidth(levels[i].label));
-  }
-  const std::vector<double> at =
-      SpreadApart(centres, lengths, kChainGap, -levels.front().from.y() + kChainDot);
-  w.SetTextAngle(900);
-  for (size_t i = 1; i < levels.size(); ++i) {
+    const double span = std::fabs(levels[i - 1].from.y() - levels[i].from.y());
     const std::string& label = levels[i].label;
-    // Turned a right angle, the text reads upwards and its top faces left.
-    w.SetX(labels_left ? x - w.TextHeight(label) - 60 : x + 60);
-    w.SetY(-at[i - 1] + lengths[i - 1] / 2);
-    w.Text(label);
+    turned = turned && w.TextWidth(label) + 2 * kChainDot <= span;
+    centres.push_back(-(levels[i - 1].from.y() + levels[i].from.y()) / 2);
+    turned_lengths.push_back(w.TextWidth(label));
+    heights.push_back(w.TextHeight(label));
+    widths.push_back(w.TextWidth(label));
   }
-  w.SetTextAngle(0);
+  const size_t n = centres.size();
+  const double low = -levels.front().from.y() + kChainDot;
+  std::vector<double> at(n);
+  std::vector<int> column(n, 0);
+  if (turned) {
+    at = SpreadApart(centres, turned_lengths, kChainGap, low);
+  } else {
+    at = SpreadApart(centres, heights, kLevelGap, low);
+    bool off = false;
+    for (size_t i = 0; i < n; ++i) {
+      const double half_span = std::fabs(levels[i].from.y() - levels[i + 1].from.y()) / 2;
+      // Its middle stays on its span; a span shorter than the label need only be covered.
+      const double allowed = half_span + (2 * half_span < heights[i] ? heights[i] / 2 : 0);
+      off = off || std::fabs(at[i] - centres[i]) > allowed;
+    }
+    if (off) {
+      for (int col = 0; col < 2; ++col) {
+        std::vector<double> c, h;
+        for (size_t i = static_cast<size_t>(col); i < n; i += 2)
+          c.push_back(centres[i]), h.push_back(heights[i]);
+        const std::vector<double> spread = SpreadApart(c, h, kLevelGap, low);
+        for (size_t k = 0, i = static_cast<size_t>(col); i < n; i += 2, ++k) {
+          at[i] = spread[k];
+          column[i] = col;
+        }
+      }
+    }
+  }
+  double widest = 0;
+  for (double width : widths) widest = std::max(widest, width);
+  double reach = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const std::string& label = levels[i + 1].label;
+    const double centre = -at[i];
+    if (!turned) {
+      const double inner = 60 + column[i] * (widest + 80);
+      w.SetX(labels_left ? x - inner - widths[i] : x + inner);
+      w.SetY(centre - heights[i] / 2);
+      w.Text(label);
+      reach = std::max(reach, inner + widths[i]);
+    } else {
+      // Turned a right angle, the text reads upwards and its top faces left.
+      w.SetTextAngle(900);
+      w.SetX(labels_left ? x - heights[i] - 60 : x + 60);
+      w.SetY(centre + turned_lengths[i] / 2);
+      w.Text(label);
+      w.SetTextAngle(0);
+      reach = std::max(reach, heights[i] + 60);
+    }
+  }
+  return reach;
 }
 
 void DrawDimensionChainH(ReportWriter& w, double y, const std::vector<ChainLevel>& levels) {

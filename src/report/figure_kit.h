@@ -69,10 +69,11 @@ struct ChainLevel {
 
 // A chain of vertical dimensions on one line at x, levels from the bottom up: extension lines
 // from each level's point to the line, dots at every level and each span's label beside the
-// line (left of it or right of it), labels of short spans moved apart along the line and never
-// below the first level.
-void DrawDimensionChainV(ReportWriter& w, double x, const std::vector<ChainLevel>& levels,
-                         bool labels_left);
+// line (left of it or right of it): turned along the line where the span holds the label, level
+// beside its span where it does not; labels moved apart along the line where they would touch,
+// never below the first level. Returns how far the labels reach from the line.
+double DrawDimensionChainV(ReportWriter& w, double x, const std::vector<ChainLevel>& levels,
+                           bool labels_left);
 // A chain of horizontal dimensions on one line at y, levels from left to right, labels above
 // the line.
 void DrawDimensionChainH(ReportWriter& w, double y, const std::vector<ChainLevel>& levels);

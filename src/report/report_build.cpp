@@ -52,7 +52,10 @@ ProjectData ProjectForReport(const ReportContext& context) {
 DocumentProperties DeliveryProperties(const DocumentProperties& written, const CoverData& cover,
                                       WallFamily wall_family) {
   DocumentProperties p = written;
-  if (p.title.empty()) p.title = NamesOf(wall_family).cover_title;
+  if (p.title.empty()) {
+    p.title =
+        cover.structure.empty() ? std::string(NamesOf(wall_family).cover_title) : cover.structure;
+  }
   const bool named = cover.project_name.find_first_not_of(' ') != std::string::npos;
   if (named) p.title += "　" + cover.project_name;
   // An office name kept off the cover stays out of the file as well.
@@ -80,6 +83,7 @@ ReportBuildResult BuildReport(ReportWriter& writer, WallFamily wall_family,
     ApplyPageSetup(writer, kPageSetupDocument, "", "");
     writer.BeginDocument();
     CoverData cover = CoverDataOf(*run.project, context.cover);
+    cover.structure = entry.StructureName(*run.project, wall_family);
     result.project_name = cover.project_name;
     ApplyPageSetup(writer, kPageSetupCover, cover.project_name, cover.title);
     WriteCoverPage(writer, cover, wall_family);

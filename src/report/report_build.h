@@ -48,7 +48,8 @@ struct ReportBuildResult {
 ReportBuildResult BuildReport(ReportWriter& writer, WallFamily wall_family,
                               const ReportContext& context, const FamilyEntryTable& entries);
 
-// The properties of the PDF: the title written by the family's chapters (or the family's name)
+// The properties of the PDF: the title written by the family's chapters (or the structure the
+// cover names)
 // with the project name, the office name as the author when the cover prints it, the document
 // kind as the subject and the program with its version as the creator.
 DocumentProperties DeliveryProperties(const DocumentProperties& written, const CoverData& cover,

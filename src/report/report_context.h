@@ -6,6 +6,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "app/checks.h"
 #include "app/messages.h"
@@ -60,7 +62,37 @@ inline const ProjectData& ProjectOf(const ReportContext& context) {
 
 // Writes the chapters of one wall family after the cover and the first page break. A
 // CalculationError (or any other exception) ends the build.
-using FamilyReportEntry = std::function<void(ReportWriter&, const ReportContext&)>;
+//
+// A family whose one report serves several shapes also names the structure of a project ("Ｌ形擁壁"
+// …) for the cover, the title line and the PDF title; without a namer the family's cover title
+// stands.
+using StructureNamer = std::function<std::string(const ProjectData&)>;
+
+class FamilyReportEntry {
+ public:
+  using Writer = std::function<void(ReportWriter&, const ReportContext&)>;
+
+  FamilyReportEntry() = default;
+  // Implicit, so that a plain function or lambda is an entry.
+  template <typename F>
+  requires std::is_constructible_v<Writer, F> FamilyReportEntry(
+      F write, StructureNamer name = {})  // NOLINT(google-explicit-constructor)
+      : write_(std::move(write)), name_(std::move(name)) {}
+
+  explicit operator bool() const { return static_cast<bool>(write_); }
+  void operator()(ReportWriter& writer, const ReportContext& context) const {
+    write_(writer, context);
+  }
+  // The structure of the project as the report names it; the family's cover title without a
+  // namer of its own.
+  std::string StructureName(const ProjectData& project, WallFamily family) const {
+    return name_ ? name_(project) : std::string(NamesOf(family).cover_title);
+  }
+
+ private:
+  Writer write_;
+  StructureNamer name_;
+};
 
 // The report entries by family code; an empty entry means the family's report does not exist.
 using FamilyEntryTable = std::array<FamilyReportEntry, kWallFamilyCount>;

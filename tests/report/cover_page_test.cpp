@@ -34,7 +34,7 @@ Cover Write(const CoverData& data, WallFamily family) {
 }
 
 TEST(CoverPage, ProjectNameAndFamilyTitleAreCentredFromY6000) {
-  CoverData data{"T", "県道改良工事", "", "", false, false};
+  CoverData data{"T", "県道改良工事", "", "", false, false, ""};
   Cover c = Write(data, WallFamily::Gravity);
   ASSERT_EQ(c.runs.size(), 2u);
   const TextRun& name = c.runs[0];
@@ -50,7 +50,7 @@ TEST(CoverPage, ProjectNameAndFamilyTitleAreCentredFromY6000) {
 
 // The box beside 工事名 decides the project-name line; the family title keeps its place.
 TEST(CoverPage, TheProjectNameLineFollowsItsOwnSwitch) {
-  CoverData data{"T", "県道改良工事", "設計室", "R6", true, true};
+  CoverData data{"T", "県道改良工事", "設計室", "R6", true, true, ""};
   data.print_project_name = false;
   Cover c = Write(data, WallFamily::Gravity);
   ASSERT_EQ(c.runs.size(), 3u);
@@ -60,15 +60,18 @@ TEST(CoverPage, TheProjectNameLineFollowsItsOwnSwitch) {
   EXPECT_EQ(c.runs[2].text, "日付　　　：R6　");
 }
 
+// The family's title, or the structure the family named for the wall.
 TEST(CoverPage, FamilyTitles) {
   struct Case {
     WallFamily family;
+    const char* structure;
     const char* title;
-  } cases[] = {{WallFamily::Gravity, "重力式擁壁"},
-               {WallFamily::Leaning, "もたれ式擁壁"},
-               {WallFamily::Cantilever, "逆Ｔ形擁壁"}};
+  } cases[] = {{WallFamily::Gravity, "", "重力式擁壁"},
+               {WallFamily::Leaning, "", "もたれ式擁壁"},
+               {WallFamily::Cantilever, "", "逆Ｔ形擁壁"},
+               {WallFamily::Cantilever, "Ｌ形擁壁", "Ｌ形擁壁"}};
   for (const Case& k : cases) {
-    Cover c = Write(CoverData{"T", "P", "", "", false, false}, k.family);
+    Cover c = Write(CoverData{"T", "P", "", "", false, false, k.structure}, k.family);
     ASSERT_EQ(c.runs.size(), 2u);
     EXPECT_EQ(c.runs[1].text, k.title);
   }
@@ -76,7 +79,7 @@ TEST(CoverPage, FamilyTitles) {
 
 TEST(CoverPage, ABlankProjectNameLeavesTheTitleOneLineBelowY6000) {
   for (const char* blank : {"", "   "}) {
-    Cover c = Write(CoverData{"T", blank, "", "", false, false}, WallFamily::Leaning);
+    Cover c = Write(CoverData{"T", blank, "", "", false, false, ""}, WallFamily::Leaning);
     ASSERT_EQ(c.runs.size(), 1u) << "[" << blank << "]";
     EXPECT_EQ(c.runs[0].text, "もたれ式擁壁");
     EXPECT_NEAR(c.runs[0].y, 6000 + c.cover_line, 1e-9);
@@ -90,7 +93,7 @@ TEST(CoverPage, OfficeAndDateLinesFollowTheirSwitches) {
   } cases[] = {
       {true, true, 0, 1}, {true, false, 1, -1}, {false, true, -1, 1}, {false, false, -1, -1}};
   for (const Case& k : cases) {
-    Cover c = Write(CoverData{"T", "P", "設計事務所", "令和6年4月1日", k.office, k.date},
+    Cover c = Write(CoverData{"T", "P", "設計事務所", "令和6年4月1日", k.office, k.date, ""},
                     WallFamily::Gravity);
     const auto office = FindRun(c.runs, "事務所名：設計事務所　");
     const auto date = FindRun(c.runs, "日付　　　：令和6年4月1日　");
@@ -120,7 +123,7 @@ TEST(CoverPage, OfficeAndDateLinesFollowTheirSwitches) {
 }
 
 TEST(CoverPage, AnEmptyOfficeNameDoesNotPushTheDateOffThePaper) {
-  Cover c = Write(CoverData{"T", "P", "", "令和6年12月31日", true, true}, WallFamily::Gravity);
+  Cover c = Write(CoverData{"T", "P", "", "令和6年12月31日", true, true, ""}, WallFamily::Gravity);
   const auto office = FindRun(c.runs, "事務所名：　");
   const auto date = FindRun(c.runs, "日付　　　：令和6年12月31日　");
   ASSERT_TRUE(office);
@@ -130,9 +133,9 @@ TEST(CoverPage, AnEmptyOfficeNameDoesNotPushTheDateOffThePaper) {
 }
 
 TEST(CoverPage, TheDateLineStartsWhereALongOfficeLineStarts) {
-  Cover c =
-      Write(CoverData{"T", "P", "株式会社　長い名前の建設コンサルタント事務所", "R6", true, true},
-            WallFamily::Gravity);
+  Cover c = Write(
+      CoverData{"T", "P", "株式会社　長い名前の建設コンサルタント事務所", "R6", true, true, ""},
+      WallFamily::Gravity);
   const auto office = FindRun(c.runs, "事務所名：株式会社　長い名前の建設コンサルタント事務所　");
   const auto date = FindRun(c.runs, "日付　　　：R6　");
   ASSERT_TRUE(office);
@@ -144,7 +147,7 @@ TEST(CoverPage, TheDateLineStartsWhereALongOfficeLineStarts) {
 TEST(CoverPage, AnOverlongProjectNameStaysOnThePaper) {
   std::string name;
   for (int i = 0; i < 40; ++i) name += "長";
-  Cover c = Write(CoverData{"T", name, "", "", false, false}, WallFamily::Gravity);
+  Cover c = Write(CoverData{"T", name, "", "", false, false, ""}, WallFamily::Gravity);
   ASSERT_GE(c.runs.size(), 3u);
   std::string joined;
   for (const TextRun& r : c.runs) {

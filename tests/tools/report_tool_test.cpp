@@ -97,8 +97,8 @@ TEST(ReportTool, WritesPdfTextAndJsonOfTheStandardWallAndLeavesTheProjectAlone) 
       EXPECT_NE(text.find(page), std::string::npos) << page;
     }
     EXPECT_EQ(text.find("=== page 5 ==="), std::string::npos);
-    const std::string line = si ? "　　　コンクリートの許容曲げ圧縮応力度　σcac = 4.5 N/mm2"
-                                : "　　　コンクリートの許容曲げ圧縮応力度　σcac = 45 kg/cm2";
+    const std::string line = si ? "　　　コンクリートの許容曲げ圧縮応力度 σcac = 4.5 N/mm2"
+                                : "　　　コンクリートの許容曲げ圧縮応力度 σcac = 45 kg/cm2";
     EXPECT_NE(text.find(line), std::string::npos);
     EXPECT_NE(text.find("重力式擁壁の設計計算"), std::string::npos);
 

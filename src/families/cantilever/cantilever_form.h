@@ -13,4 +13,11 @@ inline std::string_view CantileverFormName(const CantileverShape& shape) {
   return "逆T形";
 }
 
+// The structure as the report names it on the cover, the title line and the PDF title.
+inline std::string_view CantileverStructureName(const CantileverShape& shape) {
+  if (shape.l00 == 0) return "Ｌ形擁壁";
+  if (shape.l01 == 0) return "逆Ｌ形擁壁";
+  return "逆Ｔ形擁壁";
+}
+
 }  // namespace ktv

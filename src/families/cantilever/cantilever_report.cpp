@@ -202,7 +202,9 @@ void DrawShapeFigure(ReportWriter& w, const CantileverInputs& in, const Cantilev
     if (part > 0) widths.push_back({f.P(x, 0), Mm(part)});
   }
   DrawDimensionChainH(w, base_y + 0.4 * s, widths);
-  w.DrawDimensionH(f.P(0, 0).x(), base_y, f.P(g.b, 0).x(), base_y + 0.1 * s, 0.75 * s, Mm(g.b));
+  // The extension lines of B run from the base down past its dimension line.
+  const double b_line = base_y + 0.85 * s;
+  w.DrawDimensionH(f.P(0, 0).x(), base_y, f.P(g.b, 0).x(), b_line + 40, -40, Mm(g.b));
   // The crest width.
   const QPointF crest_front = f.P(g.l00 + g.t00, g.h), crest_back = f.P(g.CrestBack(), g.h);
   w.DrawDimensionH(crest_front.x(), crest_front.y(), crest_back.x(), crest_front.y() - 0.45 * s,
@@ -228,8 +230,8 @@ void DrawShapeFigure(ReportWriter& w, const CantileverInputs& in, const Cantilev
   // The ground in front of the stem, from the chain to the front face.
   const double face_x = g.l00 + (g.h > g.d01 ? g.d00 * g.t00 / (g.h - g.d01) : 0);
   rise(front, f.P(face_x, ground), g.d01, ground);
-  DrawDimensionChainV(w, chain_x, front, true);
-  const double total_x = chain_x - label_h - 150;
+  const double reach = DrawDimensionChainV(w, chain_x, front, true);
+  const double total_x = chain_x - std::max(reach, label_h + 60) - 90;
   // Its foot continues the chain's: no line across the chain's labels.
   DrawDimensionChainV(w, total_x, {{QPointF(chain_x, base_y), ""}, {crest_front, Mm(g.h)}}, true);
   // Heights at the heel end: its thickness and its haunch, labels outside.
@@ -724,30 +726,26 @@ class Chapters {
   }
 
   void Conditions() {
-    ch_.Title("逆Ｔ形擁壁の設計計算");
+    ch_.Title(std::string(CantileverStructureName(in_.shape)) + "の設計計算");
     ch_.Headings({"１ 設計条件", "（１）単位体積重量及び土質定数"});
-    const auto line = [&](std::string_view label, const std::string& value) {
-      ch_.AlignedLine(label, 3700, value);
-    };
-    line("　　　コンクリート", "γc = " + Fixed(in_.gamma_c, 3) + U("t/m3"));
-    line("　　　裏込土", "γ = " + Fixed(in_.gamma, 3) + U("t/m3"));
-    line("　　　裏込土の内部摩擦角", "φ = " + Fixed(in_.phi, 0) + "°");
-    line("　　　粘 　着 　力", "Ｃ = " + Fixed(in_.c, 3) + U("t/m2"));
-    line("　　　過載荷重", "q = " + Fixed(in_.q, 3) + U("t/m2"));
-    line("　　　設計水平震度", "kh = " + Fixed(in_.kh, 2));
+    // The equals signs line up at a tab stop, not by blanks in the proportional font.
+    ch_.EqualsLines(3700, {{"　　　コンクリート", "γc = " + Fixed(in_.gamma_c, 3) + U("t/m3")},
+                           {"　　　裏込土", "γ = " + Fixed(in_.gamma, 3) + U("t/m3")},
+                           {"　　　裏込土の内部摩擦角", "φ = " + Fixed(in_.phi, 0) + "°"},
+                           {"　　　粘 　着 　力", "Ｃ = " + Fixed(in_.c, 3) + U("t/m2")},
+                           {"　　　過載荷重", "q = " + Fixed(in_.q, 3) + U("t/m2")},
+                           {"　　　設計水平震度", "kh = " + Fixed(in_.kh, 2)}});
 
     ch_.Headings({"", "（２）許容応力度"});
     const std::string unit = U("kg/cm2");
-    const auto stress = [&](std::string_view label, const std::string& value) {
-      ch_.AlignedLine(label, 5000, value);
-    };
-    stress("　　　コンクリートの設計基準強度", "σck  ＝ " + Stress(in_.sigma_ck, 0) + unit);
-    stress("　　　コンクリートの許容曲げ圧縮応力度", "σca ＝ " + Stress(in_.sigma_ca, 0) + unit);
-    stress(
-        "　　　コンクリートの許容せん断応力度",
-        "τa ＝ " + Stress(in_.tau_a, 1) + unit + "（ コンクリートのみでせん断力を負担する場合）");
-    stress("　　　鉄筋の許容引張応力度（" + std::string(r_.bar_grade) + "）",
-           "σsa ＝ " + Stress(in_.sigma_sa, 0) + unit);
+    ch_.EqualsLines(
+        5000,
+        {{"　　　コンクリートの設計基準強度", "σck  ＝ " + Stress(in_.sigma_ck, 0) + unit},
+         {"　　　コンクリートの許容曲げ圧縮応力度", "σca ＝ " + Stress(in_.sigma_ca, 0) + unit},
+         {"　　　コンクリートの許容せん断応力度",
+          "τa ＝ " + Stress(in_.tau_a, 1) + unit + "（ コンクリートのみでせん断力を負担する場合）"},
+         {"　　　鉄筋の許容引張応力度（" + std::string(r_.bar_grade) + "）",
+          "σsa ＝ " + Stress(in_.sigma_sa, 0) + unit}});
     w_.Paragraph("      地震時の許容応力度は上記の１．５倍とする ");
 
     ch_.Headings({"", "（３）基礎の安定（常時）"});
@@ -1023,7 +1021,7 @@ class Chapters {
                      Fixed(e ? st.v_e : st.v, 3) + " / (3 × " + Fixed(reaction.d_edge, 3) + ")、" +
                      (toe ? "q2 = 0" : "q1 = 0"));
       }
-      ch_.FormulaLine(Picture(key), Fixed(q1, 3) + ",　" + Fixed(q2, 3) +
+      ch_.FormulaLine(Picture(key), Fixed(q1, 3) + U("t/m2") + ",　" + Fixed(q2, 3) + U("t/m2") +
                                         VerdictText(CantileverVerdict(r_, "bearing", load_case),
                                                     LimitText(qa, 0), kWordGap));
     };
@@ -1163,32 +1161,42 @@ class Chapters {
     ch_.BelowPicture();
   }
 
+  static std::string CaseName(bool seismic) { return seismic ? "（ｂ）地震時" : "（ａ）常時"; }
+
   void Slabs() {
     w_.NewPage();
+    ch_.Headings({"（２）底版の応力度"});
     const double bottom = DrawSlabFigure(w_, in_, r_, w_.MarginLeft() + 1200, w_.GetY(), 6000);
     w_.SetX(w_.MarginLeft());
     w_.SetY(bottom);
     for (int c = 0; c < 2; ++c) {
       if (c == 1) w_.NewPage();
-      if (r_.has_toe) Toe(r_.toe[c]);
-      if (r_.has_heel) Heel(r_.heel[c]);
+      // The case heading opens each case, whichever slab comes first; the sections are numbered
+      // from (ⅰ) in each case.
+      w_.Paragraph(CaseName(c == 1));
+      int number = 0;
+      if (r_.has_toe) Toe(r_.toe[c], ++number);
+      if (r_.has_heel) Heel(r_.heel[c], ++number);
     }
+  }
+
+  // The section line of a slab.
+  void SlabSection(int number, std::string_view section) {
+    const std::string name = std::string("断面　") + std::string(section);
+    w_.Paragraph(std::string(number == 1 ? "（ⅰ）" : "（ⅱ）") + name);
   }
 
   void UpperTension(const SlabCase& c, std::string_view text) {
     if (c.upper_tension) w_.Paragraph(text);
   }
 
-  void Toe(const SlabCase& c) {
+  void Toe(const SlabCase& c, int number) {
+    SlabSection(number, "Ｃ－Ｃ´");
     if (!c.seismic) {
-      w_.Paragraph("（ａ）常時");
-      w_.Paragraph("（ⅰ）断面　Ｃ－Ｃ´");
       w_.Paragraph("自重および載土によるモーメントＭwおよびせん断力Ｓwは次の表のようになる。");
       SlabTableLines(r_.toe_table);
       w_.Paragraph("地盤反力によるモーメントＭqおよびせん断力Ｓqは上図を参照して");
     } else {
-      w_.Paragraph("（ｂ）地震時");
-      w_.Paragraph("（ⅰ）断面　Ｃ－Ｃ´");
       w_.Paragraph("自重等によるモーメントＭwおよびせん断力Ｓwの値は常時の場合と変わらない。");
       w_.Paragraph("地盤反力によるモーメントＭq、せん断力Ｓqは");
     }
@@ -1202,9 +1210,9 @@ class Chapters {
     SectionCheckLines(c.check, c.seismic);
   }
 
-  void Heel(const SlabCase& c) {
+  void Heel(const SlabCase& c, int number) {
     if (r_.has_toe) w_.Paragraph("");
-    w_.Paragraph("（ⅱ）断面　Ｄ－Ｄ´");
+    SlabSection(number, "Ｄ－Ｄ´");
     if (!c.seismic) {
       w_.Paragraph(
           "自重および過載荷重によるモーメントＭwおよびせん断力Ｓwは下の表のように計算される。");
@@ -1243,6 +1251,11 @@ class Chapters {
 void WriteCantileverChapters(ReportWriter& writer, const CantileverInputs& in,
                              const CantileverResults& r) {
   Chapters(writer, in, r).Write();
+}
+
+std::string CantileverStructureOf(const ProjectData& project) {
+  // The shape needs only the dimensions; the stem section choice does not change it.
+  return std::string(CantileverStructureName(CantileverInputsOf(project, false).shape));
 }
 
 void BuildCantileverDocument(ReportWriter& writer, const ReportContext& context) {

@@ -15,6 +15,10 @@ class ReportWriter;
 // A CalculationError or ProjectError ends the build before anything of the chapters is written.
 void BuildCantileverDocument(ReportWriter& writer, const ReportContext& context);
 
+// The structure of the project's wall as the report names it ("逆Ｔ形擁壁", "Ｌ形擁壁",
+// "逆Ｌ形擁壁"); a project the entry cannot read fails here with the entry's message.
+std::string CantileverStructureOf(const ProjectData& project);
+
 // Writes the chapters of a finished calculation (the entry's second half).
 void WriteCantileverChapters(ReportWriter& writer, const CantileverInputs& in,
                              const CantileverResults& r);

@@ -49,21 +49,22 @@ class Chapters {
 
   void DesignConditions() {
     ch_.Headings({"", "１ 設計条件", "（１）単位体積重量及び土質定数"});
-    ch_.LabelLine("　　　コンクリート　　　　　　　γc = ", Fixed(in_.gamma_c, 3), "kN/m3");
-    ch_.LabelLine("　　　裏込土　　　　　　　　　　γ = ", Fixed(in_.gamma, 3), "kN/m3");
-    ch_.LabelLine("　　　裏込土の内部摩擦角　φ = ", Fixed(in_.phi, 0) + "°");
-    ch_.LabelLine("　　　　　　　　　　　　粘着力　Ｃ = ", Fixed(in_.c, 3), "kN/m2");
-    ch_.LabelLine("　　　　　　　　　 　過載荷重 　q = ", Fixed(in_.q, 3), "kN/m2");
+    // The equals signs line up at a tab stop, not by blanks in the proportional font.
+    ch_.EqualsLines(3700, {{"　　　コンクリート", "γc = " + Fixed(in_.gamma_c, 3) + U("kN/m3")},
+                           {"　　　裏込土", "γ = " + Fixed(in_.gamma, 3) + U("kN/m3")},
+                           {"　　　裏込土の内部摩擦角", "φ = " + Fixed(in_.phi, 0) + "°"},
+                           {"　　　粘着力", "Ｃ = " + Fixed(in_.c, 3) + U("kN/m2")},
+                           {"　　　過載荷重", "q = " + Fixed(in_.q, 3) + U("kN/m2")}});
     w_.Paragraph("");
 
     ch_.Headings({"（２）許容応力度"});
     const std::string stress_unit = U("N/cm2");
-    ch_.LabelLine("　　　コンクリートの設計基準強度　　　　　σck = ",
-                  StressLimit(in_.sigma_ck) + stress_unit + "以上");
-    ch_.LabelLine("　　　コンクリートの許容曲げ圧縮応力度　σcac = ", StressLimit(in_.sigma_cac),
-                  "N/cm2");
-    ch_.LabelLine("　　　コンクリートの許容曲げ引張応力度　σcat = ", StressLimit(in_.sigma_cat),
-                  "N/cm2");
+    ch_.EqualsLines(5000, {{"　　　コンクリートの設計基準強度",
+                            "σck = " + StressLimit(in_.sigma_ck) + stress_unit + "以上"},
+                           {"　　　コンクリートの許容曲げ圧縮応力度",
+                            "σcac = " + StressLimit(in_.sigma_cac) + stress_unit},
+                           {"　　　コンクリートの許容曲げ引張応力度",
+                            "σcat = " + StressLimit(in_.sigma_cat) + stress_unit}});
     w_.Paragraph("");
 
     ch_.Headings({"（３）基礎の安定（常時）"});
@@ -202,7 +203,7 @@ class Chapters {
     } else {
       ch_.Picture("1_3_7.bmp");
     }
-    w_.Text(Fixed(c.q1, 3) + "  ， " + Fixed(c.q2, 3));
+    w_.Text(Fixed(c.q1, 3) + U("t/m2") + "  ， " + Fixed(c.q2, 3) + U("t/m2"));
     w_.Text(VerdictText(GravityVerdict(r_, "bearing"), "qa = " + LimitText(in_.qa, 0) + U("t/m2"),
                         "           "));
     w_.Paragraph("");

@@ -86,23 +86,24 @@ class Chapters {
 
   void DesignConditions() {
     ch_.Headings({"", "１ 設計条件", "（１）単位体積重量及び土質定数"});
-    ch_.AlignedLine("　　　コンクリート", 3700, "γc = " + Fixed(in_.gamma_c, 3) + U("kN/m3"));
-    ch_.AlignedLine("　　　裏込土", 3700, "γ = " + Fixed(in_.gamma, 3) + U("kN/m3"));
-    ch_.AlignedLine("　　　裏込土の内部摩擦角", 3700, "φ = " + Fixed(in_.phi, 0) + "°");
-    ch_.AlignedLine("　　　粘 　着 　力", 3700, " C = " + Fixed(in_.c, 3) + U("kN/m2"));
-    ch_.AlignedLine("　　　過載荷重", 3700, "q = " + Fixed(in_.q, 3) + U("kN/m2"));
+    // The equals signs line up at a tab stop, not by blanks in the proportional font.
+    ch_.EqualsLines(3700, {{"　　　コンクリート", "γc = " + Fixed(in_.gamma_c, 3) + U("kN/m3")},
+                           {"　　　裏込土", "γ = " + Fixed(in_.gamma, 3) + U("kN/m3")},
+                           {"　　　裏込土の内部摩擦角", "φ = " + Fixed(in_.phi, 0) + "°"},
+                           {"　　　粘 　着 　力", " C = " + Fixed(in_.c, 3) + U("kN/m2")},
+                           {"　　　過載荷重", "q = " + Fixed(in_.q, 3) + U("kN/m2")}});
     w_.Paragraph("");
 
     ch_.Headings({"（２）許容応力度"});
     const std::string unit = U("N/cm2");
-    ch_.AlignedLine("　　　コンクリートの設計基準強度", 5000,
-                    "σck = " + Allowable(in_.sigma_ck, 1) + unit + " 以上");
-    ch_.AlignedLine("　　　コンクリートの許容曲げ圧縮応力度", 5000,
-                    "σcac = " + Allowable(in_.sigma_cac, 1) + unit);
-    ch_.AlignedLine("　　　コンクリートの許容曲げ引張応力度", 5000,
-                    " σcat = " + Allowable(in_.sigma_cat, 1) + unit);
-    ch_.AlignedLine("　　　コンクリートの許容せん断応力度", 5000,
-                    " τa = " + Allowable(in_.tau_a, 1) + unit);
+    ch_.EqualsLines(
+        5000,
+        {{"　　　コンクリートの設計基準強度",
+          "σck = " + Allowable(in_.sigma_ck, 1) + unit + " 以上"},
+         {"　　　コンクリートの許容曲げ圧縮応力度", "σcac = " + Allowable(in_.sigma_cac, 1) + unit},
+         {"　　　コンクリートの許容曲げ引張応力度",
+          " σcat = " + Allowable(in_.sigma_cat, 1) + unit},
+         {"　　　コンクリートの許容せん断応力度", " τa = " + Allowable(in_.tau_a, 1) + unit}});
     w_.Text(kCrLf);
 
     ch_.Headings({"（３）基礎の安定（常時）"});
@@ -210,7 +211,7 @@ class Chapters {
     ch_.BelowPicture();
 
     w_.Paragraph("");
-    w_.Paragraph("（４）支持力に対する安定");
+    ch_.Headings({"（４）支持力に対する安定"});
     if (s.reaction.outside) {
       w_.Paragraph(kResultantOutsideBase);
       w_.Text("q1, q2 = ");
@@ -227,8 +228,9 @@ class Chapters {
       ch_.Picture("1_3_7.bmp");
     }
     const Verdict bearing = LineVerdict("bearing");
-    w_.Text(Fixed(s.q1, 3) + " ,　" + Fixed(s.q2, 3) + std::string(VerdictMark(bearing)) +
-            " qa = " + LimitText(in_.qa, 0) + U("t/m2") + "　　" + Word(bearing) + kNl);
+    w_.Text(Fixed(s.q1, 3) + U("t/m2") + " ,　" + Fixed(s.q2, 3) + U("t/m2") +
+            std::string(VerdictMark(bearing)) + " qa = " + LimitText(in_.qa, 0) + U("t/m2") +
+            "　　" + Word(bearing) + kNl);
     ch_.BelowPicture();
     w_.NewPage();
   }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "golden.h"
 #include "page_inspect.h"
 #include "project/project_database.h"
+#include "report/chapter_kit.h"
 #include "report/report_build.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
@@ -103,6 +105,14 @@ TEST_P(StandardCantileverReport, PagesAreTheGoldenTextsAndTheJsonComesFromTheSam
   EXPECT_EQ(r.report_pages, c.report_pages);
   testing_util::ExpectMatchesGolden(kGolden + "/standard_cantilever_" + c.name + ".txt",
                                     ReportText(w));
+  // Every numbered heading is a bookmark.
+  std::vector<std::string> marked;
+  for (const OutlineEntry& e : w.Outline()) marked.push_back(e.title);
+  std::istringstream lines(ReportText(w));
+  for (std::string line; std::getline(lines, line);) {
+    if (OutlineLevel(line) == 0) continue;
+    EXPECT_NE(std::find(marked.begin(), marked.end(), line), marked.end()) << line;
+  }
   const CantileverInputs in = ReadCantileverInputs(ProjectDatabase::Open(db), c.design_aa);
   EXPECT_EQ(r.results_json, CantileverJson(in, ComputeCantilever(in)));
   EXPECT_FALSE(std::filesystem::exists(db + ".read"));
@@ -114,19 +124,20 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, StandardCantileverReport,
                                          StandardCase{"AA", kSectionAaCantileverSI, true, 13}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The shapes share one report: the slab checks and the part rows follow what exists, and the
-// case headings of the slab checks belong to the toe.
-TEST(CantileverShapes, SlabChecksAndPartRowsFollowTheShape) {
+// The shapes share one report: the slab checks and the part rows follow what exists, each slab
+// case has its heading and its sections numbered from (ⅰ), the slab heading is a bookmark, and the
+// cover, the title line and the PDF title name the structure the wall is.
+TEST(CantileverShapes, SlabChecksPartRowsAndNameFollowTheShape) {
   struct Case {
     const char* name;
     std::function<void(ShapeRow&)> change;
     bool toe, heel, w12;
-    int normal_headings;  // "（ａ）常時": loads, overturning, sliding, bearing, stem (+ toe)
+    const char* structure;
   };
   const std::vector<Case> cases = {
-      {"inverted_t_beta", [](ShapeRow& s) { s.beta = 10; }, true, true, true, 6},
-      {"l_wall", [](ShapeRow& s) { s.l[0] = 0; }, false, true, false, 5},
-      {"inverted_l_wall", [](ShapeRow& s) { s.l[2] = 0; }, true, false, false, 6},
+      {"inverted_t_beta", [](ShapeRow& s) { s.beta = 10; }, true, true, true, "逆Ｔ形擁壁"},
+      {"l_wall", [](ShapeRow& s) { s.l[0] = 0; }, false, true, false, "Ｌ形擁壁"},
+      {"inverted_l_wall", [](ShapeRow& s) { s.l[2] = 0; }, true, false, false, "逆Ｌ形擁壁"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -134,13 +145,27 @@ TEST(CantileverShapes, SlabChecksAndPartRowsFollowTheShape) {
     const ReportBuildResult r = Build(w, Variant(std::string(c.name) + ".mdb", c.change), false);
     ASSERT_TRUE(r.complete) << r.error;
     const std::string text = ReportText(w);
-    EXPECT_EQ(Count(text, "逆Ｔ形擁壁の設計計算"), 1);
+    const std::string structure = c.structure;
+    EXPECT_EQ(Count(text, structure + "の設計計算"), 1);
+    EXPECT_EQ(Count(text, "逆Ｔ形擁壁"), structure == "逆Ｔ形擁壁" ? 1 : 0);
+    EXPECT_NE(PageText(w.Pages()[0]).find("\n" + structure + "\n"), std::string::npos);
+    EXPECT_EQ(w.Properties().title.substr(0, structure.size()), structure);
     EXPECT_EQ(Count(text, "（ⅰ）断面　Ｃ－Ｃ´"), c.toe ? 2 : 0);
-    EXPECT_EQ(Count(text, "（ⅱ）断面　Ｄ－Ｄ´"), c.heel ? 2 : 0);
+    EXPECT_EQ(Count(text, "（ⅰ）断面　Ｄ－Ｄ´"), c.heel && !c.toe ? 2 : 0);
+    EXPECT_EQ(Count(text, "（ⅱ）断面　Ｄ－Ｄ´"), c.heel && c.toe ? 2 : 0);
     EXPECT_EQ(CountRows(text, "W1"), c.toe ? 2 : 0);   // the part table and the toe table
     EXPECT_EQ(CountRows(text, "W12"), c.w12 ? 2 : 0);  // the part table and the heel table
-    EXPECT_EQ(Count(text, "（ａ）常時"), c.normal_headings);
-    EXPECT_EQ(Count(text, "（ｂ）地震時"), c.normal_headings);
+    // Loads, overturning, sliding, bearing, stem and slabs.
+    EXPECT_EQ(Count(text, "（ａ）常時"), 6);
+    EXPECT_EQ(Count(text, "（ｂ）地震時"), 6);
+    std::vector<std::string> marked;
+    for (const OutlineEntry& e : w.Outline()) {
+      if (e.level >= 2) marked.push_back(e.title);
+    }
+    const auto has = [&](const std::string& title) {
+      return std::find(marked.begin(), marked.end(), title) != marked.end();
+    };
+    EXPECT_TRUE(has("（２）底版の応力度"));
   }
 }
 
@@ -171,6 +196,7 @@ struct FigureLayout {
   std::vector<QPointF> points;    // every drawn point, circles by their extremes
   std::vector<double> arc_radii;  // of the arcs
   std::vector<QPointF> arrow_tips;
+  std::vector<QPointF> dots;  // centres of the circles: the ends of dimension spans
   double top = kPageMargin, bottom = kA4Height - kPageMargin;  // of the text around it
 };
 
@@ -226,6 +252,7 @@ FigureLayout FigureOn(const Page& page, const std::string& after) {
       f.arrow_tips.push_back(poly->points.front());
       f.points.insert(f.points.end(), poly->points.begin(), poly->points.end());
     } else if (const auto* circle = std::get_if<CircleItem>(&item)) {
+      f.dots.push_back(circle->centre);
       f.points.push_back(circle->centre + QPointF(circle->radius, circle->radius));
       f.points.push_back(circle->centre - QPointF(circle->radius, circle->radius));
     }
@@ -255,6 +282,60 @@ void ExpectReadable(const FigureLayout& f) {
           << a.text << " under the line (" << l.a.x() << ", " << l.a.y() << ") - (" << l.b.x()
           << ", " << l.b.y() << ")";
     }
+  }
+}
+
+// The millimetres of a dimension label ("1,000"), or nothing for any other text.
+std::optional<double> DimensionValue(const std::string& text) {
+  std::string digits;
+  for (char ch : text) {
+    if (ch == ',') continue;
+    if (ch < '0' || ch > '9') return std::nullopt;
+    digits += ch;
+  }
+  if (digits.empty()) return std::nullopt;
+  return std::stod(digits);
+}
+
+// Every dimension label stands beside its own span: between two dots on one vertical or
+// horizontal line, as far apart as its value at the figure's scale, and near that line.
+void ExpectLabelsBesideTheirSpans(const FigureLayout& f, double twips_per_metre) {
+  for (const FigureLayout::Label& label : f.labels) {
+    const std::optional<double> mm = DimensionValue(label.text);
+    if (!mm) continue;
+    const QPointF c = (label.box.corners[0] + label.box.corners[2]) / 2;
+    const double span = *mm / 1000 * twips_per_metre;
+    bool found = false;
+    for (size_t i = 0; i < f.dots.size() && !found; ++i) {
+      for (size_t j = 0; j < f.dots.size() && !found; ++j) {
+        const QPointF a = f.dots[i], b = f.dots[j];
+        if (i == j) continue;
+        const bool vertical = std::fabs(a.x() - b.x()) < 1 && a.y() < b.y();
+        const bool horizontal = std::fabs(a.y() - b.y()) < 1 && a.x() < b.x();
+        if (!vertical && !horizontal) continue;
+        const double length = vertical ? b.y() - a.y() : b.x() - a.x();
+        if (std::fabs(length - span) > 3) continue;
+        // A span shorter than its label holds the label's middle only where the neighbours
+        // leave room: the label then still covers part of it.
+        const double lo = vertical ? a.y() : a.x(), hi = vertical ? b.y() : b.x();
+        const double along = vertical ? c.y() : c.x();
+        const double extent = vertical ? label.box.corners[2].y() - label.box.corners[0].y()
+                                       : label.box.corners[2].x() - label.box.corners[0].x();
+        const double reach = span < std::fabs(extent) ? std::fabs(extent) / 2 : 0;
+        const double across = vertical ? std::fabs(c.x() - a.x()) : std::fabs(c.y() - a.y());
+        found = along >= lo - reach && along <= hi + reach && across <= 750;
+      }
+    }
+    EXPECT_TRUE(found) << "\"" << label.text << "\" at (" << c.x() << ", " << c.y()
+                       << ") is beside no span of its length" <<
+        [&] {
+          std::string near;
+          for (const QPointF& d : f.dots) {
+            if (std::fabs(d.x() - c.x()) < 800 && std::fabs(d.y() - c.y()) < 800)
+              near += " (" + std::to_string(d.x()) + "," + std::to_string(d.y()) + ")";
+          }
+          return near;
+        }();
   }
 }
 
@@ -315,7 +396,7 @@ TEST(CantileverFigures, LabelsStayClearOfEachOtherAndOfTheLinesOnEveryShape) {
         {"２　形状寸法", "２　形状寸法"},
         {"（１）　自重および合力の作用位置", "（１）　自重および合力の作用位置"},
         {"（１）たて壁の応力度", "（１）たて壁の応力度"},
-        {"Pve", ""}};
+        {"Pve", "（２）底版の応力度"}};
     for (const auto& [page_text, after] : figures) {
       SCOPED_TRACE(page_text);
       const std::optional<size_t> page = PageWith(w, page_text);
@@ -324,6 +405,9 @@ TEST(CantileverFigures, LabelsStayClearOfEachOtherAndOfTheLinesOnEveryShape) {
       const FigureLayout f = FigureOn(w.Pages()[*page], after);
       ExpectReadable(f);
       if (std::string(page_text) == "２　形状寸法") {
+        const CantileverShape& sh = ReadCantileverInputs(ProjectDatabase::Open(db), false).shape;
+        const double b = static_cast<double>(sh.l00) + sh.t00 + sh.t01 + sh.t02 + sh.l01;
+        ExpectLabelsBesideTheirSpans(f, 6500 / std::max(sh.h + 2.0, b + 2));
         // The α arc (and the β arc) large enough to be seen at a few degrees.
         ASSERT_FALSE(f.arc_radii.empty());
         for (double radius : f.arc_radii) EXPECT_GE(radius, 700);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <numbers>
+#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "leaning_fixture.h"
 #include "page_inspect.h"
 #include "project/project_database.h"
+#include "report/chapter_kit.h"
 #include "report/report_build.h"
 #include "report/report_render.h"
 #include "report/report_writer.h"
@@ -102,6 +104,14 @@ TEST(StandardLeaningReport, SixPagesWithTheExactTextsPicturesAndResults) {
     std::string text;
     for (size_t p = 1; p < w.Pages().size(); ++p) text += PageText(w.Pages()[p]);
     testing_util::ExpectMatchesGolden(kGolden + "/standard_leaning_" + units + ".txt", text);
+    // Every numbered heading is a bookmark.
+    std::vector<std::string> marked;
+    for (const OutlineEntry& e : w.Outline()) marked.push_back(e.title);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (OutlineLevel(line) == 0) continue;
+      EXPECT_NE(std::find(marked.begin(), marked.end(), line), marked.end()) << line;
+    }
     for (size_t p = 0; p < pictures.size(); ++p) {
       EXPECT_EQ(PictureKeys(w.Pages()[p + 1]), pictures[p]) << "page " << p + 1;
     }
@@ -187,8 +197,8 @@ TEST(LeaningVerdictLines, SignsWordsAndSentencesFollowEachCheck) {
        [](LeaningCalculation& c, bool ok) {
          c.stability.bearing_q1.ok = c.stability.bearing_q2.ok = ok;
        },
-       {"7.644 ,　158.278＜ qa = 300 kN/m2　　ＯＫ"},
-       {"7.644 ,　158.278≧ qa = 300 kN/m2　　ＮＧ"}},
+       {"7.644 kN/m2 ,　158.278 kN/m2＜ qa = 300 kN/m2　　ＯＫ"},
+       {"7.644 kN/m2 ,　158.278 kN/m2≧ qa = 300 kN/m2　　ＮＧ"}},
       {"middle third of the body",
        [](LeaningCalculation& c, bool ok) { c.wall.within_middle_third = ok; },
        {"0.258m＞",
