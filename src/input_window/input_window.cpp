@@ -395,9 +395,9 @@ void InputWindow::ApplyTooltips() {
                   unit_label_->text() ==
                       QString::fromUtf8(kUnitTextSI.data(), static_cast<int>(kUnitTextSI.size()));
   for (auto& [box, rule] : box_rules_) {
-    if (const NumberBoxSpec* spec = FindNumberBoxSpec(S(box->objectName()))) {
-      box->setToolTip(Q(spec->Label(si) + "：" + AcceptedRangeText(*spec, si) +
-                        (spec->whole ? "（整数）" : "")));
+    if (const NumberBoxRule* rule = FindNumberBoxRule(S(box->objectName()))) {
+      box->setToolTip(Q(rule->Label(si) + "：" + AcceptedRangeText(*rule, si) +
+                        (rule->whole ? "（整数）" : "")));
     }
   }
 }
@@ -534,8 +534,8 @@ bool InputWindow::LeaveBox(QLineEdit* box) {
   const BoxRule& rule = box_rules_[box];
   const bool typed = box->isModified() || refused_.count(box) > 0;
   if (typed) {
-    if (const NumberBoxSpec* spec = FindNumberBoxSpec(S(box->objectName()))) {
-      if (NumberRefusal(S(box->text()), *spec, unit_state_ == static_cast<int>(UnitState::SI))) {
+    if (const NumberBoxRule* rule = FindNumberBoxRule(S(box->objectName()))) {
+      if (NumberRefusal(S(box->text()), *rule, unit_state_ == static_cast<int>(UnitState::SI))) {
         // The text stays as typed; the message comes once the click or key that left the box
         // has done its work, and the box then gets the focus back.
         MarkRefused(box, true);
@@ -587,10 +587,10 @@ std::vector<QLineEdit*> InputWindow::RefusedBoxes() const {
 }
 
 void InputWindow::ShowRefusalOf(QLineEdit* box) {
-  const NumberBoxSpec* spec = FindNumberBoxSpec(S(box->objectName()));
-  if (!spec) return;
+  const NumberBoxRule* rule = FindNumberBoxRule(S(box->objectName()));
+  if (!rule) return;
   auto refusal =
-      NumberRefusal(S(box->text()), *spec, unit_state_ == static_cast<int>(UnitState::SI));
+      NumberRefusal(S(box->text()), *rule, unit_state_ == static_cast<int>(UnitState::SI));
   if (!refusal) return;
   GoToBox(box->objectName());
   messages_.Inform(*refusal);
@@ -607,9 +607,9 @@ bool InputWindow::AcceptTypedInputs() {
   }
   // A box corrected but not yet left counts as corrected.
   for (QLineEdit* box : RefusedBoxes()) {
-    const NumberBoxSpec* spec = FindNumberBoxSpec(S(box->objectName()));
-    if (!spec ||
-        !NumberRefusal(S(box->text()), *spec, unit_state_ == static_cast<int>(UnitState::SI))) {
+    const NumberBoxRule* rule = FindNumberBoxRule(S(box->objectName()));
+    if (!rule ||
+        !NumberRefusal(S(box->text()), *rule, unit_state_ == static_cast<int>(UnitState::SI))) {
       LeaveBox(box);
     }
   }
@@ -1151,8 +1151,8 @@ void InputWindow::RefreshVerdicts() {
   for (const auto& [w, name] : focus_list_) {
     auto* box = qobject_cast<QLineEdit*>(w);
     if (!box || !refused_.count(box)) continue;
-    if (const NumberBoxSpec* spec = FindNumberBoxSpec(S(box->objectName()))) {
-      if (auto refusal = NumberRefusal(S(box->text()), *spec,
+    if (const NumberBoxRule* rule = FindNumberBoxRule(S(box->objectName()))) {
+      if (auto refusal = NumberRefusal(S(box->text()), *rule,
                                        unit_state_ == static_cast<int>(UnitState::SI))) {
         WallChecks refused;
         refused.error = *refusal;
@@ -1198,9 +1198,9 @@ QString InputWindow::BoxOfCheck(const CheckRow& row) const {
 QString InputWindow::BoxOfMessage(const std::string& text) const {
   // A refusal of a typed text names its box first.
   for (QLineEdit* box : RefusedBoxes()) {
-    if (const NumberBoxSpec* spec = FindNumberBoxSpec(S(box->objectName()))) {
+    if (const NumberBoxRule* rule = FindNumberBoxRule(S(box->objectName()))) {
       const bool si = unit_state_ == static_cast<int>(UnitState::SI);
-      if (text.rfind("「" + spec->Label(si) + "」", 0) == 0) return box->objectName();
+      if (text.rfind("「" + rule->Label(si) + "」", 0) == 0) return box->objectName();
     }
   }
   // The checks' messages start with the box's name in the keyboard list.

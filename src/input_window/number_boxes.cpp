@@ -13,12 +13,12 @@ constexpr double kMaxMm = 1000000;
 constexpr double kMaxStress = 1000000;
 constexpr double kMaxLoad = 1000000;
 
-NumberBoxSpec Dim(const char* name, const char* label) {
+NumberBoxRule Dim(const char* name, const char* label) {
   return {name, label, nullptr, 0, kMaxMm, "mm", nullptr, false};
 }
 
-std::vector<NumberBoxSpec> MakeSpecs() {
-  std::vector<NumberBoxSpec> s = {
+std::vector<NumberBoxRule> MakeRules() {
+  std::vector<NumberBoxRule> s = {
       Dim("txtT(0)", "T1"),
       Dim("txtT(1)", "T2"),
       Dim("txtT(2)", "T3"),
@@ -118,50 +118,50 @@ bool IsPlainNumber(const std::string& s) {
 
 }  // namespace
 
-std::string NumberBoxSpec::Label(bool si) const {
+std::string NumberBoxRule::Label(bool si) const {
   return (!si && label_cgs != nullptr) ? label_cgs : label;
 }
 
-std::string NumberBoxSpec::Unit(bool si) const {
+std::string NumberBoxRule::Unit(bool si) const {
   return (!si && unit_cgs != nullptr) ? unit_cgs : unit_si;
 }
 
-const std::vector<NumberBoxSpec>& NumberBoxSpecs() {
-  static const std::vector<NumberBoxSpec> specs = MakeSpecs();
-  return specs;
+const std::vector<NumberBoxRule>& NumberBoxRules() {
+  static const std::vector<NumberBoxRule> rules = MakeRules();
+  return rules;
 }
 
-const NumberBoxSpec* FindNumberBoxSpec(std::string_view object_name) {
-  for (const NumberBoxSpec& s : NumberBoxSpecs()) {
+const NumberBoxRule* FindNumberBoxRule(std::string_view object_name) {
+  for (const NumberBoxRule& s : NumberBoxRules()) {
     if (object_name == s.object_name) return &s;
   }
   return nullptr;
 }
 
-std::string AcceptedRangeText(const NumberBoxSpec& spec, bool si) {
-  std::string text = Number(spec.min) + " ～ " + Number(spec.max);
-  const std::string unit = spec.Unit(si);
+std::string AcceptedRangeText(const NumberBoxRule& rule, bool si) {
+  std::string text = Number(rule.min) + " ～ " + Number(rule.max);
+  const std::string unit = rule.Unit(si);
   if (!unit.empty()) text += " " + unit;
   return text;
 }
 
-std::optional<std::string> NumberRefusal(std::string_view text, const NumberBoxSpec& spec,
+std::optional<std::string> NumberRefusal(std::string_view text, const NumberBoxRule& rule,
                                          bool si) {
   const std::string s = TrimmedNarrow(text);
-  const std::string label = "「" + spec.Label(si) + "」";
-  const std::string kind = spec.whole ? "整数" : "数値";
+  const std::string label = "「" + rule.Label(si) + "」";
+  const std::string kind = rule.whole ? "整数" : "数値";
   const std::string accepted =
-      label + "には " + AcceptedRangeText(spec, si) + " の" + kind + "を入力して下さい。";
+      label + "には " + AcceptedRangeText(rule, si) + " の" + kind + "を入力して下さい。";
   const std::string typed = label + "の入力値「" + std::string(text) + "」";
   if (!IsPlainNumber(s)) {
     return typed + "は数値として読めません。\r\n" + accepted +
            "（小数点は「.」で入力し、桁区切りの「,」は付けません）";
   }
   const double v = std::strtod(s.c_str(), nullptr);
-  if (!std::isfinite(v) || v < spec.min || v > spec.max) {
+  if (!std::isfinite(v) || v < rule.min || v > rule.max) {
     return typed + "は入力範囲の外です。\r\n" + accepted;
   }
-  if (spec.whole && v != std::floor(v)) return typed + "は整数ではありません。\r\n" + accepted;
+  if (rule.whole && v != std::floor(v)) return typed + "は整数ではありません。\r\n" + accepted;
   return std::nullopt;
 }
 

@@ -12,7 +12,7 @@
 
 namespace ktv {
 
-struct NumberBoxSpec {
+struct NumberBoxRule {
   const char* object_name;  // the box's object name ("txtH(0)")
   const char* label;  // as labelled on the page, SI captions ("H0", "滑り摩擦係数 tanφB")
   const char* label_cgs;  // the label under CGS captions when it differs, else nullptr
@@ -27,18 +27,18 @@ struct NumberBoxSpec {
 };
 
 // Every number box of the four pages (hidden ones included), in page order.
-const std::vector<NumberBoxSpec>& NumberBoxSpecs();
-// The spec of a box by its object name; nullptr for a box that is not a number box.
-const NumberBoxSpec* FindNumberBoxSpec(std::string_view object_name);
+const std::vector<NumberBoxRule>& NumberBoxRules();
+// The rule of a box by its object name; nullptr for a box that is not a number box.
+const NumberBoxRule* FindNumberBoxRule(std::string_view object_name);
 
 // The range as a message and a tooltip say it: "0 ～ 1000000 mm".
-std::string AcceptedRangeText(const NumberBoxSpec& spec, bool si);
+std::string AcceptedRangeText(const NumberBoxRule& rule, bool si);
 
 // Why a typed text is refused (the message shown), or nothing when it is accepted. Accepted is
 // one decimal number (full-width forms and blanks around it allowed; no decimal comma, no
 // thousands separator, no letters) inside the box's range, a whole number where the file holds
 // one.
-std::optional<std::string> NumberRefusal(std::string_view text, const NumberBoxSpec& spec, bool si);
+std::optional<std::string> NumberRefusal(std::string_view text, const NumberBoxRule& rule, bool si);
 
 // The text a box shows once it is left with an accepted text: the display format when that keeps
 // the typed value, otherwise the typed value in its shortest form (tanφB "0.55" stays "0.55",

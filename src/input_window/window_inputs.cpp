@@ -10,8 +10,8 @@
 #include "app/standard_sizes.h"
 #include "app/units.h"
 #include "earth_pressure/earth_pressure.h"
-#include "project/project_data.h"
 #include "input_window/number_boxes.h"
+#include "project/project_data.h"
 #include "project/project_database.h"
 
 namespace ktv {
@@ -38,6 +38,20 @@ int16_t RoundToInt16(float v) { return ToInt16(RoundHalfEven(v)); }
 
 // Metres of the database to the millimetres of the page, held within the float range.
 float ToMm(float m) { return ToFloat(MillimetresExact(m)); }
+
+// The dimensions the shape boxes hold (millimetres and degrees), without the shear key.
+FamilyDimensions BoxDimensions(const WindowInputs& in) {
+  FamilyDimensions m;
+  for (int i = 0; i < 3; ++i) {
+    m.t[i] = Num(in.t[i]);
+    m.l[i] = Num(in.l[i]);
+  }
+  m.h = Num(in.h[0]);
+  for (int i = 0; i < 5; ++i) m.d[i] = Num(in.d[i]);
+  m.b = Num(in.b);
+  m.beta = Num(in.beta);
+  return m;
+}
 
 int ClampIndex(int v, int count) { return std::clamp(v, 0, std::max(count - 1, 0)); }
 
@@ -248,17 +262,7 @@ ProjectData ProjectDataOf(const WindowInputs& in) {
   data.foundation = foundation;
   for (int f = 0; f < kWallFamilyCount; ++f) {
     if (f == family) {
-      // The boxes of the shown family, as typed.
-      FamilyDimensions shown;
-      for (int i = 0; i < 3; ++i) {
-        shown.t[i] = Num(in.t[i]);
-        shown.l[i] = Num(in.l[i]);
-      }
-      shown.h = Num(in.h[0]);
-      for (int i = 0; i < 5; ++i) shown.d[i] = Num(in.d[i]);
-      shown.b = Num(in.b);
-      shown.beta = Num(in.beta);
-      data.shapes[f] = ShapeRowOf(shown);
+      data.shapes[f] = ShapeRowOf(BoxDimensions(in));  // the shown family's boxes, as typed
     } else {
       ShapeRow row = ShapeRowOf(in.memory[f]);
       row.hh = 0.0f;
@@ -451,16 +455,7 @@ bool ValidateInputs(const WindowInputs& in, const FamilyWindow& family, MessageS
     return false;
   }
   if (family.dimensions) {
-    FamilyDimensions shown;
-    for (int i = 0; i < 3; ++i) {
-      shown.t[i] = Num(in.t[i]);
-      shown.l[i] = Num(in.l[i]);
-    }
-    shown.h = Num(in.h[0]);
-    for (int i = 0; i < 5; ++i) shown.d[i] = Num(in.d[i]);
-    shown.b = Num(in.b);
-    shown.beta = Num(in.beta);
-    if (auto message = family.dimensions(shown)) {
+    if (auto message = family.dimensions(BoxDimensions(in))) {
       sink.Inform(*message);
       return false;
     }

@@ -1231,7 +1231,7 @@ TEST_F(WindowTest, EveryBoxKeepsTheDigitsTypedThroughSaveAndOpen) {
   // Each box is typed while the family that enables it is shown.
   const std::map<std::string, int> family_of = {
       {"txtT(2)", kGravity}, {"txtFc", kGravity}, {"txtσcat", kGravity}, {"txtB", kLeaning}};
-  auto typed = [](const NumberBoxSpec& s) { return s.whole ? "150" : "0.55"; };
+  auto typed = [](const NumberBoxRule& s) { return s.whole ? "150" : "0.55"; };
   for (int family : {kGravity, kLeaning, kCantilever}) {
     Choose(W(), N("cboKeisiki"), family);
     if (family == kCantilever) {
@@ -1239,7 +1239,7 @@ TEST_F(WindowTest, EveryBoxKeepsTheDigitsTypedThroughSaveAndOpen) {
       Find<QCheckBox>(W(), N("chkhAA"))->setChecked(true);
       for (int i = 0; i < 8; ++i) Choose(W(), QStringLiteral("cboStl_Size(%1)").arg(i), 2);
     }
-    for (const NumberBoxSpec& s : NumberBoxSpecs()) {
+    for (const NumberBoxRule& s : NumberBoxRules()) {
       if (not_in_the_file.count(s.object_name)) continue;
       auto it = family_of.find(s.object_name);
       if ((it == family_of.end() ? kCantilever : it->second) != family) continue;
@@ -1261,7 +1261,7 @@ TEST_F(WindowTest, EveryBoxKeepsTheDigitsTypedThroughSaveAndOpen) {
   Trigger("Open");
   for (int family : {kCantilever, kGravity, kLeaning}) {
     Choose(W(), N("cboKeisiki"), family);
-    for (const NumberBoxSpec& s : NumberBoxSpecs()) {
+    for (const NumberBoxRule& s : NumberBoxRules()) {
       if (not_in_the_file.count(s.object_name)) continue;
       auto it = family_of.find(s.object_name);
       if ((it == family_of.end() ? kCantilever : it->second) != family) continue;

@@ -9,11 +9,11 @@
 namespace ktv {
 namespace {
 
-const NumberBoxSpec& Spec(const char* name) {
-  const NumberBoxSpec* spec = FindNumberBoxSpec(name);
-  if (spec == nullptr) ADD_FAILURE() << "no spec for " << name;
-  static const NumberBoxSpec kNone{"", "", nullptr, 0, 0, "", nullptr, false};
-  return spec ? *spec : kNone;
+const NumberBoxRule& Rule(const char* name) {
+  const NumberBoxRule* rule = FindNumberBoxRule(name);
+  if (rule == nullptr) ADD_FAILURE() << "no rule for " << name;
+  static const NumberBoxRule kNone{"", "", nullptr, 0, 0, "", nullptr, false};
+  return rule ? *rule : kNone;
 }
 
 TEST(NumberBoxes, RefusedTextsNameTheBoxAndWhatItAccepts) {
@@ -37,17 +37,17 @@ TEST(NumberBoxes, RefusedTextsNameTheBoxAndWhatItAccepts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.box) + " " + c.text);
-    const auto refusal = NumberRefusal(c.text, Spec(c.box), true);
+    const auto refusal = NumberRefusal(c.text, Rule(c.box), true);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->rfind(c.starts, 0), 0u) << *refusal;
   }
   // What the box accepts, in the units in force.
-  EXPECT_NE(NumberRefusal("99999999", Spec("txtH(0)"), true)
+  EXPECT_NE(NumberRefusal("99999999", Rule("txtH(0)"), true)
                 ->find("「H0」には 0 ～ 1000000 mm の数値を入力して下さい。"),
             std::string::npos);
-  EXPECT_NE(NumberRefusal("x", Spec("txtqa_R(0)"), false)->find("t/m2"), std::string::npos);
-  EXPECT_NE(NumberRefusal("x", Spec("txtFc"), false)->find("「Fc」"), std::string::npos);
-  EXPECT_NE(NumberRefusal("x", Spec("txtFc"), true)->find("「F」"), std::string::npos);
+  EXPECT_NE(NumberRefusal("x", Rule("txtqa_R(0)"), false)->find("t/m2"), std::string::npos);
+  EXPECT_NE(NumberRefusal("x", Rule("txtFc"), false)->find("「Fc」"), std::string::npos);
+  EXPECT_NE(NumberRefusal("x", Rule("txtFc"), true)->find("「F」"), std::string::npos);
 }
 
 TEST(NumberBoxes, NumbersAsTypedAreAccepted) {
@@ -57,7 +57,7 @@ TEST(NumberBoxes, NumbersAsTypedAreAccepted) {
       {"txtctc(0)", "150"}, {"txtH(0)", "1000000"},  {"txtβ", "0"},
   };
   for (auto [box, text] : cases) {
-    EXPECT_FALSE(NumberRefusal(text, Spec(box), true)) << box << " " << text;
+    EXPECT_FALSE(NumberRefusal(text, Rule(box), true)) << box << " " << text;
   }
 }
 
@@ -83,13 +83,13 @@ TEST(NumberBoxes, TheFormatNeverRoundsWhatWasTyped) {
 
 TEST(NumberBoxes, EveryBoxHasOneSpecAndARange) {
   std::set<std::string> names;
-  for (const NumberBoxSpec& s : NumberBoxSpecs()) {
+  for (const NumberBoxRule& s : NumberBoxRules()) {
     EXPECT_TRUE(names.insert(s.object_name).second) << s.object_name;
     EXPECT_LT(s.min, s.max) << s.object_name;
     EXPECT_FALSE(AcceptedRangeText(s, true).empty());
   }
-  EXPECT_EQ(AcceptedRangeText(Spec("txtkh"), true), "0 ～ 1");
-  EXPECT_EQ(AcceptedRangeText(Spec("txtγ"), false), "0 ～ 1000 t/m3");
+  EXPECT_EQ(AcceptedRangeText(Rule("txtkh"), true), "0 ～ 1");
+  EXPECT_EQ(AcceptedRangeText(Rule("txtγ"), false), "0 ～ 1000 t/m3");
 }
 
 }  // namespace
