@@ -50,6 +50,11 @@ std::vector<std::string> BuildKeys() {
     }
   }
   for (int i = 97; i <= 101; ++i) keys.push_back("1_6_" + std::to_string(i));
+  // The triangular ground reaction, added after the original series.
+  for (const char* k :
+       {"1_3_17", "1_3_18", "1_4_24", "1_4_25", "1_6_34", "1_6_35", "1_6_36", "1_6_37"}) {
+    keys.push_back(k);
+  }
   return keys;
 }
 

@@ -180,6 +180,14 @@ StemPressureCoefficients ComputeStemPressureCoefficients(float phi_deg, float al
   return c;
 }
 
+float StemBaseWidth(const CantileverShape& s) {
+  return F(static_cast<double>(s.t00) + s.t01 + s.t02);
+}
+
+float BaseWidth(const CantileverShape& s) {
+  return F(static_cast<double>(s.l00) + s.t00 + s.t01 + s.t02 + s.l01);
+}
+
 CantileverPartTable ComputePartTable(const CantileverShape& s, float gamma_c, float gamma,
                                      float kh) {
   struct Point {
@@ -187,11 +195,12 @@ CantileverPartTable ComputePartTable(const CantileverShape& s, float gamma_c, fl
   };
   const double l00 = s.l00, t00 = s.t00, t01 = s.t01, t02 = s.t02, l01 = s.l01, h = s.h;
   const double d00 = s.d00, d01 = s.d01, d02 = s.d02, d03 = s.d03, d04 = s.d04;
-  const double tb = t00 + t01 + t02;
+  // Tb and B are 32-bit quantities of the wall: the vertices stand on the stored values.
+  const double tb = StemBaseWidth(s);
   const double xs1 = l00 + t00;        // front edge of the crest
   const double xs2 = l00 + t00 + t01;  // back edge of the crest
   const double xb = l00 + tb;          // back face at the base
-  const double b = l00 + t00 + t01 + t02 + l01;
+  const double b = BaseWidth(s);
   const double stem = h - d01;
   const double tan_beta = std::tan(static_cast<double>(DegToRad(s.beta)));
 
@@ -256,7 +265,7 @@ CantileverStability ComputeCantileverStability(const CantileverPartTable& parts,
                                                const CantileverInputs& in) {
   const CantileverShape& s = in.shape;
   CantileverStability r;
-  r.b = F(static_cast<double>(s.l00) + s.l01 + s.t00 + s.t01 + s.t02);
+  r.b = BaseWidth(s);
   if (!(r.b > 0)) Fail("底版幅Bが0以下です。");
   const double bd = r.b;
   // Normal case.

@@ -263,6 +263,11 @@ StabilityEarthPressure ComputeStabilityEarthPressure(float beta, float phi, floa
 StemPressureCoefficients ComputeStemPressureCoefficients(float phi_deg, float alpha, float gamma,
                                                          float q, float ka, float kae);
 
+// The stem's base width Tb = T00 + T01 + T02 and the slab's width B = L00 + Tb + L01, stored as
+// 32-bit floats: the parts, the stability and the drawings all stand on these values.
+float StemBaseWidth(const CantileverShape& shape);
+float BaseWidth(const CantileverShape& shape);
+
 CantileverPartTable ComputePartTable(const CantileverShape& shape, float gamma_c, float gamma,
                                      float kh);
 

@@ -143,9 +143,9 @@ struct Geometry {
         t00(s.t00),
         t01(s.t01),
         t02(s.t02),
-        tb(static_cast<double>(s.t00) + s.t01 + s.t02),
+        tb(StemBaseWidth(s)),
         l01(s.l01),
-        b(static_cast<double>(s.l00) + tb + s.l01),
+        b(BaseWidth(s)),
         h(s.h),
         d00(s.d00),
         d01(s.d01),
@@ -1013,17 +1013,22 @@ class Chapters {
         // pressed edge, its formula with the numbers.
         const bool toe = reaction.toe_pressed;
         const bool e = load_case == CheckCase::Seismic;
-        const std::string v = e ? "VE" : "V", d = e ? "dE" : "d";
         w_.Paragraph(
             "合力の作用位置が底版幅の中央1/3以内にないので、地盤反力度は三角形分布とする。");
-        w_.Paragraph((toe ? "q1 = 2・" + v + " / (3・" + d + ") = 2 × "
-                          : "q2 = 2・" + v + " / (3・(B − " + d + ")) = 2 × ") +
-                     Fixed(e ? st.v_e : st.v, 3) + " / (3 × " + Fixed(reaction.d_edge, 3) + ")、" +
-                     (toe ? "q2 = 0" : "q1 = 0"));
+        ch_.FormulaLine(
+            e ? (toe ? "1_6_36.bmp" : "1_6_37.bmp") : (toe ? "1_6_34.bmp" : "1_6_35.bmp"),
+            "2 × " + Fixed(e ? st.v_e : st.v, 3) + " / (3 × " + Fixed(reaction.d_edge, 3) + ")、" +
+                (toe ? "q2 = 0" : "q1 = 0"));
       }
-      ch_.FormulaLine(Picture(key), Fixed(q1, 3) + U("t/m2") + ",　" + Fixed(q2, 3) + U("t/m2") +
-                                        VerdictText(CantileverVerdict(r_, "bearing", load_case),
-                                                    LimitText(qa, 0), kWordGap));
+      const std::string values =
+          Fixed(q1, 3) + U("t/m2") + ",　" + Fixed(q2, 3) + U("t/m2") +
+          VerdictText(CantileverVerdict(r_, "bearing", load_case), LimitText(qa, 0), kWordGap);
+      // The trapezoid's formula only where the trapezoid holds.
+      if (reaction.outside || reaction.triangular) {
+        w_.Paragraph("q1, q2 = " + values);
+      } else {
+        ch_.FormulaLine(Picture(key), values);
+      }
     };
     w_.Paragraph("（ａ）常時");
     verdict("1_6_32", st.q1, st.q2, in_.qa, CheckCase::Normal);
@@ -1161,6 +1166,62 @@ class Chapters {
     ch_.BelowPicture();
   }
 
+  // The reaction under a slab section when it is the triangle: the trapezoid's pictures would
+  // print a formula that does not give the value, so the section's pressure, Mq and Sq are written
+  // from the triangle with their numbers. Returns false (nothing written) for the trapezoid.
+  // section_x: the section from the toe; end_x: the slab's free end (0 for the toe, B for the
+  // heel); symbol: "qA", "qB" …
+  bool TriangleSectionLines(const SlabCase& c, double section_x, double end_x,
+                            std::string_view symbol) {
+    const GroundReaction& r = c.seismic ? r_.stability.reaction_e : r_.stability.reaction;
+    if (!r.triangular || r.outside) return false;
+    const bool toe = r.toe_pressed;
+    const std::string q = toe ? "q1" : "q2";
+    const std::string d = c.seismic ? (toe ? "dE" : "(B − dE)") : (toe ? "d" : "(B − d)");
+    const double edge_x = toe ? 0.0 : r.b;
+    const double length = r.LoadedLength();
+    const double q_edge = toe ? r.q_toe : r.q_heel;
+    const double from_edge = std::fabs(section_x - edge_x);
+    const std::string sym(symbol);
+    if (from_edge < length) {
+      w_.Paragraph(sym + " = " + q + "・(1 − x / (3・" + d + ")) = " + Fixed(q_edge, 3) +
+                   " × (1 − " + Fixed(from_edge, 3) + " / " + Fixed(length, 3) +
+                   ") = " + Fixed(c.q_section, 3) + U("t/m2"));
+    } else {
+      w_.Paragraph(sym + " = " + Fixed(c.q_section, 3) + U("t/m2") + "（x = " +
+                   Fixed(from_edge, 3) + " m ≧ 3・" + d + " = " + Fixed(length, 3) + " m）");
+    }
+    const double l = std::fabs(end_x - section_x);
+    const double knot = toe ? length : r.b - length;
+    const bool kink = knot > std::min(section_x, end_x) && knot < std::max(section_x, end_x);
+    const std::string mq = "Ｍq = ", sq = "Ｓq = ";
+    if (!kink) {
+      // Linear over the whole slab: the trapezoid of the section and the slab end.
+      const double p_end = r.At(end_x);
+      w_.Paragraph(mq + "(2 × " + Fixed(p_end, 3) + " + " + Fixed(c.q_section, 3) + ") × " +
+                   Fixed(l, 3) + "² / 6 = " + Fixed(c.mq, 3) + U("t･m"));
+      w_.Paragraph(sq + "(" + Fixed(p_end, 3) + " + " + Fixed(c.q_section, 3) + ") × " +
+                   Fixed(l, 3) + " / 2 = " + Fixed(c.sq, 3) + U("t"));
+    } else if (from_edge < length) {
+      // Loaded from the section to the triangle's end, c short of the slab end.
+      const double cl = length - from_edge;
+      w_.Paragraph("三角形分布の範囲　c = 3・" + d + " − x = " + Fixed(cl, 3) + " m");
+      w_.Paragraph(mq + sym + "・c² / 6 = " + Fixed(c.q_section, 3) + " × " + Fixed(cl, 3) +
+                   "² / 6 = " + Fixed(c.mq, 3) + U("t･m"));
+      w_.Paragraph(sq + sym + "・c / 2 = " + Fixed(c.q_section, 3) + " × " + Fixed(cl, 3) +
+                   " / 2 = " + Fixed(c.sq, 3) + U("t"));
+    } else {
+      // Loaded from the slab end (the pressed edge) over c = 3·d′, short of the section.
+      w_.Paragraph("三角形分布の範囲　c = 3・" + d + " = " + Fixed(length, 3) + " m");
+      w_.Paragraph(mq + q + "・c / 2・(l − c / 3) = " + Fixed(q_edge, 3) + " × " +
+                   Fixed(length, 3) + " / 2 × (" + Fixed(l, 3) + " − " + Fixed(length, 3) +
+                   " / 3) = " + Fixed(c.mq, 3) + U("t･m"));
+      w_.Paragraph(sq + q + "・c / 2 = " + Fixed(q_edge, 3) + " × " + Fixed(length, 3) +
+                   " / 2 = " + Fixed(c.sq, 3) + U("t"));
+    }
+    return true;
+  }
+
   static std::string CaseName(bool seismic) { return seismic ? "（ｂ）地震時" : "（ａ）常時"; }
 
   void Slabs() {
@@ -1200,9 +1261,11 @@ class Chapters {
       w_.Paragraph("自重等によるモーメントＭwおよびせん断力Ｓwの値は常時の場合と変わらない。");
       w_.Paragraph("地盤反力によるモーメントＭq、せん断力Ｓqは");
     }
-    FractionLine("1_6_70", c.numerator, c.denominator, c.q_section);
-    ch_.FormulaLine(Picture(c.seismic ? "1_6_79" : "1_6_71"), Fixed(c.mq, 3) + U("t･m"));
-    ch_.FormulaLine(Picture(c.seismic ? "1_6_80" : "1_6_72"), Fixed(c.sq, 3) + U("t"));
+    if (!TriangleSectionLines(c, in_.shape.l00, 0.0, c.seismic ? "qAE" : "qA")) {
+      FractionLine("1_6_70", c.numerator, c.denominator, c.q_section);
+      ch_.FormulaLine(Picture(c.seismic ? "1_6_79" : "1_6_71"), Fixed(c.mq, 3) + U("t･m"));
+      ch_.FormulaLine(Picture(c.seismic ? "1_6_80" : "1_6_72"), Fixed(c.sq, 3) + U("t"));
+    }
     w_.Paragraph("以上から断面Ｃ－Ｃの断面力は");
     ch_.FormulaLine(Picture(c.seismic ? "1_6_81" : "1_6_73"), Fixed(c.m, 3) + U("t･m"));
     ch_.FormulaLine(Picture(c.seismic ? "1_6_82" : "1_6_74"), Fixed(c.s, 3) + U("t"));
@@ -1230,9 +1293,13 @@ class Chapters {
     w_.Paragraph("Ｍw = " + Fixed(c.sum_mw, 3) + U("t･m"));
     w_.Paragraph("Ｓw = " + Fixed(c.sum_sw, 3) + U("t"));
     w_.Paragraph("地盤反力によるモーメントＭqおよびせん断力Ｓqは");
-    FractionLine("1_6_75", c.numerator, c.denominator, c.q_section);
-    ch_.FormulaLine(Picture(c.seismic ? "1_6_87" : "1_6_76"), Fixed(c.mq, 3) + U("t･m"));
-    ch_.FormulaLine(Picture(c.seismic ? "1_6_88" : "1_6_77"), Fixed(c.sq, 3) + U("t"));
+    const double b = r_.stability.b;
+    if (!TriangleSectionLines(c, b - static_cast<double>(in_.shape.l02), b,
+                              c.seismic ? "qBE" : "qB")) {
+      FractionLine("1_6_75", c.numerator, c.denominator, c.q_section);
+      ch_.FormulaLine(Picture(c.seismic ? "1_6_87" : "1_6_76"), Fixed(c.mq, 3) + U("t･m"));
+      ch_.FormulaLine(Picture(c.seismic ? "1_6_88" : "1_6_77"), Fixed(c.sq, 3) + U("t"));
+    }
     w_.Paragraph("したがって合計断面積は");
     ch_.FormulaLine(Picture(c.seismic ? "1_6_97" : "1_6_73"), Fixed(c.m, 3) + U("t･m"));
     ch_.FormulaLine(Picture(c.seismic ? "1_6_82" : "1_6_74"), Fixed(c.s, 3) + U("t"));

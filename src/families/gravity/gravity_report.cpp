@@ -196,9 +196,8 @@ class Chapters {
       // with the numbers.
       const bool toe = c.reaction.toe_pressed;
       w_.Paragraph("三角形分布となり、" + std::string(toe ? "q2 = 0" : "q1 = 0") + "、");
-      w_.Paragraph(
-          std::string(toe ? "q1 = 2・ΣV / (3・d) = 2 × " : "q2 = 2・ΣV / (3・(B − d)) = 2 × ") +
-          Fixed(c.sum_v, 3) + " / (3 × " + Fixed(c.reaction.d_edge, 3) + ")");
+      ch_.FormulaLine(toe ? "1_3_17.bmp" : "1_3_18.bmp",
+                      "2 × " + Fixed(c.sum_v, 3) + " / (3 × " + Fixed(c.reaction.d_edge, 3) + ")");
       w_.Text("q1, q2 = ");
     } else {
       ch_.Picture("1_3_7.bmp");

@@ -142,7 +142,8 @@ LeaningEarthPressure ComputeLeaningEarthPressure(const LeaningInputs& in,
   p.phi_r = DegToRad(in.phi);
   p.beta_r = DegToRad(in.beta);
   p.delta = F(2.0 / 3.0 * p.phi_r);
-  p.alpha_delta = F(D(p.alpha) + p.delta);
+  // From α in degrees: the stored radians would round α twice.
+  p.alpha_delta = F(D(p.alpha_deg) / 180.0 * kPiD + p.delta);
   const auto ka = CoulombKa(p.phi_r, p.beta_r, p.alpha, p.delta);
   p.ka_failed = !ka.has_value();
   p.ka = F(ValueOrZero(ka));

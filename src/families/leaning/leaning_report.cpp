@@ -220,9 +220,9 @@ class Chapters {
       // pressed edge, its formula with the numbers.
       const bool toe = s.reaction.toe_pressed;
       w_.Paragraph("合力の作用位置は底版幅の中央1/3以内にないので、地盤反力度は三角形分布となり、");
-      w_.Paragraph(
-          std::string(toe ? "q2 = 2・ΣV / (3・d) = 2 × " : "q2 = 2・ΣV / (3・(B − d)) = 2 × ") +
-          Fixed(s.sum_v, 3) + " / (3 × " + Fixed(s.reaction.d_edge, 3) + ")、q1 = 0");
+      ch_.FormulaLine(
+          toe ? "1_4_24.bmp" : "1_4_25.bmp",
+          "2 × " + Fixed(s.sum_v, 3) + " / (3 × " + Fixed(s.reaction.d_edge, 3) + ")、q1 = 0");
       w_.Text("q1, q2 = ");
     } else {
       ch_.Picture("1_3_7.bmp");
@@ -277,7 +277,7 @@ class Chapters {
 
     const double top = ch_.Picture("1_4_9.bmp");
     const double bottom = top + w_.PictureSize("1_4_9.bmp").height();
-    w_.Text(Fixed(a.b_a6, 3) + "m" + (a.within_middle_third ? "＞" : "≦"));
+    w_.Text(Fixed(static_cast<double>(a.b_a) / 6, 3) + "m" + (a.within_middle_third ? "＞" : "≦"));
     w_.SetY(w_.GetY() - 100);
     w_.InsertFormulaPicture("1_4_20.bmp");
     w_.Text(" → " + Fixed(std::fabs(a.x_a), 3) + "m" + kNl);

@@ -10,6 +10,7 @@
 #include <string>
 #include <tuple>
 
+#include "../reaction_balance.h"
 #include "app/catalogue.h"
 #include "app/errors.h"
 #include "cantilever_fixture.h"
@@ -206,6 +207,9 @@ TEST(CantileverChecks, RowsAgreeWithTheReportForRandomWalls) {
                                                    CantileverJson(in, r), JsonVerdict),
               "")
         << "wall " << i;
+    const CantileverStability& st = r.stability;
+    EXPECT_EQ(ReactionBalance(st.reaction, st.v, st.d), "") << "wall " << i;
+    EXPECT_EQ(ReactionBalance(st.reaction_e, st.v_e, st.d_e), "") << "wall " << i;
     tally.Add(checks);
   }
   EXPECT_GT(walls, 30);
@@ -252,6 +256,42 @@ TEST(CantileverChecks, AnLWallBeyondTheMiddleThirdPrintsNgInItsOverturningLine) 
   SummaryProject project;
   project.checks = checks.rows;
   EXPECT_FALSE(AllChecksPass(project));
+}
+
+TEST(CantileverChecks, AnLWallBeyondTheMiddleThirdPrintsTheTriangleItUses) {
+  // The standard wall without its toe, heel 2.4 m: B = 3.0 m, e beyond B/6 in both cases, the
+  // triangle from the toe ending 3·d short of the heel end.
+  CantileverInputs in =
+      ReadCantileverInputs(ProjectDatabase::Open(CopyOf(kStandardCantileverSI)), false);
+  in.shape.l00 = 0;
+  in.shape.l01 = in.shape.l02 = 2.4f;
+  const CantileverResults r = ComputeCantilever(in);
+  const CantileverStability& st = r.stability;
+  ASSERT_TRUE(st.reaction.triangular && st.reaction_e.triangular);
+  ReportWriter w;
+  w.PageSetup();
+  w.BeginDocument();
+  WriteCantileverChapters(w, in, r);
+  w.EndDocument();
+  const std::vector<std::string> lines = ReportLines(w);
+  auto has = [&](const std::string& text) {
+    return std::find(lines.begin(), lines.end(), text) != lines.end();
+  };
+  // Bearing: 2·ΣV/(3·d) at the toe, nothing at the heel, the values without the trapezoid's
+  // formula.
+  EXPECT_NEAR(st.q1, 2.0 * st.v / (3.0 * st.d), 1e-3);
+  EXPECT_TRUE(has("2 × 380.509 / (3 × 0.938)、q2 = 0"));
+  EXPECT_TRUE(has("q1, q2 = 270.398 kN/m2,　0.000 kN/m2 ＜ 300       ＯＫ"));
+  // Heel section D-D′ at x = Tb = 0.6 m from the toe: qB on the triangle, loaded over
+  // c = 3·d − x, Mq = qB·c²/6 and Sq = qB·c/2 about the section.
+  const SlabCase& heel = r.heel[0];
+  const double length = 3.0 * st.d, c = length - 0.6;
+  EXPECT_NEAR(heel.q_section, st.q1 * (1 - 0.6 / length), 2e-3);
+  EXPECT_NEAR(heel.mq, heel.q_section * c * c / 6, 2e-3);
+  EXPECT_NEAR(heel.sq, heel.q_section * c / 2, 2e-3);
+  EXPECT_TRUE(has("qB = q1・(1 − x / (3・d)) = 270.398 × (1 − 0.600 / 2.814) = 212.753 kN/m2"));
+  EXPECT_TRUE(has("Ｍq = qB・c² / 6 = 212.753 × 2.214² / 6 = 173.880 kN･m"));
+  EXPECT_TRUE(has("Ｓq = qB・c / 2 = 212.753 × 2.214 / 2 = 235.564 kN"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../reaction_balance.h"
 #include "app/errors.h"
 #include "check_sources.h"
 #include "families/family_table.h"
@@ -109,6 +110,8 @@ TEST(GravityChecks, RowsAgreeWithTheReportForRandomWalls) {
                                                 GravityJson(in, calc), JsonVerdict),
               "")
         << "wall " << i;
+    const ResultantAndChecks& rc = calc.results.checks;
+    EXPECT_EQ(ReactionBalance(rc.reaction, rc.sum_v, rc.d), "") << "wall " << i;
     tally.Add(checks);
   }
   EXPECT_GT(walls, 40);

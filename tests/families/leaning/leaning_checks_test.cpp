@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "../reaction_balance.h"
 #include "app/errors.h"
 #include "check_sources.h"
 #include "families/family_table.h"
@@ -121,6 +122,8 @@ TEST(LeaningChecks, RowsAgreeWithTheReportForRandomWalls) {
                                                     LeaningJson(in, calc), JsonVerdict),
               "")
         << "wall " << i;
+    const LeaningStability& st = calc.stability;
+    EXPECT_EQ(ReactionBalance(st.reaction, st.sum_v, st.d), "") << "wall " << i;
     tally.Add(checks);
   }
   EXPECT_GT(walls, 30);
