@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "families/family_table.h"
@@ -137,11 +138,15 @@ std::vector<Wall> Walls() {
   };
 }
 
-// Top of the line box of the first text run with exactly this text on the page, in points.
+// Top of the line box of the first text run with this text on the page (its leading blanks
+// aside: a bookmark leaves them out), in points.
 std::optional<double> RunTop(const Page& page, const std::string& text) {
   for (const PageItem& item : page.items) {
     const auto* run = std::get_if<TextRun>(&item);
-    if (run && run->text == text) return kPageTop - run->y / 20;
+    if (!run) continue;
+    std::string_view shown = run->text;
+    while (shown.starts_with("　")) shown.remove_prefix(std::string_view("　").size());
+    if (shown == text) return kPageTop - run->y / 20;
   }
   return std::nullopt;
 }
