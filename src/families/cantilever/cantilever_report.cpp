@@ -1197,10 +1197,10 @@ class Chapters {
   }
 
   void Toe(const SlabCase& c, int number) {
+    // The section line, the lead-in, its table and the line after it on one page.
+    if (!c.seismic) ch_.KeepLines(3, r_.toe_table.count + 3);
     SlabSection(number, "Ｃ－Ｃ´");
     if (!c.seismic) {
-      // The lead-in, its table and the line after it on one page.
-      ch_.KeepLines(2, r_.toe_table.count + 3);
       w_.Paragraph("自重および載土によるモーメントＭwおよびせん断力Ｓwは次の表のようになる。");
       SlabTableLines(r_.toe_table);
       w_.Paragraph("地盤反力によるモーメントＭqおよびせん断力Ｓqは上図を参照して");
@@ -1220,10 +1220,11 @@ class Chapters {
 
   void Heel(const SlabCase& c, int number) {
     if (r_.has_toe) w_.Paragraph("");
+    // The section line, the lead-in, its table and "上の表より" with the values read from it on
+    // one page.
+    if (!c.seismic) ch_.KeepLines(5, r_.heel_table.count + 3);
     SlabSection(number, "Ｄ－Ｄ´");
     if (!c.seismic) {
-      // The lead-in, its table and "上の表より" with the values read from it on one page.
-      ch_.KeepLines(4, r_.heel_table.count + 3);
       w_.Paragraph(
           "自重および過載荷重によるモーメントＭwおよびせん断力Ｓwは下の表のように計算される。");
       SlabTableLines(r_.heel_table);
