@@ -89,9 +89,40 @@ int OutlineLevel(std::string_view heading) {
   return 0;
 }
 
+namespace {
+// Body lines that a heading keeps with it on its page.
+constexpr int kLinesBelowHeading = 3;
+}  // namespace
+
+void Chapter::KeepLines(int lines, int table_rows) {
+  w_.KeepRoom(lines * w_.TextHeight() + table_rows * w_.TableRowHeight());
+}
+
+void Chapter::CaseHeading(std::string_view text, int outline_level) {
+  KeepLines(1 + kLinesBelowHeading);
+  if (outline_level > 0) {
+    constexpr std::string_view kIdeographicSpace = "　";
+    std::string_view title = text;
+    while (title.starts_with(kIdeographicSpace)) title.remove_prefix(kIdeographicSpace.size());
+    while (title.starts_with(' ')) title.remove_prefix(1);
+    w_.MarkOutline(title, outline_level);
+  }
+  w_.Paragraph(text);
+}
+
 void Chapter::Headings(std::initializer_list<std::string_view> lines) {
+  const double below = kLinesBelowHeading * w_.TextHeight();  // in the Body slot
   w_.SetFontSize(FontSlot::Heading);
+  double height = 0;
+  bool any_text = false;
   for (std::string_view line : lines) {
+    height += w_.TextHeight();
+    any_text = any_text || !line.empty();
+  }
+  bool skip_empty = any_text && w_.KeepRoom(height + below);
+  for (std::string_view line : lines) {
+    if (skip_empty && line.empty()) continue;
+    skip_empty = false;
     // The numbered headings become the bookmarks of the PDF.
     if (const int level = OutlineLevel(line); level > 0) w_.MarkOutline(line, level);
     w_.Paragraph(line);

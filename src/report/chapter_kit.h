@@ -88,8 +88,16 @@ class Chapter {
   // The family's title line in the Title slot.
   void Title(std::string_view text);
   // Paragraphs in the Heading slot (an empty text is an empty line), then the Body slot. The
-  // numbered chapter and section headings are marked in the outline.
+  // numbered chapter and section headings are marked in the outline. The headings stay on one
+  // page with the first lines under them; on a new page their leading empty lines are dropped
+  // (a page begins with a blank line of its own).
   void Headings(std::initializer_list<std::string_view> lines);
+  // Keeps room on this page for `lines` body lines and `table_rows` one-line table rows, so that
+  // a lead-in stays with its table and "上の表より" with the table it reads.
+  void KeepLines(int lines, int table_rows = 0);
+  // A case heading in the Body slot ("（ａ）常時"), kept with the first lines under it; with an
+  // outline level it is marked in the outline too (without its leading blanks).
+  void CaseHeading(std::string_view text, int outline_level = 0);
   // One paragraph: label + value + the unit label of unit_key (none when empty).
   void LabelLine(std::string_view label, std::string_view value, std::string_view unit_key = {});
   // Label, then the value at x (so that values line up whatever the label), then the line end.

@@ -163,22 +163,26 @@ void StableSubsetTags(QPDF& pdf) {
 // One outline item and the items under it.
 struct Item {
   Obj handle;
-  std::vector<Obj> children;
+  std::vector<Item> children;
 };
 
-// Links the items of one level to each other and to their parent.
-void Chain(Obj parent, const std::vector<Obj>& items, int count) {
-  if (items.empty()) return;
+// Links the items of one level to each other and to their parent; returns the number of items
+// shown open under the parent (every level is shown open).
+int Chain(Obj parent, std::vector<Item>& items) {
+  if (items.empty()) return 0;
+  int visible = 0;
   for (size_t i = 0; i < items.size(); ++i) {
-    Obj item = items[i];
+    Obj item = items[i].handle;
     item.replaceKey("/Parent", parent);
-    if (i > 0) item.replaceKey("/Prev", items[i - 1]);
-    if (i + 1 < items.size()) item.replaceKey("/Next", items[i + 1]);
+    if (i > 0) item.replaceKey("/Prev", items[i - 1].handle);
+    if (i + 1 < items.size()) item.replaceKey("/Next", items[i + 1].handle);
+    visible += 1 + Chain(item, items[i].children);
   }
-  parent.replaceKey("/First", items.front());
-  parent.replaceKey("/Last", items.back());
+  parent.replaceKey("/First", items.front().handle);
+  parent.replaceKey("/Last", items.back().handle);
   // A positive count: the level is shown open.
-  parent.replaceKey("/Count", Obj::newInteger(count));
+  parent.replaceKey("/Count", Obj::newInteger(visible));
+  return visible;
 }
 
 void AddOutline(QPDF& pdf, const std::vector<OutlineEntry>& outline) {
@@ -202,22 +206,17 @@ void AddOutline(QPDF& pdf, const std::vector<OutlineEntry>& outline) {
     Obj item = pdf.makeIndirectObject(Obj::newDictionary());
     item.replaceKey("/Title", Obj::newUnicodeString(entry.title));
     item.replaceKey("/Dest", dest);
-    if (entry.level >= 2 && !top.empty()) {
-      top.back().children.push_back(item);
-    } else {
-      top.push_back({item, {}});
+    // Under the last item of the level above; an entry whose parent level is missing goes
+    // under the deepest item there is.
+    std::vector<Item>* level = &top;
+    for (int depth = 1; depth < entry.level && !level->empty(); ++depth) {
+      level = &level->back().children;
     }
+    level->push_back({item, {}});
   }
   Obj root_item = pdf.makeIndirectObject(Obj::newDictionary());
   root_item.replaceKey("/Type", Obj::newName("/Outlines"));
-  std::vector<Obj> tops;
-  int visible = 0;
-  for (Item& item : top) {
-    Chain(item.handle, item.children, static_cast<int>(item.children.size()));
-    tops.push_back(item.handle);
-    visible += 1 + static_cast<int>(item.children.size());
-  }
-  Chain(root_item, tops, visible);
+  Chain(root_item, top);
   Obj root = pdf.getRoot();
   root.replaceKey("/Outlines", root_item);
   root.replaceKey("/PageMode", Obj::newName("/UseOutlines"));

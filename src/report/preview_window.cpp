@@ -470,18 +470,21 @@ void PreviewWindow::PrintShown() {
 
 void PreviewWindow::FillChapters() {
   chapters_->clear();
-  QTreeWidgetItem* chapter = nullptr;
+  // The last item of each level so far: an entry goes under the last one of the level above.
+  std::vector<QTreeWidgetItem*> last;
   const auto& outline = writer_->Outline();
   for (int i = 0; i < static_cast<int>(outline.size()); ++i) {
     const OutlineEntry& e = outline[i];
     auto* item = new QTreeWidgetItem({QString::fromStdString(e.title)});
     item->setData(0, Qt::UserRole, i);
-    if (e.level > 1 && chapter) {
-      chapter->addChild(item);
-    } else {
+    const size_t depth = std::min(last.size(), static_cast<size_t>(std::max(e.level - 1, 0)));
+    if (depth == 0) {
       chapters_->addTopLevelItem(item);
-      chapter = item;
+    } else {
+      last[depth - 1]->addChild(item);
     }
+    last.resize(depth);
+    last.push_back(item);
   }
   chapters_->expandAll();
   chapters_->setVisible(!outline.empty());

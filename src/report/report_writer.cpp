@@ -25,6 +25,7 @@ constexpr long kMaxTableCells = 1'000'000;
 constexpr double kDefaultColumnWidth = 1440;
 constexpr double kCellPaddingH = 60;  // left and right inside a cell
 constexpr double kDotRadius = 35;     // dimension line ends
+constexpr int kMaxOutlineLevel = 4;
 
 std::string Num(double v) {
   if (!std::isfinite(v)) return "not a number";
@@ -118,6 +119,56 @@ QPointF Direction(int tenths) {
       return {std::cos(a), -std::sin(a)};
     }
   }
+}
+
+// Characters of a Latin word, a number or a unit ("kN/m3", "0.39", "t･m"): a cell line never
+// ends between two of them.
+bool IsWordChar(QChar c) {
+  const char16_t u = c.unicode();
+  return (u < 0x80 && (c.isLetterOrNumber() || u == '.' || u == '/' || u == '_')) ||
+         u == 0xFF65 /* ･ */ || u == 0x30FB /* ・ */ || u == 0xB7;
+}
+
+// Katakana and the long-vowel mark: a word such as "モーメント" stays whole.
+bool IsKatakana(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= 0x30A1 && u <= 0x30FA) || u == 0x30FC || (u >= 0xFF66 && u <= 0xFF9F);
+}
+
+bool IsOpening(QChar c) { return c == QChar('(') || c == QChar(0xFF08) || c == QChar('['); }
+bool IsClosing(QChar c) {
+  return c == QChar(')') || c == QChar(0xFF09) || c == QChar(']') || c == QChar(0x3001) ||
+         c == QChar(0x3002) || c == QChar(',');
+}
+
+// Whether a cell line may end between text[at - 1] and text[at]: outside parentheses (a unit
+// stays with its brackets), not inside a word, a number or a katakana word, and not before a
+// closing bracket or a comma.
+bool CellBreakAllowed(QStringView text, qsizetype at) {
+  if (at <= 0 || at >= text.size()) return false;
+  int depth = 0;
+  for (qsizetype i = 0; i < at; ++i) {
+    if (IsOpening(text[i])) ++depth;
+    if (text[i] == QChar(')') || text[i] == QChar(0xFF09) || text[i] == QChar(']')) {
+      depth = std::max(depth - 1, 0);
+    }
+  }
+  if (depth > 0) return false;
+  const QChar before = text[at - 1], after = text[at];
+  if (IsOpening(before) || IsClosing(after)) return false;
+  if (IsWordChar(before) && IsWordChar(after)) return false;
+  if (IsKatakana(before) && IsKatakana(after)) return false;
+  return true;
+}
+
+// A blank just inside an opening bracket is a unit label's leading blank: "( kN)" reads "(kN)".
+QString WithoutBlankAfterBracket(QString text) {
+  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+    if (IsOpening(text[i])) {
+      while (i + 1 < text.size() && text[i + 1] == QChar(' ')) text.remove(i + 1, 1);
+    }
+  }
+  return text;
 }
 
 bool LooksNumeric(const std::string& s) {
@@ -460,9 +511,12 @@ struct ReportWriter::Impl {
   double NormalRowHeight() const { return LineHeight() + 0.5 * Em(); }
   double CellLinePitch() const { return 1.1 * Em(); }
 
+  // The lines of a cell: each ends where a line may end in a table (CellBreakAllowed) when
+  // there is such a place on it; a text with none breaks where it must.
   std::vector<QString> WrapCell(const QString& text, double inner_width) const {
     std::vector<QString> out;
-    for (const QString& line : SplitLines(text)) {
+    for (const QString& given : SplitLines(text)) {
+      const QString line = WithoutBlankAfterBracket(given);
       QStringView rest(line);
       if (rest.isEmpty()) {
         out.push_back(line);
@@ -470,8 +524,16 @@ struct ReportWriter::Impl {
       }
       while (!rest.isEmpty()) {
         qsizetype n = FittingLength(Fm(), rest, std::max(inner_width, 0.0), true);
-        out.push_back(rest.left(n).toString());
+        if (n < rest.size() && !(rest[n - 1] == QChar(' ')) && !CellBreakAllowed(rest, n)) {
+          qsizetype k = n - 1;
+          while (k > 0 && !CellBreakAllowed(rest, k)) --k;
+          if (k > 0) n = k;
+        }
+        QString part = rest.left(n).toString();
+        while (part.size() > 1 && part.back() == QChar(' ')) part.chop(1);
+        out.push_back(part);
         rest = rest.mid(n);
+        while (!rest.isEmpty() && rest.front() == QChar(' ')) rest = rest.mid(1);
       }
     }
     return out;
@@ -666,7 +728,7 @@ void ReportWriter::SetHeader(std::string_view left, std::string_view centre,
 
 void ReportWriter::MarkOutline(std::string_view title, int level, OutlineAnchor anchor) {
   d_->RequireOpen("MarkOutline");
-  OutlineEntry entry{std::string(title), std::clamp(level, 1, 2), 0, 0};
+  OutlineEntry entry{std::string(title), std::clamp(level, 1, kMaxOutlineLevel), 0, 0};
   if (anchor == OutlineAnchor::PageTop) {
     entry.page = static_cast<int>(d_->pages.size());
     d_->outline.push_back(std::move(entry));
@@ -732,6 +794,22 @@ void ReportWriter::Text(std::string_view text) {
   d_->RequireOpen("Text");
   d_->RequireNoTable("Text");
   d_->WriteText(text, true);
+}
+
+bool ReportWriter::KeepRoom(double height) {
+  d_->RequireOpen("KeepRoom");
+  d_->RequireNoTable("KeepRoom");
+  CheckFinite("KeepRoom", {height});
+  const double page_room = d_->BottomLimit() - (d_->BodyTop() + d_->LineHeight());
+  if (height > page_room || !d_->NeedsBreak(height)) return false;
+  d_->BreakPage();
+  d_->x = d_->margin_left;
+  return true;
+}
+
+double ReportWriter::TableRowHeight() const {
+  d_->Fm();  // the same precondition as TextHeight
+  return d_->NormalRowHeight();
 }
 
 double ReportWriter::GetX() const { return d_->x; }

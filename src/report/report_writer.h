@@ -149,9 +149,11 @@ struct TableRange {
 // A bookmark of the written PDF: a heading as it was laid out.
 struct OutlineEntry {
   std::string title;
-  int level = 1;  // 1 the cover and the chapters, 2 the numbered sections of a chapter
-  int page = 0;   // page index, 0 = cover
-  double y = 0;   // top of the heading's line box, twips
+  // 1 the cover and the chapters, 2 the numbered sections of a chapter, 3 the cases of a
+  // section (常時, 地震時), 4 the checked cross-sections of a case
+  int level = 1;
+  int page = 0;  // page index, 0 = cover
+  double y = 0;  // top of the heading's line box, twips
 };
 
 // Where an outline mark points: at the next text written (a heading, wherever the page breaks
@@ -242,6 +244,13 @@ class ReportWriter {
   // Writes the text at the current position; the position moves to its end. CR LF ends the line
   // and the text after it starts at the left margin of the next line.
   void Text(std::string_view text);
+  // Starts a new page when less than `height` is left above the bottom margin of this one and
+  // the new page would hold it, so that a heading or a lead-in does not end a page apart from
+  // what follows it. Returns whether it started one.
+  bool KeepRoom(double height);
+  // The height of a table row of one line in the current font (what a table lead-in keeps room
+  // for, per row).
+  double TableRowHeight() const;
   double GetX() const;
   void SetX(double x);
   double GetY() const;

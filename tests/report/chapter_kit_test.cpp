@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <map>
 
@@ -125,7 +126,7 @@ TEST(PartsTable, TotalsAreTheSumsOfThePrintedCells) {
     EXPECT_DOUBLE_EQ(totals.a, 3 * 0.044);
     EXPECT_NEAR(totals.m, 0.153 + 0.500 + 1.001, 1e-12);
     auto cells = CellTexts(w.Pages()[0], 0);
-    EXPECT_EQ(cells[Cell(1, 3)], "単位重量γ( kN/m3)");
+    EXPECT_EQ(cells[Cell(1, 3)], "単位重量γ(kN/m3)");
     EXPECT_EQ(cells[Cell(2, 1)], "W1");
     EXPECT_EQ(cells[Cell(2, 3)], "23.00");
     EXPECT_EQ(cells[Cell(2, 4)], "1.001");
@@ -148,7 +149,7 @@ TEST(PartsTable, GivenTotalsArePrintedAsGivenNotReadBack) {
   WritePartsTable(ch, rows, PartSums{0.087f, 2.001f, 0.6537f});
   w.EndDocument();
   auto cells = CellTexts(w.Pages()[0], 0);
-  EXPECT_EQ(cells[Cell(1, 4)], "鉛直力V( t)");
+  EXPECT_EQ(cells[Cell(1, 4)], "鉛直力V(t)");
   EXPECT_EQ(cells[Cell(3, 1)], "W2");
   EXPECT_EQ(cells[Cell(4, 1)], "計");
   EXPECT_EQ(cells[Cell(4, 2)], "0.087");
@@ -200,9 +201,9 @@ TEST(LoadsAndMomentsTables, StandSideBySideWithTheLineBetween) {
     EXPECT_TRUE(line);
     auto loads = CellTexts(page, 0);
     auto moments = CellTexts(page, 1);
-    EXPECT_EQ(loads[Cell(1, 2)], "鉛直力V( t)");
+    EXPECT_EQ(loads[Cell(1, 2)], "鉛直力V(t)");
     EXPECT_EQ(loads[Cell(4, 1)], "合計");
-    EXPECT_EQ(moments[Cell(1, 3)], "原点に対する回転モーメント( t･m)");
+    EXPECT_EQ(moments[Cell(1, 3)], "原点に対する回転モーメント(t･m)");
     EXPECT_EQ(moments[Cell(2, 3)], "抵抗モーメント Mr");
     EXPECT_EQ(moments[Cell(4, 3)], "4.825");
   }
@@ -269,7 +270,8 @@ TEST(Outline, AHeadingPushedOverThePageFootIsBookmarkedWhereItLands) {
   Chapter ch(w, true);
   ch.Title("表題");
   ch.Headings({"", "１ 設計条件", "（１）単位体積重量", "本文"});
-  // Fill page 1 up to its last line, then two headings: the section moves to page 2.
+  // Fill page 1 up to its last two lines, then two headings: with no room for the lines under
+  // them, both move to page 2.
   while (w.GetY() + 2 * w.TextHeight() <= w.PageHeight() - w.MarginBottom()) w.Paragraph("行");
   ch.Headings({"２ 形状寸法", "（１）形状"});
   w.MarkOutline("書かれない", 1);  // no text follows: dropped
@@ -282,7 +284,7 @@ TEST(Outline, AHeadingPushedOverThePageFootIsBookmarkedWhereItLands) {
   EXPECT_EQ(outline[0].y, 0);
   const std::string titles[] = {"１ 設計条件", "（１）単位体積重量", "２ 形状寸法", "（１）形状"};
   const int levels[] = {1, 2, 1, 2};
-  const int pages[] = {1, 1, 1, 2};
+  const int pages[] = {1, 1, 2, 2};
   for (int i = 0; i < 4; ++i) {
     const OutlineEntry& e = outline[static_cast<size_t>(i + 1)];
     SCOPED_TRACE(titles[i]);
@@ -303,5 +305,73 @@ TEST(Outline, AHeadingPushedOverThePageFootIsBookmarkedWhereItLands) {
   EXPECT_TRUE(w.Properties().title.empty());
 }
 
+// Page of the first run with this text, or -1.
+int PageOf(const ReportWriter& w, const std::string& text) {
+  for (const Page& page : w.Pages()) {
+    for (const TextRun& r : ItemsOf<TextRun>(page)) {
+      if (r.text == text) return page.number;
+    }
+  }
+  return -1;
+}
+
+// A heading, a case heading or a lead-in near the foot of a page goes to the next page with what
+// it heads; there it starts on the page's first line (its leading empty line dropped). Where
+// there is room, nothing moves.
+TEST(PageBreaks, HeadingsAndLeadInsStayWithWhatFollows) {
+  struct Case {
+    const char* name;
+    int lines_left;  // whole body lines left on the first page before the piece
+    std::function<void(Chapter&)> write;
+    const char* piece;  // its text
+    bool moves;
+  };
+  const auto heading = [](Chapter& ch) { ch.Headings({"", "（３）滑動に対する安定"}); };
+  const auto case_heading = [](Chapter& ch) { ch.CaseHeading("見出し"); };
+  const auto lead_in = [](Chapter& ch) {
+    // A lead-in that keeps room for itself and a table of four one-line rows.
+    ch.KeepLines(1, 4);
+    ch.w().Paragraph("見出し");
+  };
+  const Case cases[] = {
+      {"heading, no room", 2, heading, "（３）滑動に対する安定", true},
+      {"heading, room for three lines under it", 5, heading, "（３）滑動に対する安定", false},
+      {"case heading, no room", 3, case_heading, "見出し", true},
+      {"case heading, room", 4, case_heading, "見出し", false},
+      {"lead-in, no room for the table", 4, lead_in, "見出し", true},
+      {"lead-in, room for the table", 8, lead_in, "見出し", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReportWriter w;
+    Begin(w);
+    Chapter ch(w, true);
+    const double line = w.TextHeight();
+    const double bottom = w.PageHeight() - w.MarginBottom();
+    while (w.GetY() + (c.lines_left + 1) * line <= bottom + 0.5) w.Paragraph("行");
+    c.write(ch);
+    if (w.GetY() <= bottom) w.Paragraph("本文");  // the first line under it, where it fits
+    w.EndDocument();
+    EXPECT_EQ(PageOf(w, c.piece), c.moves ? 1 : 0);
+    if (c.moves) {
+      // On the new page the piece is the first line after the page's own blank line.
+      double top = 0;
+      for (const TextRun& r : ItemsOf<TextRun>(w.Pages()[1])) {
+        if (r.y >= w.MarginTop() && r.y < bottom) top = top == 0 ? r.y : std::min(top, r.y);
+      }
+      EXPECT_NEAR(top, w.MarginTop() + line, 0.5);
+    }
+  }
+}
+
+// A keep taller than a whole page breaks nothing: the text flows as it would.
+TEST(PageBreaks, AKeepTallerThanAPageDoesNotBreak) {
+  ReportWriter w;
+  Begin(w);
+  w.Paragraph("行");
+  EXPECT_FALSE(w.KeepRoom(w.PageHeight()));
+  EXPECT_FALSE(w.KeepRoom(w.TextHeight()));
+  EXPECT_EQ(w.PageCounter(), 0);
+}
 }  // namespace
 }  // namespace ktv

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 #include "app/format.h"
-#include "report/report_writer.h"
 #include "page_inspect.h"
+#include "report/report_writer.h"
 
 namespace ktv {
 namespace {
@@ -263,6 +265,42 @@ TEST(ReportTable, LongCellTextsWrapAndGrowTheRow) {
   EXPECT_NEAR(cells.at({1, 1}).box.height(), normal, 1e-6);
   EXPECT_NEAR(wrapped.box.height(), 1.5 * normal, 1e-6)
       << "a two-line row is one and a half normal rows high";
+}
+
+// Header cells break between words: never inside a unit with its brackets, a Latin word or a
+// katakana word, and a unit label's leading blank inside its bracket is not printed.
+TEST(ReportTable, CellLinesEndOnlyWhereAWordEnds) {
+  struct Case {
+    const char* text;
+    double width;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"単位重量γ( kN/m3)", 1100, {"単位重量γ", "(kN/m3)"}},
+      {"原点に対する回転モーメント( kN･m)", 2000, {"原点に対する回転", "モーメント(kN･m)"}},
+      {"鉛直力V( kN)", 1070, {"鉛直力V", "(kN)"}},
+      {"断面積(m2)", 1100, {"断面積(m2)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ReportWriter w;
+    Begin(w);
+    w.BeginTable();
+    w.SetTableCols(1);
+    w.SetTableRows(1);
+    w.SetColumnWidth(1, c.width);
+    w.SetCellText(1, 1, c.text);
+    w.EndTable();
+    w.EndDocument();
+    const CellItem cell = CellsOf(w.Pages()[0]).at({1, 1});
+    std::vector<std::string> lines;
+    for (const TextRun& r : cell.lines) {
+      lines.push_back(r.text);
+      EXPECT_LE(r.x + r.width, cell.box.right() + 0.5);
+    }
+    EXPECT_EQ(lines, c.lines);
+    EXPECT_EQ(w.GetCellText(1, 1), c.text) << "the cell keeps its text for reading back";
+  }
 }
 
 TEST(ReportTable, ALongTableBreaksAcrossPagesRepeatingItsHeaderRow) {

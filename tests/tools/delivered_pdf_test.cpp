@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "families/family_table.h"
@@ -88,8 +89,8 @@ std::vector<Wall> Walls() {
       {"（１）自重および合力の作用位置計算", 2, 3},
       {"（２）転倒に対する安定", 2, 3},
       {"（３）滑動に対する安定", 2, 3},
-      {"（４）支持力に対する安定", 2, 4},
-      {"５　躯体の応力度", 1, 4},
+      {"（４）支持力に対する安定", 2, 3},
+      {"５　躯体の応力度", 1, 3},
   });
   // The leaning wall's chapter of the members is numbered "４．５"; the cantilever wall's has no
   // number, and its first section a narrow digit: both are bookmarks all the same.
@@ -113,11 +114,21 @@ std::vector<Wall> Walls() {
       {"４　安定計算", 1, 4},
       {"（１）　自重および合力の作用位置", 2, 4},
       {"（２）　転倒に対する安定", 2, 5},
-      {"（３）　滑動に対する安定", 2, 5},
+      {"（３）　滑動に対する安定", 2, 6},
       {"（４）　支持力に対する安定", 2, 6},
       {"躯体の応力度", 1, 6},
       {"（１）たて壁の応力度", 2, 6},
+      {"（ａ）常時", 3, 7},
+      {"h = 5.7 m の場合（ＢーＢ´）", 4, 7},
+      {"（ｂ）地震時", 3, 8},
+      {"h = 5.7 m の場合（ＢーＢ´）", 4, 8},
       {"（２）底版の応力度", 2, 9},
+      {"（ａ）常時", 3, 9},
+      {"（ⅰ）断面　Ｃ－Ｃ´", 4, 9},
+      {"（ⅱ）断面　Ｄ－Ｄ´", 4, 10},
+      {"（ｂ）地震時", 3, 11},
+      {"（ⅰ）断面　Ｃ－Ｃ´", 4, 11},
+      {"（ⅱ）断面　Ｄ－Ｄ´", 4, 11},
   });
   const char* const kLeaningTitle = "もたれ式擁壁の設計計算　標準もたれ式擁壁";
   const char* const kCantileverTitle = "逆Ｔ形擁壁の設計計算　標準逆T形擁壁";
@@ -137,11 +148,15 @@ std::vector<Wall> Walls() {
   };
 }
 
-// Top of the line box of the first text run with exactly this text on the page, in points.
+// Top of the line box of the first text run with this text on the page (its leading blanks
+// aside: a bookmark leaves them out), in points.
 std::optional<double> RunTop(const Page& page, const std::string& text) {
   for (const PageItem& item : page.items) {
     const auto* run = std::get_if<TextRun>(&item);
-    if (run && run->text == text) return kPageTop - run->y / 20;
+    if (!run) continue;
+    std::string_view shown = run->text;
+    while (shown.starts_with("　")) shown.remove_prefix(std::string_view("　").size());
+    if (shown == text) return kPageTop - run->y / 20;
   }
   return std::nullopt;
 }

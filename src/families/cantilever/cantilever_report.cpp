@@ -839,7 +839,7 @@ class Chapters {
     w_.Text("φ=" + Fixed(in_.phi, 0) + "°、");
     ch_.Picture(Picture("1_6_1"));
     w_.Text("(kh = " + Fixed(in_.kh, 2) + ") = " + FormatValue(r_.earth.theta_deg, kFmt4) +
-            "°、β = " + Fixed(a.beta_deg, 0) + "°、α = " + Fixed(a.alpha_deg, 0) + "°" +
+            "°、β = " + Fixed(a.beta_deg, 0) + "°、α = " + Fixed(a.alpha_deg, 1) + "°" +
             "の条件の場合は" + kNewLine);
     ch_.BelowPicture();
     PairLine("1_6_11", Fixed(r_.earth.kae, 3) + "、", "1_6_14",
@@ -866,7 +866,9 @@ class Chapters {
     const CantileverStability& st = r_.stability;
     const double b = static_cast<double>(st.b);
     const double h = static_cast<double>(in_.shape.h);
-    w_.Paragraph("（ａ）常時");
+    // A case heading with its loads table (five rows under a header of about three).
+    ch_.KeepLines(1, 8);
+    ch_.CaseHeading("（ａ）常時");
     LoadsAndMoments normal;
     normal.load_column_width = 1300;
     normal.line_length = 0;
@@ -884,7 +886,8 @@ class Chapters {
     w_.Paragraph("擁壁底面の合力の作用位置dは");
     ch_.FormulaLine(Picture("1_6_24"), Fixed(st.d, 3) + " m");
 
-    w_.Paragraph("（ｂ）地震時");
+    ch_.KeepLines(1, 6);
+    ch_.CaseHeading("（ｂ）地震時");
     LoadsAndMoments seismic;
     seismic.loads = {{"自重", Fixed(st.w, 3), Fixed(st.sum_h, 3)},
                      {"土圧", Fixed(r_.earth.pve, 3), Fixed(r_.earth.phe, 3)},
@@ -950,7 +953,7 @@ class Chapters {
   void Overturning() {
     const CantileverStability& st = r_.stability;
     ch_.Headings({"", "（２）　転倒に対する安定"});
-    w_.Paragraph("（ａ）常時");
+    ch_.CaseHeading("（ａ）常時");
     w_.Paragraph("B = " + Fixed(st.b, 3) + "m、" + "d = " + Fixed(st.d, 3) + " m");
     ch_.FormulaLine(Picture("1_6_26"), Fixed(st.e, 3) + " m");
     // The overturning lines end with their word as the sliding lines do: a failing check says so.
@@ -958,7 +961,7 @@ class Chapters {
     ch_.FormulaLine(Picture("1_6_27"), Fixed(st.b6, 3) + " m" + std::string(MirroredSign(normal)) +
                                            Compared("e", st.e) + " m" + kWordGap +
                                            std::string(VerdictWord(normal)));
-    w_.Paragraph("（ｂ）地震時");
+    ch_.CaseHeading("（ｂ）地震時");
     w_.Paragraph("de = " + Fixed(st.d_e, 3) + " m");
     ch_.FormulaLine(Picture("1_6_28"), Fixed(st.e_e, 3) + " m");
     const Verdict seismic = CantileverVerdict(r_, "B3_greater_than_eE", CheckCase::Seismic);
@@ -991,9 +994,9 @@ class Chapters {
                       Fixed(fs, 3) + VerdictText(CantileverVerdict(r_, "sliding", load_case),
                                                  ShortestForm(fsa), kWordGap));
     };
-    w_.Paragraph("（ａ）常時");
+    ch_.CaseHeading("（ａ）常時");
     verdict("1_6_30", st.fs, in_.fsa, CheckCase::Normal);
-    w_.Paragraph("（ｂ）地震時");
+    ch_.CaseHeading("（ｂ）地震時");
     verdict("1_6_31", st.fs_e, in_.fsa_e, CheckCase::Seismic);
   }
 
@@ -1030,9 +1033,9 @@ class Chapters {
         ch_.FormulaLine(Picture(key), values);
       }
     };
-    w_.Paragraph("（ａ）常時");
+    ch_.CaseHeading("（ａ）常時");
     verdict("1_6_32", st.q1, st.q2, in_.qa, CheckCase::Normal);
-    w_.Paragraph("（ｂ）地震時");
+    ch_.CaseHeading("（ｂ）地震時");
     verdict("1_6_33", st.q1_e, st.q2_e, in_.qa_e, CheckCase::Seismic);
   }
 
@@ -1049,16 +1052,18 @@ class Chapters {
     for (int i = 0; i < r_.stem_case_count; ++i) {
       const StemCase& c = r_.stem_cases[i];
       w_.NewPage();
-      if (!c.seismic && !normal_seen) w_.Paragraph("（ａ）常時");
-      if (c.seismic && !seismic_seen) w_.Paragraph("（ｂ）地震時");
+      // The cases and their sections are bookmarks under the stem's section.
+      if (!c.seismic && !normal_seen) ch_.CaseHeading("（ａ）常時", 3);
+      if (c.seismic && !seismic_seen) ch_.CaseHeading("（ｂ）地震時", 3);
       (c.seismic ? seismic_seen : normal_seen) = true;
       const std::string depth = Fixed(c.h, 1);
       if (in_.design_section_aa) {
-        w_.Paragraph(c.section == StemSection::kAA
-                         ? "（ⅰ）　h = " + depth + " m の場合（ＡーＡ´）"
-                         : "（ⅱ）　h = " + depth + " m の場合（ＢーＢ´）");
+        ch_.CaseHeading(c.section == StemSection::kAA
+                            ? "（ⅰ）　h = " + depth + " m の場合（ＡーＡ´）"
+                            : "（ⅱ）　h = " + depth + " m の場合（ＢーＢ´）",
+                        4);
       } else {
-        w_.Paragraph("　　　　h = " + depth + " m の場合（ＢーＢ´）");
+        ch_.CaseHeading("　　　　h = " + depth + " m の場合（ＢーＢ´）", 4);
       }
       if (c.seismic) {
         w_.Paragraph("a = " + Fixed(c.a, 3) + "m、　D = " + Fixed(c.d_m, 3) + "m");
@@ -1075,7 +1080,8 @@ class Chapters {
   void SectionCheckLines(const SectionCheck& c, bool seismic) {
     w_.Paragraph("b = " + Fixed(c.b, 0) + "cm　(単位幅)、" + "D = " + Fixed(c.d_total, 1) +
                  "cm　(壁厚)、" + "d = " + Fixed(c.d, 1) + "cm（圧縮縁から主鉄筋までの距離）");
-    ch_.FormulaLine(Picture("1_6_42"), Fixed(c.m_bd2, 3));
+    // M/bd² in the working unit of the section check: M in kg･cm or N･cm over b and d in cm.
+    ch_.FormulaLine(Picture("1_6_42"), Fixed(c.m_bd2, 3) + (ch_.IsSI() ? " N/cm2" : " kg/cm2"));
     w_.Paragraph("単位幅 100cm あたりの鉄筋断面積は");
     if (c.bar2.present) {
       w_.Paragraph("配筋1： As1 = " + std::string(c.bar1.designation) + "＠" +
@@ -1234,7 +1240,7 @@ class Chapters {
       if (c == 1) w_.NewPage();
       // The case heading opens each case, whichever slab comes first; the sections are numbered
       // from (ⅰ) in each case.
-      w_.Paragraph(CaseName(c == 1));
+      ch_.CaseHeading(CaseName(c == 1), 3);
       int number = 0;
       if (r_.has_toe) Toe(r_.toe[c], ++number);
       if (r_.has_heel) Heel(r_.heel[c], ++number);
@@ -1244,7 +1250,7 @@ class Chapters {
   // The section line of a slab.
   void SlabSection(int number, std::string_view section) {
     const std::string name = std::string("断面　") + std::string(section);
-    w_.Paragraph(std::string(number == 1 ? "（ⅰ）" : "（ⅱ）") + name);
+    ch_.CaseHeading(std::string(number == 1 ? "（ⅰ）" : "（ⅱ）") + name, 4);
   }
 
   void UpperTension(const SlabCase& c, std::string_view text) {
@@ -1252,6 +1258,8 @@ class Chapters {
   }
 
   void Toe(const SlabCase& c, int number) {
+    // The section line, the lead-in, its table and the line after it on one page.
+    if (!c.seismic) ch_.KeepLines(3, r_.toe_table.count + 3);
     SlabSection(number, "Ｃ－Ｃ´");
     if (!c.seismic) {
       w_.Paragraph("自重および載土によるモーメントＭwおよびせん断力Ｓwは次の表のようになる。");
@@ -1275,6 +1283,9 @@ class Chapters {
 
   void Heel(const SlabCase& c, int number) {
     if (r_.has_toe) w_.Paragraph("");
+    // The section line, the lead-in, its table and "上の表より" with the values read from it on
+    // one page.
+    if (!c.seismic) ch_.KeepLines(5, r_.heel_table.count + 3);
     SlabSection(number, "Ｄ－Ｄ´");
     if (!c.seismic) {
       w_.Paragraph(

@@ -115,6 +115,8 @@ class Chapters {
   }
 
   void SelfWeightAndResultant() {
+    // The headings and the lead-in with the parts table under them.
+    ch_.KeepLines(3, r_.self_weight.count + 4);
     ch_.Headings({"４　安全計算", "（１）自重および合力の作用位置計算"});
     w_.Paragraph("前ページの図を参考にして下表の計算結果を得た。");
 
@@ -127,6 +129,8 @@ class Chapters {
     WritePartsTable(ch_, parts, false);
 
     w_.Paragraph("");
+    // The lead-in with the loads and moments tables (three rows under a header of about three).
+    ch_.KeepLines(1, 6);
     w_.Paragraph("したがって下の表の計算結果を得た。");
     const ResultantAndChecks& c = r_.checks;
     LoadsAndMoments lm;
@@ -179,7 +183,10 @@ class Chapters {
             std::string(kCrLf));
     ch_.BelowPicture();
     w_.Paragraph("");
-    w_.NewPage();
+    // The bearing section and the body stress chapter follow on this page when they fit (a page
+    // of their few lines alone would be a stub); the longest form, with the triangular reaction
+    // and the tension line, is about sixteen lines with its pictures.
+    ch_.KeepLines(16);
   }
 
   void Bearing() {

@@ -169,6 +169,8 @@ class Chapters {
   void Stability() {
     const LeaningEarthPressure& p = c_.earth;
     const LeaningStability& s = c_.stability;
+    // The headings and the lead-in with the parts table under them.
+    ch_.KeepLines(3, 7);
     ch_.Headings({"４　安全計算", "（１）自重および合力の作用位置計算"});
     w_.Paragraph("前頁の図から");
     WritePartsTable(ch_, PartRows(s.rows), true);
@@ -252,6 +254,8 @@ class Chapters {
     ch_.FormulaLine("1_4_5.bmp", Fixed(a.ph, 3) + unit);
     ch_.FormulaLine("1_4_6.bmp", Fixed(a.pv, 3) + unit);
     w_.Paragraph("");
+    // The lead-in with its table (three parts and the total under a header of about three rows).
+    ch_.KeepLines(1, 7);
     w_.Paragraph("上図のＣ点を原点とすれば安定計算を参照して次のように計算できる。");
     WritePartsTable(ch_, PartRows(a.rows), PartSums{a.sum_a, a.sum_w, a.sum_m_w});
     w_.SetY(w_.GetY() + 250);
@@ -422,11 +426,13 @@ Frame ShapeFrame(double x, double y, double h, const LeaningInputs& in, const Le
   return f;
 }
 
+// The section's outline in the thick pen of the other families' figures.
 void DrawOutline(ReportWriter& w, const Frame& f) {
-  w.SetPenWidth(0);
+  w.SetPenWidth(30);
   for (size_t i = 0; i + 1 < f.p.size(); ++i) {
     w.DrawLine(f.p[i].x(), f.p[i].y(), f.p[i + 1].x(), f.p[i + 1].y());
   }
+  w.SetPenWidth(0);
 }
 
 // The direction of a face from its foot to its top, as an angle on the page (counter-clockwise).

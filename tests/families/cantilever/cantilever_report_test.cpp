@@ -166,6 +166,27 @@ TEST(CantileverShapes, SlabChecksPartRowsAndNameFollowTheShape) {
       return std::find(marked.begin(), marked.end(), title) != marked.end();
     };
     EXPECT_TRUE(has("（２）底版の応力度"));
+    // The stem and slab cases are bookmarks under their section, each with its checked
+    // cross-sections under it.
+    std::vector<std::pair<int, std::string>> deep;
+    for (const OutlineEntry& e : w.Outline()) {
+      if (e.level >= 3) deep.emplace_back(e.level, e.title);
+    }
+    const std::vector<std::string> slabs = {c.toe ? "断面　Ｃ－Ｃ´" : "",
+                                            c.heel ? "断面　Ｄ－Ｄ´" : ""};
+    std::vector<std::pair<int, std::string>> want;
+    for (int k = 0; k < 2; ++k) {  // the stem's cases
+      want.emplace_back(3, k == 0 ? "（ａ）常時" : "（ｂ）地震時");
+      want.emplace_back(4, "h = 5.7 m の場合（ＢーＢ´）");
+    }
+    for (int k = 0; k < 2; ++k) {  // the slabs' cases, sections numbered from (ⅰ)
+      want.emplace_back(3, k == 0 ? "（ａ）常時" : "（ｂ）地震時");
+      int number = 0;
+      for (const std::string& section : slabs) {
+        if (!section.empty()) want.emplace_back(4, (++number == 1 ? "（ⅰ）" : "（ⅱ）") + section);
+      }
+    }
+    EXPECT_EQ(deep, want);
   }
 }
 
