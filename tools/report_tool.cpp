@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,7 @@
 #include "app/safe_text.h"
 #include "app/standard_sizes.h"
 #include "app/units.h"
+#include "families/proposal/section_proposal.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
 #include "report/report_build.h"
@@ -52,7 +54,26 @@ struct Options {
   std::string summary;
   bool also_json = false;
   bool also_text = false;
+  // The design assistant: the proposed project's file and the values it may change.
+  std::string propose;
+  std::vector<GridAxis> vary;
 };
+
+// NAME=LO:HI:STEP of --vary.
+std::optional<GridAxis> ParseAxis(const std::string& text) {
+  const size_t eq = text.find('=');
+  if (eq == std::string::npos || eq == 0) return std::nullopt;
+  GridAxis axis;
+  axis.name = text.substr(0, eq);
+  std::istringstream in(text.substr(eq + 1));
+  char c1 = 0, c2 = 0;
+  if (!(in >> axis.lo >> c1 >> axis.hi >> c2 >> axis.step) || c1 != ':' || c2 != ':') {
+    return std::nullopt;
+  }
+  in >> std::ws;
+  if (!in.eof() || axis.Count() <= 0) return std::nullopt;
+  return axis;
+}
 
 // One line: messages never carry their own line breaks, control bytes or invalid UTF-8 (from a
 // damaged file) into the output.
@@ -77,7 +98,8 @@ bool ManyProjectsForm(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     if (a == "-d" || a == "--dir" || a == "--summary") return true;
     if (a == "-o" || a == "--output" || a == "--author" || a == "--date" || a == "--office" ||
-        a == "--cover-name" || a == "--cover-office" || a == "--cover-date" || a == "--") {
+        a == "--cover-name" || a == "--cover-office" || a == "--cover-date" || a == "--" ||
+        a == "--propose" || a == "--vary") {
       ++i;
     }
   }
@@ -155,6 +177,17 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
                     : a == "--cover-office" ? o.cover.print_office_name
                                             : o.cover.print_date;
       print = answer == "yes";
+    } else if (a == "--propose") {
+      if (!value(o.propose)) return std::nullopt;
+    } else if (a == "--vary") {
+      std::string text;
+      if (!value(text, "NAME=LO:HI:STEP")) return std::nullopt;
+      const std::optional<GridAxis> axis = ParseAxis(text);
+      if (!axis) {
+        error = "--vary " + text + ": give NAME=LO:HI:STEP with LO <= HI and STEP > 0";
+        return std::nullopt;
+      }
+      o.vary.push_back(*axis);
     } else if (a == "--date") {
       std::string date;
       if (!value(date, "a date")) return std::nullopt;
@@ -182,6 +215,17 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
     }
     if (!o.summary.empty() && !SummaryFormatOf(o.summary)) {
       error = "--summary " + o.summary + ": the name must end in .xlsx, .csv or .pdf";
+      return std::nullopt;
+    }
+    return o;
+  }
+  if (!o.vary.empty() && o.propose.empty()) {
+    error = "--vary needs --propose OUT.mdb";
+    return std::nullopt;
+  }
+  if (!o.propose.empty()) {
+    if (o.many) {
+      error = "--propose takes one project";
       return std::nullopt;
     }
     return o;
@@ -239,6 +283,7 @@ void WriteTextFile(const std::string& path, const std::string& content, std::ost
 std::string ReportToolUsage() {
   return R"(usage: ktv-pn3-report PROJECT.mdb [-o REPORT.pdf] [--json VALUES.json] [--text REPORT.txt]
        ktv-pn3-report PROJECT.mdb|FOLDER... [-d DIR [--json] [--text]] [--summary FILE]
+       ktv-pn3-report PROJECT.mdb --propose OUT.mdb [--vary NAME=LO:HI:STEP ...]
        ktv-pn3-report -- -PROJECT.mdb OPTIONS   (a name that begins with "-" follows "--")
 
 Builds the calculation report of the project's stored wall family (cover, header and chapters,
@@ -264,13 +309,24 @@ Many projects in one call (files, and folders for the *.mdb files in them, sorte
   -d, --dir DIR      each report as DIR/NAME.pdf (NAME: the project file's name); --json and
                      --text then write DIR/NAME.json and DIR/NAME.txt as well
   --summary FILE     the summary table (総括表) of all projects: .xlsx, .csv (UTF-8) or .pdf
+Design assistant (断面の提案):
+  --propose OUT.mdb  the lightest section on the grid that passes every check of the report,
+                     written as a copy of the project (the project itself never changes);
+                     prints the changed values and the objective (concrete m3/m; for the
+                     cantilever wall concrete + 10 x steel t/m)
+  --vary NAME=LO:HI:STEP  a value that may change: T1..T3, L1..L3, D0..D4, B (mm), Size00..
+                     Size07 (stored bar size index), ctc00..ctc07 (mm); default: the family's
+                     dimensions within +-50 %, 50 mm steps (10 mm for D)
+  Status 7 when no section on the grid passes; the message names the checks that fail at
+  every section.
+
 A failed project is listed with its cause and the others go on; on a terminal each project's
 outcome is shown. Status 6 when any project failed.
 
 Exit status: 0 success; 1 bad arguments; 2 missing file or not a project; 3 the report of the
 stored family is not built yet; 4 the report could not be built (undefined calculation,
 database or writer error); 5 an output file could not be written; 6 one or more of many
-projects failed.
+projects failed; 7 no proposed section passes.
 
 JSON keys (lengths m, angles as named, forces per metre run; stresses in the project's units,
 N/mm2 or kg/cm2; other values in the project's units):
@@ -647,6 +703,84 @@ int RunManyProjects(const Options& o, std::ostream& out, std::ostream& err,
   return status;
 }
 
+// A value of the proposal as printed: six significant digits, no trailing zeros.
+std::string Shown(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
+// The design assistant: the lightest section on the grid that passes every check, written as a
+// copy of the project with the new values. The input file is only read.
+int RunProposal(const Options& o, std::ostream& out, std::ostream& err) {
+  auto fail = [&](int status, const std::string& message) {
+    err << kName << ": " << OneLine(message) << "\n";
+    return status;
+  };
+  const std::string& project = o.projects.front();
+  if (SameFile(o.propose, project)) {
+    return fail(kExitUsage, o.propose + ": the proposal must not be written over the project");
+  }
+  ProjectData data;
+  try {
+    data = ReadProjectData(ProjectDatabase::OpenReadOnly(project));
+  } catch (const std::exception& e) {
+    return fail(kExitProject, e.what());
+  }
+  Proposal proposal;
+  try {
+    const std::vector<GridAxis> axes = o.vary.empty() ? DefaultAxes(data) : o.vary;
+    if (axes.empty()) return fail(kExitUsage, project + ": no dimension to vary (give --vary)");
+    proposal = ProposeSection(data, axes);
+  } catch (const std::invalid_argument& e) {
+    return fail(kExitUsage, std::string("--vary: ") + e.what());
+  } catch (const std::exception& e) {
+    return fail(kExitProject, e.what());
+  }
+  out << "candidates: " << proposal.tried << "\n";
+  if (!proposal.found) {
+    std::string failing;
+    for (const std::string& name : proposal.failing_everywhere) {
+      failing += (failing.empty() ? "" : ", ") + name;
+    }
+    return fail(kExitNoProposal,
+                project + ": no section on the grid passes every check" +
+                    (failing.empty() ? std::string(" (no section could be computed)")
+                                     : "; failing everywhere: " + failing + " (widen the grid)"));
+  }
+  const std::vector<GridAxis> axes = o.vary.empty() ? DefaultAxes(data) : o.vary;
+  for (size_t a = 0; a < axes.size(); ++a) {
+    const double before = *FieldValue(data, axes[a].name);
+    if (before == proposal.values[a]) continue;
+    out << axes[a].name << ": " << Shown(before) << " -> " << Shown(proposal.values[a]) << "\n";
+  }
+  auto measures = [&](const char* what, const SectionMeasure& m) {
+    out << what << ": objective " << Shown(m.objective) << ", concrete " << Shown(m.concrete)
+        << " m3/m";
+    if (m.steel > 0) out << ", steel " << Shown(m.steel) << " t/m";
+    out << (m.passes ? "" : " (NG)") << "\n";
+  };
+  if (proposal.present.computed) measures("present", proposal.present);
+  measures("proposed", proposal.proposed);
+  // The input file copied and its tables rewritten under a temporary name, then renamed into
+  // place: a failure leaves no half-written proposal.
+  namespace fs = std::filesystem;
+  const std::string temporary = o.propose + ".ktv-propose.tmp";
+  try {
+    fs::copy_file(project, temporary, fs::copy_options::overwrite_existing);
+    {
+      ProjectDatabase db = ProjectDatabase::Open(temporary);
+      WriteProjectData(proposal.project, db);
+    }
+    fs::rename(temporary, o.propose);
+  } catch (const std::exception& e) {
+    std::error_code ec;
+    fs::remove(temporary, ec);
+    return fail(kExitOutput, o.propose + ": " + e.what());
+  }
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -663,6 +797,7 @@ int RunReportTool(const std::vector<std::string>& args, std::ostream& out, std::
     out << ReportToolUsage();
     return kExitOk;
   }
+  if (!o.propose.empty()) return RunProposal(o, out, err);
   if (o.many) return RunManyProjects(o, out, err, entries, temporaries, progress);
   return RunOneProject(o, out, err, entries, temporaries);
 }

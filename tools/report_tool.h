@@ -18,6 +18,7 @@ inline constexpr int kExitNotBuilt = 3;    // the family's report does not exist
 inline constexpr int kExitBuild = 4;       // calculation undefined, database or writer error
 inline constexpr int kExitOutput = 5;      // an output file could not be written
 inline constexpr int kExitSomeFailed = 6;  // many projects: one or more of them failed
+inline constexpr int kExitNoProposal = 7;  // --propose: no section on the grid passes
 
 // The text of --help.
 std::string ReportToolUsage();
