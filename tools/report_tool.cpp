@@ -666,8 +666,8 @@ int RunManyProjects(const Options& o, std::ostream& out, std::ostream& err,
     }
   } join{workers};
   if (jobs > 1) {
-    // The first report registers the report font and the formula glyphs with the application
-    // alone, before the other threads start.
+    // The first project is built alone, so that a good one registers what every report shares
+    // (the report font and the formula glyphs) before the other threads start.
     build_next();
     for (size_t w = 1; w < jobs; ++w) {
       workers.emplace_back([&] {
