@@ -8,6 +8,9 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <condition_variable>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -17,6 +20,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "app/format.h"
 #include "app/json_number.h"
@@ -57,6 +61,7 @@ struct Options {
   // The design assistant: the proposed project's file and the values it may change.
   std::string propose;
   std::vector<GridAxis> vary;
+  int jobs = 0;  // projects built at once; 0: one per core
 };
 
 // NAME=LO:HI:STEP of --vary.
@@ -98,8 +103,8 @@ bool ManyProjectsForm(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     if (a == "-d" || a == "--dir" || a == "--summary") return true;
     if (a == "-o" || a == "--output" || a == "--author" || a == "--date" || a == "--office" ||
-        a == "--cover-name" || a == "--cover-office" || a == "--cover-date" || a == "--" ||
-        a == "--propose" || a == "--vary") {
+        a == "--cover-name" || a == "--cover-office" || a == "--cover-date" || a == "-j" ||
+        a == "--jobs" || a == "--" || a == "--propose" || a == "--vary") {
       ++i;
     }
   }
@@ -160,6 +165,16 @@ std::optional<Options> Parse(const std::vector<std::string>& args, std::string& 
       if (!value(o.dir, "a folder")) return std::nullopt;
     } else if (a == "--summary") {
       if (!value(o.summary)) return std::nullopt;
+    } else if (a == "-j" || a == "--jobs") {
+      std::string count;
+      if (!value(count, "a number of projects")) return std::nullopt;
+      int n = 0;
+      const auto [end, ec] = std::from_chars(count.data(), count.data() + count.size(), n);
+      if (ec != std::errc() || end != count.data() + count.size() || n < 1 || n > 1024) {
+        error = a + " " + count + ": give a whole number from 1 to 1024";
+        return std::nullopt;
+      }
+      o.jobs = n;
     } else if (a == "--author") {
       std::string author;
       if (!value(author, "a name")) return std::nullopt;
@@ -309,6 +324,8 @@ Many projects in one call (files, and folders for the *.mdb files in them, sorte
   -d, --dir DIR      each report as DIR/NAME.pdf (NAME: the project file's name); --json and
                      --text then write DIR/NAME.json and DIR/NAME.txt as well
   --summary FILE     the summary table (総括表) of all projects: .xlsx, .csv (UTF-8) or .pdf
+  -j, --jobs N       build N projects at once (default: one per core; -j 1 one after another);
+                     the files and the lines told are the same for every N
 Design assistant (断面の提案):
   --propose OUT.mdb  the lightest section on the grid that passes every check of the report,
                      written as a copy of the project (the project itself never changes);
@@ -664,15 +681,80 @@ int RunManyProjects(const Options& o, std::ostream& out, std::ostream& err,
     WatchOutput(o.summary, temporaries);
   }
 
+  // Projects are built on several threads, each into its own outputs; what each says is kept
+  // and told here in project order, so that the lines are those of one project after another.
+  struct Built {
+    ProjectRun run;
+    std::string out, err;
+  };
+  std::vector<std::optional<Built>> built(projects.size());
+  std::mutex built_mutex;
+  std::condition_variable built_ready;
+  std::atomic<size_t> next{0};
+  // Builds the next project not yet taken; false when every project is taken.
+  auto build_next = [&] {
+    const size_t i = next++;
+    if (i >= projects.size()) return false;
+    std::ostringstream project_out, project_err;
+    ProjectRun run;
+    try {
+      run =
+          RunProject(projects[i], outputs[i], o, project_out, project_err,
+                     std::string(kName) + ": " + projects[i] + ": message: ", entries, temporaries);
+    } catch (const std::exception& e) {
+      run.summary.file = projects[i];
+      run.status = kExitBuild;
+      run.cause = run.summary.error = OneLine(e.what());
+    }
+    const std::lock_guard lock(built_mutex);
+    built[i] = Built{std::move(run), project_out.str(), project_err.str()};
+    built_ready.notify_all();
+    return true;
+  };
+  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const size_t jobs = std::min(projects.size(), o.jobs > 0 ? static_cast<size_t>(o.jobs) : cores);
+  std::vector<std::thread> workers;
+  struct Join {
+    std::vector<std::thread>& threads;
+    ~Join() {
+      for (std::thread& t : threads) t.join();
+    }
+  } join{workers};
+  if (jobs > 1) {
+    // The first project is built alone, so that a good one registers what every report shares
+    // (the report font and the formula glyphs) before the other threads start.
+    build_next();
+    for (size_t w = 1; w < jobs; ++w) {
+      workers.emplace_back([&] {
+        while (build_next()) {
+        }
+      });
+    }
+  }
+
   std::vector<SummaryProject> rows;
   size_t failures = 0;
   for (size_t i = 0; i < projects.size(); ++i) {
     const std::string& project = projects[i];
     const std::string counter =
         progress ? "[" + std::to_string(i + 1) + "/" + std::to_string(projects.size()) + "] " : "";
-    ProjectRun run =
-        RunProject(project, outputs[i], o, out, err,
-                   std::string(kName) + ": " + project + ": message: ", entries, temporaries);
+    std::unique_lock lock(built_mutex);
+    while (!built[i]) {
+      // This thread builds too while it waits for the project it tells next.
+      if (next < projects.size()) {
+        lock.unlock();
+        build_next();
+        lock.lock();
+      } else {
+        built_ready.wait(lock);
+      }
+    }
+    Built b = std::move(*built[i]);
+    built[i].reset();
+    lock.unlock();
+    ProjectRun& run = b.run;
+    out << b.out;
+    err << b.err;
     if (run.status != kExitOk) {
       ++failures;
       err << kName << ": " << counter << OneLine(NamedCause(project, run.cause)) << "\n";

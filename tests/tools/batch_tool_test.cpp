@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/format.h"
@@ -561,6 +562,14 @@ TEST(BatchTool, ArgumentsThatCannotWorkAreRefusedBeforeAnyReport) {
         "-d", (dir / "other").string()},
        kExitUsage,
        "written for both"},
+      {"no number of projects at once",
+       {kStandard[0], "-d", out, "-j", "0"},
+       kExitUsage,
+       "-j 0: give a whole number from 1 to 1024"},
+      {"not a number of projects at once",
+       {kStandard[0], "-d", out, "--jobs", "2x"},
+       kExitUsage,
+       "--jobs 2x: give"},
       {"summary in a missing folder",
        {kStandard[0], "--summary", out + "/no/s.csv"},
        kExitOutput,
@@ -573,6 +582,36 @@ TEST(BatchTool, ArgumentsThatCannotWorkAreRefusedBeforeAnyReport) {
     EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(out) && !fs::is_empty(out)) << "wrote something";
+  }
+}
+
+// Built on several threads, the projects give the same files, lines and status as one after
+// another; more threads than projects, too.
+TEST(BatchTool, SeveralAtOnceWriteWhatOneAfterAnotherWrites) {
+  const fs::path dir = ProjectFolder("batch_jobs");
+  auto run = [&](const char* jobs) {
+    const fs::path out = dir / (std::string("out_") + jobs);
+    const ToolRun r =
+        Tool({(dir / "in").string(), "-d", out.string(), "--json", "--text", "--summary",
+              (out / "s.csv").string(), "--date", "2026-04-01T09:00:00", "-j", jobs},
+             /*progress=*/true);
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(out)) {
+      files[e.path().filename().string()] = ReadAll(e.path());
+    }
+    return std::tuple(r.status, r.out, Lines(r.err), files);
+  };
+  const auto one = run("1");
+  ASSERT_EQ(std::get<3>(one).size(), 6u * 3 + 1);
+  EXPECT_EQ(std::get<2>(one).size(), 8u + 1);
+  for (const char* jobs : {"2", "16"}) {
+    SCOPED_TRACE(jobs);
+    const auto many = run(jobs);
+    EXPECT_EQ(std::get<0>(many), kExitSomeFailed);
+    EXPECT_EQ(std::get<0>(many), std::get<0>(one));
+    EXPECT_EQ(std::get<1>(many), std::get<1>(one));
+    EXPECT_EQ(std::get<2>(many), std::get<2>(one));
+    EXPECT_TRUE(std::get<3>(many) == std::get<3>(one)) << "the files differ";
   }
 }
 

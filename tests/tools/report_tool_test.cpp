@@ -512,12 +512,14 @@ TEST(ReportToolCommand, RunsWithoutADisplay) {
 // its private copy nor the temporary file of an output.
 TEST(ReportToolCommand, RemovesItsTemporaryFilesWhenTerminated) {
   // The single form, and the many-project form with its summary (written last, through a private
-  // folder of its own).
+  // folder of its own), one project after another and two at once.
   struct Form {
     const char* name;
     std::vector<std::string> outputs;  // in the test's folder
   };
-  const Form forms[] = {{"single", {"r.pdf", "r.txt"}}, {"many", {"out", "s.pdf"}}};
+  const Form forms[] = {{"single", {"r.pdf", "r.txt"}},
+                        {"many", {"out", "s.pdf"}},
+                        {"many_at_once", {"out", "s.pdf"}}};
   for (const Form& form : forms) {
     const std::filesystem::path dir = kOut + "/signals_" + form.name;
     int stopped = 0;
@@ -542,6 +544,10 @@ TEST(ReportToolCommand, RemovesItsTemporaryFilesWhenTerminated) {
                 QString::fromStdString((dir / "out").string()),
                 "--summary",
                 QString::fromStdString((dir / "s.pdf").string())};
+        // Both projects built at the same time, on two threads.
+        if (std::string(form.name) == "many_at_once")
+          args << "-j"
+               << "2";
       }
       QProcess p;
       p.setProcessEnvironment(env);
