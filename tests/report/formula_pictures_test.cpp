@@ -63,6 +63,20 @@ TEST(FormulaPictureKeys, ResourcesHoldExactlyOnePicturePerKey) {
   EXPECT_EQ(found, std::multiset<std::string>(keys.begin(), keys.end()));
 }
 
+TEST(FormulaPictureKeys, EveryRuleHasAnArea) {
+  // A rule of no width or height is a strut of the typesetting; a painter draws it as a hairline.
+  FormulaPictureSize("1_3_1");
+  QFile list(":/formula_pictures/pictures.txt");
+  ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+  for (const QByteArray& line : list.readAll().split('\n')) {
+    if (!line.startsWith("rule ")) continue;
+    const QList<QByteArray> f = line.split(' ');
+    ASSERT_EQ(f.size(), 5) << line.toStdString();
+    EXPECT_GT(f[3].toDouble(), 0) << line.toStdString();
+    EXPECT_GT(f[4].toDouble(), 0) << line.toStdString();
+  }
+}
+
 TEST(FormulaPictureKeys, UnknownKeysAreErrorsNamingTheKey) {
   // Gaps of the list, neighbours past its ends, a file name instead of a key, stray blanks.
   for (const char* key :

@@ -260,6 +260,8 @@ function Render(doc, adaptor, entry, glyphs) {
   for (const item of items) {
     if (item.rect) {
       const r = item.rect;
+      // The struts of \BAR are rules of no width: drawn, they would leave a hairline.
+      if (!(r.width > 0 && r.height > 0)) continue;
       out.push(`rule ${Fixed((r.x - left) * k, 2)} ${Fixed((r.y - top) * k, 2)} ` +
                `${Fixed(r.width * k, 2)} ${Fixed(r.height * k, 2)}`);
       continue;
