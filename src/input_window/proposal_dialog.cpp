@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <map>
@@ -68,9 +69,11 @@ ProposalDialog::ProposalDialog(ProposalDialogSetup setup, QWidget* parent)
                                     QStringLiteral("刻み"), QStringLiteral("現在値")});
   grid_->verticalHeader()->hide();
   grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  grid_->horizontalHeader()->setStretchLastSection(true);
+  grid_->verticalHeader()->setDefaultSectionSize(24);
   for (const GridAxis& a : setup_.ticked) AddAxisRow(a, true);
   for (const GridAxis& a : setup_.offered) AddAxisRow(a, false);
-  grid_->setMinimumHeight(std::min(8, grid_->rowCount() + 1) * 30);
+  grid_->setMaximumHeight((std::min(10, grid_->rowCount()) + 1) * 24 + 8);
   v->addWidget(grid_);
 
   if (setup_.steel) {
@@ -110,6 +113,7 @@ ProposalDialog::ProposalDialog(ProposalDialogSetup setup, QWidget* parent)
   comparison_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   comparison_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   comparison_->horizontalHeader()->setStretchLastSection(true);
+  comparison_->verticalHeader()->setDefaultSectionSize(24);
   comparison_->setMinimumHeight(260);
   v->addWidget(comparison_, 1);
 
@@ -318,14 +322,16 @@ void ProposalDialog::ShowProposal() {
   if (setup_.checks) {
     const WallChecks before = setup_.checks(setup_.present, setup_.design_aa);
     const WallChecks after = setup_.checks(p.project, setup_.design_aa);
-    // Rows are paired by section, case and item (the n-th of each), so that a section the
-    // proposal adds or drops stands alone.
-    using Key = std::tuple<std::string, int, std::string, int>;
+    // Rows are paired by section, case and kind (the n-th of each): an item's symbol may change
+    // with its sign, and a section the proposal adds or drops stands alone.
+    using Key = std::tuple<std::string, int, int, int>;
     std::map<Key, const CheckRow*> old_rows;
-    std::map<std::tuple<std::string, int, std::string>, int> seen;
+    std::map<std::tuple<std::string, int, int>, int> seen;
     auto key = [&seen](const CheckRow& r) {
-      const int n = seen[{r.section, static_cast<int>(r.load_case), r.item}]++;
-      return Key{r.section, static_cast<int>(r.load_case), r.item, n};
+      const std::tuple<std::string, int, int> group{r.section, static_cast<int>(r.load_case),
+                                                    static_cast<int>(r.kind)};
+      const int n = seen[group]++;
+      return Key{r.section, static_cast<int>(r.load_case), static_cast<int>(r.kind), n};
     };
     for (const CheckRow& r : before.rows) old_rows[key(r)] = &r;
     seen.clear();
