@@ -1142,6 +1142,8 @@ ProposalDialog* InputWindow::OpenProposalDialog() {
 }
 
 void InputWindow::ApplyProposal(const ProjectData& proposed) {
+  // The present section is a step of its own, so that one undo returns to it exactly.
+  RecordUndoStep();
   WindowInputs in = CollectInputs();
   WindowInputs shown;
   try {
