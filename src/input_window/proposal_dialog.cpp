@@ -81,10 +81,12 @@ ProposalDialog::ProposalDialog(ProposalDialogSetup setup, QWidget* parent)
     w->addWidget(new QLabel(QStringLiteral("重み　コンクリート 1 m³ =")));
     concrete_weight_ = new QLineEdit(QStringLiteral("1"));
     concrete_weight_->setObjectName(QStringLiteral("txtWeightConcrete"));
+    concrete_weight_->setMaximumWidth(80);
     w->addWidget(concrete_weight_);
     w->addWidget(new QLabel(QStringLiteral("鉄筋 1 t =")));
     steel_weight_ = new QLineEdit(QStringLiteral("10"));
     steel_weight_->setObjectName(QStringLiteral("txtWeightSteel"));
+    steel_weight_->setMaximumWidth(80);
     w->addWidget(steel_weight_);
     w->addStretch();
     v->addLayout(w);
