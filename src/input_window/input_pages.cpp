@@ -23,6 +23,7 @@
 #include "families/family_table.h"
 #include "input_window/input_window.h"
 #include "input_window/pictures.h"
+#include "input_window/proposal_dialog.h"
 #include "input_window/verdict_panel.h"
 #include "project/older_format_record.h"
 #include "project/project_database.h"
@@ -260,6 +261,13 @@ QWidget* InputWindow::BuildShapePage() {
   g->setColumnMinimumWidth(2, 30);
   g->setColumnMinimumWidth(5, 30);
   right->addWidget(dims);
+  auto* propose = new QPushButton(QStringLiteral("断面を提案"));
+  propose->setObjectName(QStringLiteral("cmd断面を提案"));
+  connect(propose, &QPushButton::clicked, this, [this] { OpenProposalDialog(); });
+  auto* propose_row = new QHBoxLayout;
+  propose_row->addStretch();
+  propose_row->addWidget(propose);
+  right->addLayout(propose_row);
 
   auto* loads = Group(QString());
   auto* lg = new QGridLayout(loads);
@@ -1099,6 +1107,62 @@ void InputWindow::OnResetToStandardConfirmed() {
   WindowInputs in = CollectInputs();
   ktv::ResetToStandardSizes(in);
   ShowInputs(in);
+}
+
+ProposalDialog* InputWindow::OpenProposalDialog() {
+  if (!AcceptTypedInputs()) return nullptr;
+  const WindowInputs in = CollectInputs();
+  ProposalDialogSetup setup;
+  try {
+    setup.present = ProjectDataOf(in);
+    setup.ticked = DefaultAxes(setup.present);
+  } catch (const std::exception& e) {
+    messages_.Show(MessageIcon::Critical, MessageButtons::Ok, "断面の提案", e.what());
+    return nullptr;
+  }
+  if (in.family == WallFamily::Cantilever) {
+    // The chosen bars may change within the catalogue, their spacings from 100 to 300 mm.
+    for (int i = 0; i < 8; ++i) {
+      if (in.bar_size[i] < 1) continue;
+      const std::string n = std::to_string(i);
+      setup.offered.push_back({"Size0" + n, 1, static_cast<double>(bar_size_[i]->count() - 1), 1});
+      setup.offered.push_back({"ctc0" + n, 100, 300, 25});
+    }
+    setup.steel = true;
+  }
+  setup.checks = families_->Of(in.family).checks;
+  setup.design_aa = in.design_aa;
+  auto* dialog = new ProposalDialog(std::move(setup), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::accepted, this, [this, dialog] {
+    if (dialog->Result() && dialog->Result()->found) ApplyProposal(dialog->Result()->project);
+  });
+  dialog->open();
+  return dialog;
+}
+
+void InputWindow::ApplyProposal(const ProjectData& proposed) {
+  // The present section is a step of its own, so that one undo returns to it exactly.
+  RecordUndoStep();
+  WindowInputs in = CollectInputs();
+  WindowInputs shown;
+  try {
+    shown = LoadWindowInputs(proposed, CoverSettingsOf(in));
+  } catch (const std::exception& e) {
+    messages_.Show(MessageIcon::Critical, MessageButtons::Ok, "断面の提案", e.what());
+    return;
+  }
+  // Only what the search may change is taken; everything else stays as the boxes hold it.
+  in.t = shown.t;
+  in.l = shown.l;
+  in.d = shown.d;
+  in.b = shown.b;
+  in.bar_size = shown.bar_size;
+  in.ctc = shown.ctc;
+  ShowInputs(in);
+  RedrawSketch();
+  RefreshVerdicts();
+  RecordUndoStep();
 }
 
 bool InputWindow::ValidateInputs() {

@@ -36,6 +36,7 @@ namespace ktv {
 
 class SketchPanel;
 class FamilyTable;
+class ProposalDialog;
 struct FamilyWindow;
 class VerdictPanel;
 
@@ -95,6 +96,11 @@ class InputWindow : public QMainWindow {
   void SelectUnitSystem(bool si);
   void ConvertEnteredValues();
   void ResetToStandardSizes();  // "標準図": asks, then resets the current family's dimensions
+  // "断面を提案": opens the design assistant's dialog on the present section (nothing when the
+  // inputs cannot be read; their message is shown). "適用" puts its proposal into the boxes as
+  // one undo step.
+  ProposalDialog* OpenProposalDialog();
+  void ApplyProposal(const ProjectData& proposed);
 
   // The sketch panel of the wall page (inside the frame "fraSketch"); it reads the shape boxes
   // whenever it draws.

@@ -325,6 +325,7 @@ Proposal ProposeSection(const ProjectData& data, const std::vector<GridAxis>& ax
   std::vector<Share> shares(threads);
   std::atomic<int64_t> tried_all{0};
   std::mutex progress_mutex;
+  double best_reported = std::numeric_limits<double>::infinity();
 
   auto search = [&](int t) {
     Share& share = shares[t];
@@ -358,7 +359,16 @@ Proposal ProposeSection(const ProjectData& data, const std::vector<GridAxis>& ax
       }
       if (m.passes) {
         const Best here{true, m.objective, distance, i};
-        if (here.Beats(share.best)) share.best = here;
+        if (here.Beats(share.best)) {
+          share.best = here;
+          if (options.improved) {
+            std::lock_guard lock(progress_mutex);
+            if (m.objective < best_reported) {
+              best_reported = m.objective;
+              options.improved(m.objective);
+            }
+          }
+        }
       }
       if (options.progress && (share.tried & 1023) == 0) {
         const int64_t all = tried_all.fetch_add(1024) + 1024;

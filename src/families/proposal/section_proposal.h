@@ -40,6 +40,8 @@ struct ProposalOptions {
   const std::atomic<bool>* cancel = nullptr;
   // Called now and then from a searching thread with the candidates tried so far and the total.
   std::function<void(int64_t tried, int64_t total)> progress;
+  // Called from a searching thread, one call at a time, with each better objective found.
+  std::function<void(double objective)> improved;
 };
 
 // One section's measures.
