@@ -299,14 +299,7 @@ void ShowFamilyMemory(WindowInputs& in, WallFamily family) {
 
 void SaveShownDimensions(WindowInputs& in) {
   FamilyDimensions& m = in.memory[CodeOf(in.shown_family)];
-  for (int i = 0; i < 3; ++i) {
-    m.t[i] = Num(in.t[i]);
-    m.l[i] = Num(in.l[i]);
-  }
-  m.h = Num(in.h[0]);
-  for (int i = 0; i < 5; ++i) m.d[i] = Num(in.d[i]);
-  m.b = Num(in.b);
-  m.beta = Num(in.beta);
+  m = BoxDimensions(in);
   // The shear key is remembered as well, so that a family switched away and back keeps it.
   m.t[3] = Num(in.t5);
   m.d[5] = Num(in.d5);
